@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/TimeZone.h"
+
+#include <QString>
+
+#include <memory>
+
+// Formats instants in a zone with a UTS #35 pattern ("h:mm:ss a", "EEE") or with
+// date and time styles, in the user's locale (LC_ALL, LC_TIME, LANG).
+class DateFormatter
+{
+public:
+    enum class Style
+    {
+        None,
+        Short,
+        Medium,
+        Long,
+        Full
+    };
+
+    DateFormatter(const QString &pattern, const TimeZone &zone);
+    DateFormatter(Style dateStyle, Style timeStyle, const TimeZone &zone);
+    ~DateFormatter();
+    DateFormatter(DateFormatter &&) noexcept;
+    DateFormatter &operator=(DateFormatter &&) noexcept;
+
+    // Empty when the formatter could not be made (an unusable pattern).
+    QString format(Instant instant) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> mImpl;
+};

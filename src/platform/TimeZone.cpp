@@ -1,0 +1,356 @@
+#include "platform/TimeZone.h"
+
+#include "platform/ZoneData.h"
+
+#include <QFile>
+
+#include <unicode/locid.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using ZoneDetail::toQString;
+using ZoneDetail::toUnicodeString;
+using ZoneDetail::ZoneData;
+
+namespace {
+
+// Zones named by settings are looked up at every sample; each name is resolved
+// once. Names that name nothing are remembered too (as null), and the table is
+// emptied when a run of odd names would make it grow without end.
+constexpr qsizetype maximumCachedNames = 1024;
+
+QHash<QString, std::shared_ptr<ZoneData>> &zoneCache()
+{
+    static QHash<QString, std::shared_ptr<ZoneData>> cache;
+    return cache;
+}
+
+std::shared_ptr<ZoneData> resolve(const QString &name)
+{
+    auto &cache = zoneCache();
+    if (const auto it = cache.constFind(name); it != cache.cend()) {
+        return it.value();
+    }
+    std::shared_ptr<ZoneData> data;
+    if (!name.isEmpty()) {
+        std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(toUnicodeString(name)));
+        if (zone && *zone != icu::TimeZone::getUnknown()) {
+            data = std::make_shared<ZoneData>();
+            data->name = name;
+            data->zone = std::move(zone);
+        }
+    }
+    if (cache.size() >= maximumCachedNames) {
+        cache.clear();
+    }
+    cache.insert(name, data);
+    return data;
+}
+
+std::shared_ptr<ZoneData> utc()
+{
+    return resolve(QStringLiteral("UTC"));
+}
+
+double toUDate(Instant instant)
+{
+    return std::chrono::duration<double, std::milli>(instant.time_since_epoch()).count();
+}
+
+struct Offsets
+{
+    int raw = 0; // milliseconds
+    int dst = 0;
+};
+
+Offsets offsetsAt(const icu::TimeZone &zone, Instant instant)
+{
+    Offsets offsets;
+    UErrorCode status = U_ZERO_ERROR;
+    zone.getOffset(toUDate(instant), false, offsets.raw, offsets.dst, status);
+    return U_SUCCESS(status) ? offsets : Offsets{};
+}
+
+// --- The host's zone --------------------------------------------------------
+
+struct HostFiles
+{
+    QByteArray localtime = "/etc/localtime";
+    QByteArray timezone = "/etc/timezone";
+};
+
+HostFiles &hostFiles()
+{
+    static HostFiles files;
+    return files;
+}
+
+// What the host's zone was last derived from. The zone is derived again only when
+// one of these changed, which costs a getenv and two lstat calls per lookup.
+struct HostState
+{
+    bool tzSet = false;
+    QByteArray tz;
+    struct stat localtime = {};
+    bool localtimeExists = false;
+    struct stat timezone = {};
+    bool timezoneExists = false;
+};
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+bool operator==(const HostState &a, const HostState &b)
+{
+    return a.tzSet == b.tzSet && a.tz == b.tz && a.localtimeExists == b.localtimeExists &&
+           (!a.localtimeExists || sameFile(a.localtime, b.localtime)) &&
+           a.timezoneExists == b.timezoneExists &&
+           (!a.timezoneExists || sameFile(a.timezone, b.timezone));
+}
+
+HostState currentHostState()
+{
+    HostState state;
+    const char *tz = std::getenv("TZ");
+    state.tzSet = tz != nullptr;
+    state.tz = tz ? QByteArray(tz) : QByteArray();
+    state.localtimeExists = ::lstat(hostFiles().localtime.constData(), &state.localtime) == 0;
+    state.timezoneExists = ::lstat(hostFiles().timezone.constData(), &state.timezone) == 0;
+    return state;
+}
+
+// "…/zoneinfo/Europe/Paris" (or its posix/ and right/ variants) names Europe/Paris.
+QString zoneNameFromPath(const QString &path)
+{
+    static const QString marker = QStringLiteral("zoneinfo/");
+    const qsizetype at = path.lastIndexOf(marker);
+    if (at < 0) {
+        return {};
+    }
+    QString name = path.mid(at + marker.size());
+    for (const QString &prefix : {QStringLiteral("posix/"), QStringLiteral("right/")}) {
+        if (name.startsWith(prefix)) {
+            name = name.mid(prefix.size());
+        }
+    }
+    return name;
+}
+
+std::shared_ptr<ZoneData> zoneFromTZ(const QByteArray &tz)
+{
+    // glibc reads an empty TZ as UTC.
+    if (tz.isEmpty()) {
+        return utc();
+    }
+    QString value = QString::fromLocal8Bit(tz);
+    if (value.startsWith(u':')) {
+        value = value.mid(1);
+    }
+    if (value.startsWith(u'/')) {
+        return resolve(zoneNameFromPath(value));
+    }
+    return resolve(value);
+}
+
+std::shared_ptr<ZoneData> zoneFromHostFiles(const HostFiles &files)
+{
+    char target[PATH_MAX];
+    if (::realpath(files.localtime.constData(), target) != nullptr) {
+        if (auto zone = resolve(zoneNameFromPath(QFile::decodeName(target)))) {
+            return zone;
+        }
+    }
+    QFile timezoneFile(QFile::decodeName(files.timezone));
+    if (timezoneFile.open(QIODevice::ReadOnly)) {
+        const QString name = QString::fromUtf8(timezoneFile.read(256)).trimmed();
+        if (auto zone = resolve(name)) {
+            return zone;
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<ZoneData> detectHostZone()
+{
+    const char *tz = std::getenv("TZ");
+    if (tz) {
+        if (auto zone = zoneFromTZ(QByteArray(tz))) {
+            return zone;
+        }
+    }
+    const HostFiles &files = hostFiles();
+    if (!tz) {
+        if (auto zone = zoneFromHostFiles(files)) {
+            return zone;
+        }
+    }
+    // A POSIX TZ rule or a copied zone file: ICU matches those by their offsets.
+    std::unique_ptr<icu::TimeZone> detected(icu::TimeZone::detectHostTimeZone());
+    if (detected && *detected != icu::TimeZone::getUnknown()) {
+        icu::UnicodeString id;
+        detected->getID(id);
+        if (auto zone = resolve(toQString(id))) {
+            return zone;
+        }
+    }
+    return utc();
+}
+
+struct HostZone
+{
+    std::optional<HostState> state;
+    std::shared_ptr<ZoneData> zone;
+};
+
+HostZone &hostZone()
+{
+    static HostZone host;
+    return host;
+}
+
+QStringList readKnownTimeZoneNames()
+{
+    const char *tzdir = std::getenv("TZDIR");
+    const QString folder =
+        tzdir && *tzdir ? QFile::decodeName(tzdir) : QStringLiteral("/usr/share/zoneinfo");
+    std::set<QString> names = {QStringLiteral("GMT"), QStringLiteral("UTC")};
+    for (const QString &table : {QStringLiteral("/zone1970.tab"), QStringLiteral("/zone.tab")}) {
+        QFile file(folder + table);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            continue;
+        }
+        while (!file.atEnd()) {
+            const QString line = QString::fromUtf8(file.readLine()).trimmed();
+            if (line.isEmpty() || line.startsWith(u'#')) {
+                continue;
+            }
+            const QStringList fields = line.split(u'\t');
+            if (fields.size() >= 3 && TimeZone::named(fields[2])) {
+                names.insert(fields[2]);
+            }
+        }
+    }
+    return QStringList(names.begin(), names.end());
+}
+
+} // namespace
+
+namespace ZoneDetail {
+
+const icu::Locale &userLocale()
+{
+    static const icu::Locale locale = [] {
+        QByteArray name;
+        for (const char *variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+            const char *value = std::getenv(variable);
+            if (value && *value) {
+                name = value;
+                break;
+            }
+        }
+        // "de_DE.UTF-8@euro" names the locale de_DE.
+        const qsizetype cut = name.indexOf('.');
+        name = name.left(cut >= 0 ? cut : name.size());
+        const qsizetype at = name.indexOf('@');
+        name = name.left(at >= 0 ? at : name.size());
+        if (name.isEmpty() || name == "C" || name == "POSIX") {
+            name = "en_US_POSIX";
+        }
+        return icu::Locale(name.constData());
+    }();
+    return locale;
+}
+
+} // namespace ZoneDetail
+
+TimeZone::TimeZone(std::shared_ptr<ZoneData> data) : mData(std::move(data))
+{}
+
+std::optional<TimeZone> TimeZone::named(const QString &name)
+{
+    if (auto data = resolve(name)) {
+        return TimeZone(std::move(data));
+    }
+    return std::nullopt;
+}
+
+TimeZone TimeZone::system()
+{
+    HostZone &host = hostZone();
+    HostState state = currentHostState();
+    if (!host.zone || !host.state || !(*host.state == state)) {
+        host.zone = detectHostZone();
+        host.state = std::move(state);
+    }
+    return TimeZone(host.zone);
+}
+
+void TimeZone::setHostZoneFiles(const QString &localtimePath, const QString &timezonePath)
+{
+    hostFiles() = HostFiles{QFile::encodeName(localtimePath), QFile::encodeName(timezonePath)};
+    hostZone() = HostZone{};
+}
+
+QStringList TimeZone::knownTimeZoneNames()
+{
+    static const QStringList names = readKnownTimeZoneNames();
+    return names;
+}
+
+QString TimeZone::name() const
+{
+    return mData->name;
+}
+
+int TimeZone::secondsFromGMT(Instant instant) const
+{
+    const Offsets offsets = offsetsAt(*mData->zone, instant);
+    return (offsets.raw + offsets.dst) / 1000;
+}
+
+TimeOfDay TimeZone::timeOfDay(Instant instant) const
+{
+    const Offsets offsets = offsetsAt(*mData->zone, instant);
+    const auto local =
+        std::chrono::floor<std::chrono::seconds>(instant).time_since_epoch().count() +
+        (offsets.raw + offsets.dst) / 1000;
+    constexpr long long secondsPerDay = 86400;
+    const long long second = ((local % secondsPerDay) + secondsPerDay) % secondsPerDay;
+    return TimeOfDay{static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
+                     static_cast<int>(second % 60)};
+}
+
+QString TimeZone::abbreviation(Instant instant) const
+{
+    const ZoneData &data = *mData;
+    const Offsets offsets = offsetsAt(*data.zone, instant);
+    const std::pair key(offsets.raw, offsets.dst);
+    if (const auto it = data.abbreviations.constFind(key); it != data.abbreviations.cend()) {
+        return it.value();
+    }
+    if (!data.abbreviationFormat) {
+        UErrorCode status = U_ZERO_ERROR;
+        auto format = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"z"),
+                                                              ZoneDetail::userLocale(), status);
+        if (U_FAILURE(status)) {
+            return {};
+        }
+        format->setTimeZone(*data.zone);
+        data.abbreviationFormat = std::move(format);
+    }
+    icu::UnicodeString text;
+    data.abbreviationFormat->format(toUDate(instant), text);
+    const QString abbreviation = toQString(text);
+    data.abbreviations.insert(key, abbreviation);
+    return abbreviation;
+}
