@@ -91,43 +91,30 @@ HostFiles &hostFiles()
     return files;
 }
 
-// What the host's zone was last derived from. The zone is derived again only when
-// one of these changed, which costs a getenv and two lstat calls per lookup.
-struct HostState
+// The files the host's zone was last derived from, as they were then.
+struct FileState
 {
-    bool tzSet = false;
-    QByteArray tz;
-    struct stat localtime = {};
-    bool localtimeExists = false;
-    struct stat timezone = {};
-    bool timezoneExists = false;
+    bool exists = false;
+    struct stat info = {};
+
+    static FileState of(const QByteArray &path)
+    {
+        FileState state;
+        state.exists = ::lstat(path.constData(), &state.info) == 0;
+        return state;
+    }
+
+    friend bool operator==(const FileState &a, const FileState &b)
+    {
+        const struct stat &x = a.info;
+        const struct stat &y = b.info;
+        return a.exists == b.exists &&
+               (!a.exists ||
+                (x.st_dev == y.st_dev && x.st_ino == y.st_ino && x.st_size == y.st_size &&
+                 x.st_mtim.tv_sec == y.st_mtim.tv_sec && x.st_mtim.tv_nsec == y.st_mtim.tv_nsec &&
+                 x.st_ctim.tv_sec == y.st_ctim.tv_sec && x.st_ctim.tv_nsec == y.st_ctim.tv_nsec));
+    }
 };
-
-bool sameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
-}
-
-bool operator==(const HostState &a, const HostState &b)
-{
-    return a.tzSet == b.tzSet && a.tz == b.tz && a.localtimeExists == b.localtimeExists &&
-           (!a.localtimeExists || sameFile(a.localtime, b.localtime)) &&
-           a.timezoneExists == b.timezoneExists &&
-           (!a.timezoneExists || sameFile(a.timezone, b.timezone));
-}
-
-HostState currentHostState()
-{
-    HostState state;
-    const char *tz = std::getenv("TZ");
-    state.tzSet = tz != nullptr;
-    state.tz = tz ? QByteArray(tz) : QByteArray();
-    state.localtimeExists = ::lstat(hostFiles().localtime.constData(), &state.localtime) == 0;
-    state.timezoneExists = ::lstat(hostFiles().timezone.constData(), &state.timezone) == 0;
-    return state;
-}
 
 // "…/zoneinfo/Europe/Paris" (or its posix/ and right/ variants) names Europe/Paris.
 QString zoneNameFromPath(const QString &path)
@@ -206,10 +193,19 @@ std::shared_ptr<ZoneData> detectHostZone()
     return utc();
 }
 
+// Every clock that follows the host's zone asks for it at every tick. TZ costs a
+// getenv to check; the files are looked at again only after this interval, which
+// is still well within the next tick.
+constexpr auto fileCheckInterval = std::chrono::milliseconds(500);
+
 struct HostZone
 {
-    std::optional<HostState> state;
     std::shared_ptr<ZoneData> zone;
+    bool tzSet = false;
+    QByteArray tz;
+    FileState localtime;
+    FileState timezone;
+    std::chrono::steady_clock::time_point filesCheckedAt;
 };
 
 HostZone &hostZone()
@@ -287,10 +283,23 @@ std::optional<TimeZone> TimeZone::named(const QString &name)
 TimeZone TimeZone::system()
 {
     HostZone &host = hostZone();
-    HostState state = currentHostState();
-    if (!host.zone || !host.state || !(*host.state == state)) {
+    const char *tz = std::getenv("TZ");
+    bool changed = !host.zone || (tz != nullptr) != host.tzSet || (tz && host.tz != tz);
+    if (!tz) {
+        const auto now = std::chrono::steady_clock::now();
+        if (changed || now - host.filesCheckedAt >= fileCheckInterval) {
+            host.filesCheckedAt = now;
+            FileState localtime = FileState::of(hostFiles().localtime);
+            FileState timezone = FileState::of(hostFiles().timezone);
+            changed = changed || !(localtime == host.localtime) || !(timezone == host.timezone);
+            host.localtime = localtime;
+            host.timezone = timezone;
+        }
+    }
+    if (changed) {
         host.zone = detectHostZone();
-        host.state = std::move(state);
+        host.tzSet = tz != nullptr;
+        host.tz = tz ? QByteArray(tz) : QByteArray();
     }
     return TimeZone(host.zone);
 }

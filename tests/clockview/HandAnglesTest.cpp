@@ -52,19 +52,3 @@ INSTANTIATE_TEST_SUITE_P(
         std::replace(name.begin(), name.end(), ' ', '_');
         return name;
     });
-
-TEST(HandAngleRange, EveryAngleLiesInTheHalfOpenRange)
-{
-    for (int h = 0; h < 24; ++h) {
-        for (int m = 0; m < 60; m += 7) {
-            for (int s = 0; s < 60; s += 13) {
-                const TimeOfDay t{h, m, s};
-                for (float a : {HandAngles::hour(t, false), HandAngles::hour(t, true),
-                                HandAngles::minute(t), HandAngles::second(t)}) {
-                    EXPECT_GT(a, -270.0f);
-                    EXPECT_LE(a, 90.0f);
-                }
-            }
-        }
-    }
-}

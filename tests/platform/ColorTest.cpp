@@ -45,19 +45,6 @@ TEST(ColorEncoding, DataThatIsNotAColourDecodesToNone)
     EXPECT_FALSE(Color::decode(notANumber));
 }
 
-TEST(ColorStock, StockColoursHaveTheirSpacesAndValues)
-{
-    EXPECT_EQ(Color::black().space(), Color::Space::CalibratedWhite);
-    EXPECT_EQ(Color::black().component(0), 0.0f);
-    EXPECT_EQ(Color::black().alpha(), 1.0f);
-    EXPECT_EQ(Color::white().component(0), 1.0f);
-    EXPECT_EQ(Color::red().space(), Color::Space::CalibratedRGB);
-    EXPECT_EQ(Color::red().redComponent(), 1.0f);
-    EXPECT_EQ(Color::red().greenComponent(), 0.0f);
-    EXPECT_EQ(Color::clear().alpha(), 0.0f);
-    EXPECT_LT(Color::darkGray().component(0), Color::lightGray().component(0));
-}
-
 TEST(ColorConversion, WhiteBecomesGreyRGBAndKeepsAlpha)
 {
     const Color grey = *Color::calibratedWhite(0.3f, 0.4f).usingCalibratedRGB();

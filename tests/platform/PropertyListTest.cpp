@@ -94,22 +94,3 @@ INSTANTIATE_TEST_SUITE_P(
                       StringCase{"1e3", true, 1, 1000.0f}, StringCase{".5", false, 0, 0.5f},
                       StringCase{"99999999999", true, 2147483647, 99999999999.0f},
                       StringCase{"-99999999999", true, -2147483647 - 1, -99999999999.0f}));
-
-TEST(PropertyListConversions, StringNumbersIgnoreTheProcessLocale)
-{
-    // A decimal comma locale must not change how settings read.
-    EXPECT_DOUBLE_EQ(StringNumber::doubleValue(u"0.25"), 0.25);
-    EXPECT_DOUBLE_EQ(StringNumber::doubleValue(u"0,25"), 0.0);
-}
-
-TEST(PropertyListValues, EqualityComparesContents)
-{
-    EXPECT_EQ(PropertyList::integer(1), PropertyList::integer(1));
-    EXPECT_NE(PropertyList::integer(1), PropertyList::real(1.0));
-    EXPECT_NE(PropertyList::integer(1), PropertyList::boolean(true));
-    EXPECT_EQ(PropertyList::array({PropertyList::string(QStringLiteral("a"))}),
-              PropertyList::array({PropertyList::string(QStringLiteral("a"))}));
-    EXPECT_NE(PropertyList::dictionary({{QStringLiteral("a"), PropertyList::integer(1)}}),
-              PropertyList::dictionary({{QStringLiteral("a"), PropertyList::integer(2)}}));
-    EXPECT_EQ(PropertyList(), PropertyList());
-}

@@ -22,12 +22,6 @@ protected:
 
 } // namespace
 
-TEST_F(UserDefaultsTest, TheStandardFileLivesInTheConfigFolder)
-{
-    EXPECT_EQ(UserDefaults::standardFilePath(), QFile::decodeName(qgetenv("XDG_CONFIG_HOME")) +
-                                                    QStringLiteral("/org.tockwise.Tockwise.plist"));
-}
-
 TEST_F(UserDefaultsTest, UserValuesHideRegisteredOnesAndOnlyUserValuesAreWritten)
 {
     {

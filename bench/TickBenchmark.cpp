@@ -1,0 +1,76 @@
+// The cost of one clock's tick: sampling the time and refreshing the caches.
+
+#include "clockview/TKWView.h"
+#include "settings/SettingsKeys.h"
+#include "window/TKWWindowController.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+namespace {
+
+std::shared_ptr<ObservableDictionary> clock(const char *zone, bool alternate)
+{
+    PropertyList::Dictionary config = TKWWindowController::defaultConfig();
+    if (zone) {
+        config.insert(Keys::TimeZone, PropertyList::string(QString::fromUtf8(zone)));
+    }
+    if (alternate) {
+        config.insert(Keys::AlternateTimeZone, PropertyList::string(QStringLiteral("Asia/Tokyo")));
+    }
+    return std::make_shared<ObservableDictionary>(config);
+}
+
+const Instant start = std::chrono::sys_days(std::chrono::year(2026) / 12 / 6);
+
+void tick(benchmark::State &state, const char *zone, bool alternate, bool nextSecond)
+{
+    TKWView view;
+    view.setConfigData(clock(zone, alternate));
+    Instant now = start;
+    PinnedTime pinned([&now] { return now; });
+    for (auto _ : state) {
+        if (nextSecond) {
+            now += std::chrono::seconds(1);
+        }
+        view.cacheDrawingParameters();
+        benchmark::DoNotOptimize(view.angleH());
+    }
+}
+
+void sameSecond(benchmark::State &state)
+{
+    tick(state, "America/New_York", false, false);
+}
+void nextSecond(benchmark::State &state)
+{
+    tick(state, "America/New_York", false, true);
+}
+void sameSecondSystemZone(benchmark::State &state)
+{
+    tick(state, nullptr, false, false);
+}
+void nextSecondWithAlternateHand(benchmark::State &state)
+{
+    tick(state, "America/New_York", true, true);
+}
+
+} // namespace
+
+BENCHMARK(sameSecond);
+BENCHMARK(nextSecond);
+BENCHMARK(sameSecondSystemZone);
+BENCHMARK(nextSecondWithAlternateHand);
+
+int main(int argc, char **argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
