@@ -293,6 +293,13 @@ bool write(const QString &path, const PropertyList::Dictionary &dictionary, QStr
         return false;
     }
     const QByteArray bytes = toXml(dictionary);
+    // A file we could not read back would cost the user every setting in it at the
+    // next start; better to keep the old file and say so.
+    if (!parse(bytes)) {
+        file.cancelWriting();
+        setError(error, QStringLiteral("the settings could not be put in a readable form"));
+        return false;
+    }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         setError(error, file.errorString());
         return false;
