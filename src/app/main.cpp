@@ -1,13 +1,22 @@
+#include "app/RenderCommand.h"
 #include "app/TKWController.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    // The command line is read before any display is needed, so that --help and
-    // --version work on a machine without one.
-    QCoreApplication app(argc, argv);
+    // Rendering draws into an image and never needs a display; everything else
+    // that runs without one (--help, --version) needs no widgets at all.
+    std::unique_ptr<QCoreApplication> app;
+    if (RenderCommand::requested(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("Tockwise"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("tockwise.org"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
@@ -17,9 +26,13 @@ int main(int argc, char *argv[])
         QCoreApplication::translate("main", "Clocks that float on your desktop."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.process(app);
+    parser.addOptions(RenderCommand::options());
+    parser.process(*app);
 
     TKWController::initialize();
+    if (parser.isSet(QStringLiteral("render"))) {
+        return RenderCommand::run(parser);
+    }
     // Until the clock windows exist, starting without options explains the options.
     parser.showHelp(0);
 }

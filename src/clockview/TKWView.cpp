@@ -1,21 +1,59 @@
 #include "clockview/TKWView.h"
 
+#include "clockview/FaceGeometry.h"
 #include "clockview/HandAngles.h"
+#include "platform/ClockTick.h"
 #include "platform/DateFormatter.h"
+#include "platform/SizeString.h"
 #include "platform/UserDefaults.h"
+#include "platform/ValueTransformer.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
 
+#include <QImageReader>
+#include <QPainter>
 #include <QWindow>
 
+#include <array>
 #include <mutex>
+
+namespace {
+
+// The keys whose changes the view follows; the centre and radius factors are
+// not among them, since their only writer re-caches the geometry itself.
+const std::array<QString, 24> &observedKeys()
+{
+    static const std::array<QString, 24> keys = {
+        Keys::AlternateTimeZone, Keys::AlternateZoneColor,
+        Keys::ClockSize,         Keys::DigitalClock,
+        Keys::DrawBorder,        Keys::FaceColor,
+        Keys::FaceImage,         Keys::FadeHands,
+        Keys::HandColor,         Keys::MinutePips,
+        Keys::Opacity,           Keys::OtherDataColor,
+        Keys::PipColor,          Keys::PipStyle,
+        Keys::SecondHandColor,   Keys::ShowDate,
+        Keys::ShowDayOnly,       Keys::ShowMeridian,
+        Keys::ShowSeconds,       Keys::ShowTimeZone,
+        Keys::ShowWeekday,       Keys::TimeZone,
+        Keys::TwentyFour,        Keys::UseFaceImage,
+    };
+    return keys;
+}
+
+} // namespace
 
 TKWView::TKWView(QWidget *parent) : QWidget(parent)
 {
     initialize();
+    setAttribute(Qt::WA_TranslucentBackground);
 }
 
-TKWView::~TKWView() = default;
+TKWView::~TKWView()
+{
+    // Neither a settings change nor a tick may reach a view being destroyed.
+    stopObservingSettings();
+    disconnect(&ClockTick::instance(), nullptr, this, nullptr);
+}
 
 void TKWView::initialize()
 {
@@ -25,11 +63,102 @@ void TKWView::initialize()
     });
 }
 
+void TKWView::setWindowFrame(std::shared_ptr<WindowFrame> frame)
+{
+    mWindowFrame = std::move(frame);
+}
+
+WindowFrame &TKWView::windowFrame()
+{
+    if (!mWindowFrame) {
+        mWindowFrame = std::make_shared<WidgetWindowFrame>(window());
+    }
+    return *mWindowFrame;
+}
+
+Rect TKWView::bounds() const
+{
+    if (mWindowFrame) {
+        const Rect frame = mWindowFrame->frame();
+        return {0, 0, frame.width, frame.height};
+    }
+    return {0, 0, static_cast<float>(width()), static_cast<float>(height())};
+}
+
+// --- Lifecycle ------------------------------------------------------------
+
+void TKWView::awakeFromNib()
+{
+    prepareFace();
+    cacheFaceGeometry();
+    cacheDrawingParameters();
+    mWoken = true;
+    connect(&ClockTick::instance(), &ClockTick::tick, this, &TKWView::timerFired,
+            Qt::UniqueConnection);
+    update();
+}
+
 void TKWView::setConfigData(std::shared_ptr<ObservableDictionary> settings)
 {
+    stopObservingSettings();
     mConfigData = std::move(settings);
+    startObservingSettings();
+
+    prepareFace();
+    resizeClockWindow();
+
+    WindowFrame &window = windowFrame();
+    const ScreenInfo screen = window.screen().value_or(window.mainScreen());
+    if (const auto corrected =
+            WindowSizing::offScreenCorrection(window.frame(), screen.visibleFrame)) {
+        window.setFrame(*corrected, true);
+    }
+
+    cacheFaceGeometry();
+    // Angles cached for other settings (another dial, another zone) would stand
+    // until the second changes; new settings always get their own.
+    mSecondOfDay.reset();
     cacheDrawingParameters();
     update();
+}
+
+void TKWView::startObservingSettings()
+{
+    if (!mConfigData) {
+        return;
+    }
+    for (const QString &key : observedKeys()) {
+        mSettingsObservations.push_back(mConfigData->observe(
+            key, [this](const QString &changed) { observeValueForKeyPath(changed); }));
+    }
+}
+
+void TKWView::stopObservingSettings()
+{
+    mSettingsObservations.clear();
+}
+
+void TKWView::observeValueForKeyPath(const QString &key)
+{
+    const auto resize = [this] {
+        resizeClockWindow();
+        update();
+    };
+    if (key == Keys::ClockSize || key == Keys::TimeZone || key == Keys::DigitalClock) {
+        resize();
+    } else if (key == Keys::FaceImage) {
+        mFaceImage = loadFaceImage();
+        resize();
+    } else if (key == Keys::UseFaceImage) {
+        mFaceImage = boolSettingForKey(Keys::UseFaceImage) ? loadFaceImage() : QImage();
+        resize();
+    } else if (boolSettingForKey(Keys::DigitalClock) && key != Keys::Opacity &&
+               key != Keys::FadeHands && !key.endsWith(Keys::ColorSuffix)) {
+        // A digital clock's window follows the length of its readout.
+        resize();
+    } else {
+        update();
+    }
 }
 
 // --- Typed reading ----------------------------------------------------------
@@ -92,6 +221,30 @@ Color TKWView::borderColor(const Color &color)
     luminance = luminance + static_cast<double>(rgb->blueComponent()) * 0.11;
     const float y = static_cast<float>(luminance);
     return static_cast<double>(y) < 0.3 ? Color::white() : Color::black();
+}
+
+Color TKWView::faceColor() const
+{
+    // The face colour is read raw, never faded; a missing or damaged one gives the
+    // stock face rather than nothing.
+    const PropertyList *value = objectSettingForKey(Keys::FaceColor);
+    std::optional<Color> color;
+    if (value && value->asData()) {
+        color = Color::decode(*value->asData());
+    }
+    return color.value_or(ClockDefaults::faceColor());
+}
+
+QStringList TKWView::romanNumerals() const
+{
+    QStringList numerals;
+    const PropertyList list = UserDefaults::standard().objectForKey(Keys::RomanNumerals);
+    if (const PropertyList::Array *array = list.asArray()) {
+        for (const PropertyList &entry : *array) {
+            numerals.append(entry.asString() ? *entry.asString() : QString());
+        }
+    }
+    return numerals;
 }
 
 // --- Time sampling ----------------------------------------------------------
@@ -166,5 +319,88 @@ void TKWView::cacheDrawingParameters()
     const QString abbreviation = zone.abbreviation(now);
     if (!mTimeZoneAbbr || *mTimeZoneAbbr != abbreviation) {
         mTimeZoneAbbr = zone.abbreviation();
+    }
+}
+
+// --- Geometry and the face --------------------------------------------------
+
+void TKWView::cacheFaceGeometry()
+{
+    const PropertyList *factor = objectSettingForKey(Keys::CenterFactor);
+    const QSizeF centerFactor = factor && factor->asString()
+                                    ? SizeString::sizeFromString(*factor->asString())
+                                    : QSizeF(0, 0);
+    const DialGeometry dial = faceGeometry(bounds(), !mFaceImage.isNull(), centerFactor,
+                                           floatSettingForKey(Keys::RadiusFactor));
+    mCenter = dial.center;
+    mRadius = dial.radius;
+}
+
+void TKWView::resizeClockWindow()
+{
+    WindowFrame &window = windowFrame();
+    const Rect old = window.frame();
+    const float n = WindowSizing::clockSize(integerSettingForKey(Keys::ClockSize));
+
+    std::optional<Size> picture;
+    if (!mFaceImage.isNull()) {
+        picture =
+            Size{static_cast<float>(mFaceImage.width()), static_cast<float>(mFaceImage.height())};
+    }
+    const bool digital = boolSettingForKey(Keys::DigitalClock);
+    Size text;
+    float timeLine = 0;
+    if (!picture && digital) {
+        // Measured at the view's present size, before the window changes.
+        const DigitalReadout readout =
+            digitalTimeStringForDate(mLastDate.value_or(TimeSource::now()));
+        text = readout.size();
+        timeLine = readout.lines.isEmpty() ? 0 : readout.lines.first().font.lineHeight();
+    }
+    const Size size = WindowSizing::windowSize(n, picture, digital, text, timeLine);
+    if (picture) {
+        window.setFrame({old.x, old.y, size.width, size.height}, true);
+    }
+
+    std::optional<WindowSizing::MenuBar> menuBar;
+    if (const std::optional<ScreenInfo> screen = window.screen(); screen && screen->isMain) {
+        const ScreenInfo main = window.mainScreen();
+        menuBar = WindowSizing::MenuBar{main.frame.height, main.menuBarHeight};
+    }
+    window.setFrame(WindowSizing::resizedFrame(old, size, menuBar), false);
+    cacheFaceGeometry();
+}
+
+QImage TKWView::loadFaceImage() const
+{
+    const ValueTransformer *transformer =
+        ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
+    const PropertyList *alias = objectSettingForKey(Keys::FaceImage);
+    if (!transformer || !alias) {
+        return {};
+    }
+    const PropertyList path = transformer->transformedValue(*alias);
+    if (!path.asString()) {
+        return {};
+    }
+    QImageReader reader(*path.asString());
+    reader.setAutoTransform(true);
+    return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+void TKWView::prepareFace()
+{
+    WindowFrame &window = windowFrame();
+    const Rect old = window.frame();
+    if (boolSettingForKey(Keys::UseFaceImage)) {
+        mFaceImage = loadFaceImage();
+    }
+    if (boolSettingForKey(Keys::UseFaceImage) && !mFaceImage.isNull()) {
+        window.setFrame({old.x, old.y, static_cast<float>(mFaceImage.width()),
+                         static_cast<float>(mFaceImage.height())},
+                        true);
+    } else {
+        const float n = WindowSizing::clockSize(integerSettingForKey(Keys::ClockSize));
+        window.setFrame({old.x, old.y, n, n}, true);
     }
 }

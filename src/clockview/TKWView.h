@@ -1,17 +1,25 @@
 #pragma once
 
+#include "clockview/DigitalReadout.h"
 #include "platform/Color.h"
+#include "platform/Geometry.h"
 #include "platform/ObservableDictionary.h"
 #include "platform/TimeZone.h"
+#include "platform/WindowFrame.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
+
+class Canvas;
 
 // The face of one clock. It samples the time once per tick and caches what a frame
-// needs (angles, AM/PM, zone abbreviation); drawing reads only those caches.
+// needs (angles, AM/PM, zone abbreviation, dial geometry); drawing reads only those
+// caches. All its geometry is y-up, in points.
 class TKWView : public QWidget
 {
     Q_OBJECT
@@ -24,8 +32,19 @@ public:
     // view exists.
     static void initialize();
 
+    // The window the view fills. Without one set, the view's own top-level widget.
+    void setWindowFrame(std::shared_ptr<WindowFrame> frame);
+    WindowFrame &windowFrame();
+    // The view's bounds: the window's size, origin (0, 0).
+    Rect bounds() const;
+
+    // Lifecycle.
+    void awakeFromNib();
     const std::shared_ptr<ObservableDictionary> &configData() const { return mConfigData; }
     void setConfigData(std::shared_ptr<ObservableDictionary> settings);
+    void startObservingSettings();
+    void stopObservingSettings();
+    void observeValueForKeyPath(const QString &key);
 
     // Typed reading of the clock settings. Absent or mistyped values read as none,
     // NO, 0 or 0.0; only the integer reader of a view without settings falls back
@@ -37,6 +56,7 @@ public:
     Color colorSettingForKey(const QString &key) const;
     static Color borderColor(const Color &color);
 
+    // Time sampling.
     void timerFired();
     void cacheDrawingParameters();
     void cacheAlternateHourAngle();
@@ -44,7 +64,20 @@ public:
     TimeZone clockTimeZone() const;
     std::optional<TimeZone> alternateTimeZone() const;
 
-    // The caches of the last sample.
+    // Geometry and the face.
+    void cacheFaceGeometry();
+    void resizeClockWindow();
+    void prepareFace();
+
+    // Drawing: one whole frame, on whatever the painter paints.
+    void drawRect(QPainter &painter);
+    // One frame into a transparent image of the view's size at the pixel ratio.
+    QImage renderImage(qreal devicePixelRatio = 1);
+    DigitalReadout digitalTimeStringForDate(Instant date) const;
+    float digitalTimeSize(const Rect &rect) const;
+    float digitalWeekdaySize(const Rect &rect, const QString &dayName, float timeSize) const;
+
+    // The caches of the last sample and of the geometry.
     std::optional<Instant> lastDate() const { return mLastDate; }
     std::optional<QString> meridianString() const { return mMeridianString; }
     std::optional<QString> timeZoneAbbr() const { return mTimeZoneAbbr; }
@@ -54,12 +87,35 @@ public:
     float angleS() const { return mAngleS; }
     float angleA() const { return mAngleA; }
     bool isWoken() const { return mWoken; }
+    Point center() const { return mCenter; }
+    float radius() const { return mRadius; }
+    const QImage &faceImage() const { return mFaceImage; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    friend class TKWViewTestAccess;
+
     void reassertClickThrough();
+    QImage loadFaceImage() const;
+    Color faceColor() const;
+    QStringList romanNumerals() const;
+    const QImage &faceImageScaledTo(Size size, qreal devicePixelRatio);
+
+    void drawClockFace(Canvas &canvas);
+    void drawClockPips(Canvas &canvas, std::int32_t style);
+    void drawClockMinutePips(Canvas &canvas);
+    void drawClockDecorations(Canvas &canvas);
+    void drawClockHands(Canvas &canvas);
+    void drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &readout);
+    void drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readout);
 
     std::shared_ptr<ObservableDictionary> mConfigData;
+    std::vector<Observation> mSettingsObservations;
+    std::shared_ptr<WindowFrame> mWindowFrame;
 
+    // Time sampling.
     std::optional<Instant> mLastDate;
     std::optional<QString> mMeridianString;
     std::optional<QString> mTimeZoneAbbr;
@@ -70,4 +126,17 @@ private:
     float mAngleA = 0;
     bool mFlagPM = false;
     bool mWoken = false;
+
+    // Geometry and the face.
+    Point mCenter;
+    float mRadius = 0;
+    QImage mFaceImage;
+    // The picture resampled to the size it is drawn at, so that frames copy it.
+    QImage mFaceImageScaled;
+    qint64 mFaceImageScaledFrom = 0;
+
+    // Dial calibration.
+    Point mDragStart;
+    Point mDragEnd;
+    bool mDefiningDial = false;
 };

@@ -2,7 +2,11 @@
 
 #include "platform/ZoneData.h"
 
+#include <QHash>
+
 #include <unicode/datefmt.h>
+
+#include <functional>
 
 struct DateFormatter::Impl
 {
@@ -67,4 +71,37 @@ QString DateFormatter::format(Instant instant) const
     icu::UnicodeString text;
     mImpl->format->format(udate, text);
     return ZoneDetail::toQString(text);
+}
+
+namespace {
+
+// Few patterns and zones are ever in use at once; the table is emptied when odd
+// ones pile up.
+constexpr qsizetype maximumSharedFormatters = 256;
+
+const DateFormatter &sharedFormatter(const QString &key, const std::function<DateFormatter()> &make)
+{
+    static QHash<QString, std::shared_ptr<const DateFormatter>> formatters;
+    if (const auto it = formatters.constFind(key); it != formatters.cend()) {
+        return *it.value();
+    }
+    if (formatters.size() >= maximumSharedFormatters) {
+        formatters.clear();
+    }
+    return *formatters.insert(key, std::make_shared<const DateFormatter>(make())).value();
+}
+
+} // namespace
+
+const DateFormatter &DateFormatter::shared(const QString &pattern, const TimeZone &zone)
+{
+    return sharedFormatter(u'p' + zone.name() + u'\n' + pattern,
+                           [&] { return DateFormatter(pattern, zone); });
+}
+
+const DateFormatter &DateFormatter::shared(Style dateStyle, Style timeStyle, const TimeZone &zone)
+{
+    const QString key = u's' + zone.name() + u'\n' + QString::number(int(dateStyle)) + u'/' +
+                        QString::number(int(timeStyle));
+    return sharedFormatter(key, [&] { return DateFormatter(dateStyle, timeStyle, zone); });
 }

@@ -29,6 +29,11 @@ public:
     // Empty when the formatter could not be made (an unusable pattern).
     QString format(Instant instant) const;
 
+    // Formatters are costly to make and are asked for on every frame; these give
+    // one made earlier for the same pattern (or styles) and zone.
+    static const DateFormatter &shared(const QString &pattern, const TimeZone &zone);
+    static const DateFormatter &shared(Style dateStyle, Style timeStyle, const TimeZone &zone);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> mImpl;

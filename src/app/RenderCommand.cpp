@@ -1,0 +1,147 @@
+#include "app/RenderCommand.h"
+
+#include "clockview/TKWView.h"
+#include "platform/PropertyListFile.h"
+#include "platform/TimeSource.h"
+#include "settings/ClockDefaults.h"
+#include "settings/SettingArgument.h"
+#include "window/TKWWindowController.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QImageWriter>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const QString renderOption = QStringLiteral("render");
+const QString settingsOption = QStringLiteral("settings");
+const QString setOption = QStringLiteral("set");
+const QString timeOption = QStringLiteral("time");
+const QString scaleOption = QStringLiteral("scale");
+
+int failure(const QString &message)
+{
+    std::fprintf(stderr, "tockwise: %s\n", qUtf8Printable(message));
+    return 2;
+}
+
+std::optional<Instant> parseInstant(const QString &text)
+{
+    // An instant needs its offset: a bare local time would depend on where it runs.
+    static const QRegularExpression withOffset(QStringLiteral("(Z|[+-][0-9]{2}(:?[0-9]{2})?)$"));
+    if (!withOffset.match(text).hasMatch()) {
+        return std::nullopt;
+    }
+    const QDateTime parsed = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!parsed.isValid()) {
+        return std::nullopt;
+    }
+    return Instant(std::chrono::milliseconds(parsed.toMSecsSinceEpoch()));
+}
+
+// A screen far larger than any clock, so that nothing moves the frame.
+ScreenInfo renderingScreen()
+{
+    constexpr float side = 100000;
+    return {{0, 0, side, side}, {0, 0, side, side}, 0, false};
+}
+
+} // namespace
+
+namespace RenderCommand {
+
+QList<QCommandLineOption> options()
+{
+    return {
+        {renderOption, QStringLiteral("Draws one frame of a clock into a PNG file."),
+         QStringLiteral("file.png")},
+        {settingsOption, QStringLiteral("With --render: the clock's settings file."),
+         QStringLiteral("file.tkw")},
+        {setOption,
+         QStringLiteral("With --render: sets one clock setting (repeatable): true/false, a "
+                        "number, #rrggbb[aa] for a colour, a file for TKWFaceImage, or text."),
+         QStringLiteral("KEY=VALUE")},
+        {timeOption,
+         QStringLiteral("With --render: the instant shown, ISO 8601 with an offset or Z."),
+         QStringLiteral("instant")},
+        {scaleOption, QStringLiteral("With --render: the device pixel ratio (default 1)."),
+         QStringLiteral("factor")},
+    };
+}
+
+bool requested(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--render") == 0 || std::strncmp(argv[i], "--render=", 9) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int run(const QCommandLineParser &parser)
+{
+    const QString output = parser.value(renderOption);
+    if (output.isEmpty()) {
+        return failure(QStringLiteral("--render needs the path of the PNG file to write"));
+    }
+
+    PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
+    if (parser.isSet(settingsOption)) {
+        const QString path = parser.value(settingsOption);
+        QString error;
+        std::optional<PropertyList::Dictionary> loaded = PropertyListFile::read(path, &error);
+        if (!loaded) {
+            return failure(QStringLiteral("cannot read the settings file %1: %2").arg(path, error));
+        }
+        settings = std::move(*loaded);
+        ClockDefaults::applyFillIns(settings);
+    }
+    for (const QString &assignment : parser.values(setOption)) {
+        QString error;
+        const auto setting = SettingArgument::parse(assignment, &error);
+        if (!setting) {
+            return failure(error);
+        }
+        settings.insert(setting->key, setting->value);
+    }
+
+    std::optional<Instant> instant = TimeSource::now();
+    if (parser.isSet(timeOption)) {
+        instant = parseInstant(parser.value(timeOption));
+        if (!instant) {
+            return failure(QStringLiteral("--time takes an ISO 8601 instant with an offset or Z, "
+                                          "such as 2026-12-06T10:10:30Z, not \"%1\"")
+                               .arg(parser.value(timeOption)));
+        }
+    }
+    double scale = 1;
+    if (parser.isSet(scaleOption)) {
+        bool ok = false;
+        scale = parser.value(scaleOption).toDouble(&ok);
+        if (!ok || !(scale >= 0.25 && scale <= 16)) {
+            return failure(QStringLiteral("--scale takes a number from 0.25 to 16, not \"%1\"")
+                               .arg(parser.value(scaleOption)));
+        }
+    }
+
+    PinnedTime pinned(*instant);
+    TKWView view;
+    view.setWindowFrame(
+        std::make_shared<DetachedWindowFrame>(Rect{1000, 1000, 128, 128}, renderingScreen()));
+    view.awakeFromNib();
+    view.setConfigData(std::make_shared<ObservableDictionary>(settings));
+    const QImage image = view.renderImage(scale);
+
+    QImageWriter writer(output, "png");
+    if (!writer.write(image)) {
+        return failure(QStringLiteral("cannot write %1: %2").arg(output, writer.errorString()));
+    }
+    return 0;
+}
+
+} // namespace RenderCommand

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/Geometry.h"
+
+#include <array>
+
+// The hands in their own coordinates: origin at the dial centre, x along the hand
+// toward its tip. Each of the three pointed hands is a closed polygon of five
+// vertices (tail, side, two tip corners, side); R is the dial radius.
+namespace HandShapes {
+
+using Polygon = std::array<Point, 5>;
+
+Polygon hourHand(float R);
+Polygon minuteHand(float R);
+// As wide at the centre as at its tip, but never narrower there than one point.
+Polygon secondHand(float R);
+// The rectangle of the alternate-zone disc: radius R/16, centred 0.825 R out.
+Rect alternateDisc(float R);
+
+} // namespace HandShapes

@@ -1,0 +1,292 @@
+// The drawing half of TKWView: one frame from the caches, in a fixed order.
+
+#include "clockview/Decorations.h"
+#include "clockview/DialMarks.h"
+#include "clockview/FaceGeometry.h"
+#include "clockview/HandShapes.h"
+#include "clockview/TKWView.h"
+#include "platform/Canvas.h"
+#include "platform/DateFormatter.h"
+#include "settings/SettingsKeys.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+QTransform handFrame(Point center, float angle)
+{
+    return QTransform().translate(center.x, center.y).rotate(angle);
+}
+
+} // namespace
+
+void TKWView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    drawRect(painter);
+}
+
+QImage TKWView::renderImage(qreal devicePixelRatio)
+{
+    const Rect area = bounds();
+    QImage image(static_cast<int>(std::ceil(area.width * devicePixelRatio)),
+                 static_cast<int>(std::ceil(area.height * devicePixelRatio)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    drawRect(painter);
+    return image;
+}
+
+void TKWView::drawRect(QPainter &painter)
+{
+    if (!mWoken) {
+        return;
+    }
+    Canvas canvas(painter, bounds().size());
+    if (boolSettingForKey(Keys::DigitalClock)) {
+        const DigitalReadout readout = digitalTimeStringForDate(mLastDate.value_or(Instant{}));
+        drawDigitalFaceForString(canvas, readout);
+        drawDigitalTimeString(canvas, readout);
+        return;
+    }
+    drawClockFace(canvas);
+    if (mDefiningDial) {
+        const float dx = mDragEnd.x - mDragStart.x;
+        const float dy = mDragEnd.y - mDragStart.y;
+        const float r = std::sqrt(dx * dx + dy * dy);
+        canvas.strokeEllipse({mDragStart.x - r, mDragStart.y - r, 2 * r, 2 * r}, Color::black(),
+                             1.0f);
+        return;
+    }
+    drawClockDecorations(canvas);
+    if (const std::int32_t style = integerSettingForKey(Keys::PipStyle); style != 0) {
+        if (boolSettingForKey(Keys::MinutePips)) {
+            drawClockMinutePips(canvas);
+        }
+        drawClockPips(canvas, style);
+    }
+    drawClockHands(canvas);
+}
+
+// --- The analog dial ----------------------------------------------------------
+
+const QImage &TKWView::faceImageScaledTo(Size size, qreal devicePixelRatio)
+{
+    // Resampled once per size with a proper filter, instead of on every frame.
+    const QSize pixels(static_cast<int>(std::lround(size.width * devicePixelRatio)),
+                       static_cast<int>(std::lround(size.height * devicePixelRatio)));
+    if (pixels.isEmpty() || pixels == mFaceImage.size()) {
+        return mFaceImage;
+    }
+    if (mFaceImageScaled.size() != pixels || mFaceImageScaledFrom != mFaceImage.cacheKey()) {
+        mFaceImageScaled =
+            mFaceImage.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        mFaceImageScaledFrom = mFaceImage.cacheKey();
+    }
+    return mFaceImageScaled;
+}
+
+void TKWView::drawClockFace(Canvas &canvas)
+{
+    const float opacity = floatSettingForKey(Keys::Opacity);
+    const Rect area = bounds();
+    if (!mFaceImage.isNull()) {
+        canvas.drawImage(faceImageScaledTo(area.size(), canvas.devicePixelRatio()), area, opacity);
+        return;
+    }
+    const Color face = faceColor();
+    const Rect disc = DialMarks::faceDisc(area, mRadius);
+    canvas.fillEllipse(disc, face.withAlphaComponent(opacity));
+    if (opacity > 0.0f && boolSettingForKey(Keys::DrawBorder)) {
+        canvas.strokeEllipse(disc, borderColor(face), DialMarks::borderLineWidth(mRadius),
+                             DialMarks::borderTransform(mRadius));
+    }
+}
+
+void TKWView::drawClockPips(Canvas &canvas, std::int32_t style)
+{
+    if (style < 1 || style > 3) {
+        return;
+    }
+    const bool twentyFour = boolSettingForKey(Keys::TwentyFour);
+    const DialMarks::Marks marks = DialMarks::hourMarks(twentyFour);
+    const QStringList numerals = romanNumerals();
+    const Color color = colorSettingForKey(Keys::PipColor);
+    const Rect dot = DialMarks::dotRect(mRadius);
+    const Point anchor = DialMarks::labelAnchor(mRadius);
+    const Font font = Font::systemFontOfSize(DialMarks::labelFontSize(mRadius, twentyFour));
+
+    float angle = marks.firstAngle;
+    for (int i = 0; i < marks.count; ++i, angle -= marks.step) {
+        const QTransform frame = handFrame(mCenter, angle);
+        if (style == 1) {
+            Canvas::Transformed turned(canvas, frame);
+            canvas.fillEllipse(dot, color);
+            continue;
+        }
+        const QString label = DialMarks::hourLabel(style, i, numerals);
+        const QPointF at = frame.map(QPointF(anchor.x, anchor.y));
+        const Size size = font.sizeOfText(label);
+        canvas.drawText(label, font,
+                        {static_cast<float>(at.x()) - 0.5f * size.width,
+                         static_cast<float>(at.y()) - 0.5f * size.height},
+                        color);
+    }
+}
+
+void TKWView::drawClockMinutePips(Canvas &canvas)
+{
+    const DialMarks::Marks marks = DialMarks::minuteMarks(boolSettingForKey(Keys::TwentyFour));
+    const Color color = colorSettingForKey(Keys::PipColor);
+    const auto [from, to] = DialMarks::minuteTick(mRadius);
+    float angle = marks.firstAngle;
+    for (int i = 0; i < marks.count; ++i, angle -= marks.step) {
+        if (i % 5 == 0) {
+            continue;
+        }
+        Canvas::Transformed turned(canvas, handFrame(mCenter, angle));
+        canvas.strokeLine(from, to, color, 1.0f);
+    }
+}
+
+void TKWView::drawClockDecorations(Canvas &canvas)
+{
+    const Color color = colorSettingForKey(Keys::OtherDataColor);
+    const Font font = Font::systemFontOfSize(Decorations::fontSize(mRadius));
+    const auto draw = [&](const QString &text, auto place) {
+        const Size size = font.sizeOfText(text);
+        canvas.drawText(text, font, place(mCenter, mRadius, size), color);
+    };
+    if (boolSettingForKey(Keys::ShowMeridian)) {
+        draw(mMeridianString.value_or(QString()), Decorations::meridianOrigin);
+    }
+    if (boolSettingForKey(Keys::ShowTimeZone)) {
+        draw(mTimeZoneAbbr.value_or(QString()), Decorations::zoneOrigin);
+    }
+    const Instant date = mLastDate.value_or(Instant{});
+    if (boolSettingForKey(Keys::ShowDate)) {
+        const TimeZone zone = clockTimeZone();
+        const QString text = boolSettingForKey(Keys::ShowDayOnly)
+                                 ? DateFormatter::shared(QStringLiteral("dd"), zone).format(date)
+                                 : DateFormatter::shared(DateFormatter::Style::Short,
+                                                         DateFormatter::Style::None, zone)
+                                       .format(date);
+        draw(text, Decorations::dateOrigin);
+    }
+    if (boolSettingForKey(Keys::ShowWeekday)) {
+        draw(DateFormatter::shared(QStringLiteral("EEE"), clockTimeZone()).format(date),
+             Decorations::weekdayOrigin);
+    }
+}
+
+void TKWView::drawClockHands(Canvas &canvas)
+{
+    if (alternateTimeZone()) {
+        const Color color = colorSettingForKey(Keys::AlternateZoneColor).withAlphaComponent(0.625f);
+        Canvas::Transformed turned(canvas, handFrame(mCenter, mAngleA));
+        canvas.fillEllipse(HandShapes::alternateDisc(mRadius), color);
+    }
+    const Color hands = colorSettingForKey(Keys::HandColor);
+    {
+        Canvas::Transformed turned(canvas, handFrame(mCenter, mAngleH));
+        canvas.fillPolygon(HandShapes::hourHand(mRadius), hands);
+    }
+    {
+        Canvas::Transformed turned(canvas, handFrame(mCenter, mAngleM));
+        canvas.fillPolygon(HandShapes::minuteHand(mRadius), hands);
+    }
+    if (boolSettingForKey(Keys::ShowSeconds)) {
+        const Color color = colorSettingForKey(Keys::SecondHandColor);
+        Canvas::Transformed turned(canvas, handFrame(mCenter, mAngleS));
+        canvas.fillPolygon(HandShapes::secondHand(mRadius), color);
+    }
+}
+
+// --- The digital readout ------------------------------------------------------
+
+DigitalReadout TKWView::digitalTimeStringForDate(Instant date) const
+{
+    const TimeZone zone = clockTimeZone();
+    const QString pattern = DigitalLayout::timePattern(boolSettingForKey(Keys::TwentyFour),
+                                                       boolSettingForKey(Keys::ShowSeconds),
+                                                       boolSettingForKey(Keys::ShowMeridian));
+    const QString time = DateFormatter::shared(pattern, zone).format(date);
+
+    const Rect area = bounds();
+    const float timeSize = digitalTimeSize(area);
+    const float lineSize = DigitalLayout::secondaryScale * timeSize;
+    const Color color = colorSettingForKey(Keys::HandColor);
+
+    DigitalReadout readout;
+    readout.lines.append({time, Font::userFontOfSize(timeSize), color});
+    if (boolSettingForKey(Keys::ShowTimeZone)) {
+        readout.lines.append(
+            {mTimeZoneAbbr.value_or(QString()), Font::userFontOfSize(lineSize), color});
+    }
+    if (boolSettingForKey(Keys::ShowWeekday)) {
+        const QString weekday = DateFormatter::shared(QStringLiteral("EEEE"), zone).format(date);
+        readout.lines.append(
+            {weekday, Font::userFontOfSize(digitalWeekdaySize(area, weekday, timeSize)), color});
+    }
+    if (boolSettingForKey(Keys::ShowDate)) {
+        const QString text = boolSettingForKey(Keys::ShowDayOnly)
+                                 ? DateFormatter::shared(QStringLiteral("dd"), zone).format(date)
+                                 : DateFormatter::shared(DateFormatter::Style::Medium,
+                                                         DateFormatter::Style::None, zone)
+                                       .format(date);
+        readout.lines.append({text, Font::userFontOfSize(lineSize), color});
+    }
+    return readout;
+}
+
+float TKWView::digitalTimeSize(const Rect &rect) const
+{
+    const QString sample = DigitalLayout::fittingSample(boolSettingForKey(Keys::ShowSeconds),
+                                                        boolSettingForKey(Keys::ShowMeridian));
+    return DigitalLayout::fitTypeSize(rect.height, 0.9f * rect.width, [&sample](float size) {
+        return Font::userFontOfSize(size).sizeOfText(sample).width;
+    });
+}
+
+float TKWView::digitalWeekdaySize(const Rect &rect, const QString &dayName, float timeSize) const
+{
+    return DigitalLayout::fitTypeSize(
+        DigitalLayout::secondaryScale * timeSize, 0.9f * rect.width,
+        [&dayName](float size) { return Font::userFontOfSize(size).sizeOfText(dayName).width; });
+}
+
+void TKWView::drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &)
+{
+    const float opacity = floatSettingForKey(Keys::Opacity);
+    const Rect area = bounds();
+    if (!mFaceImage.isNull()) {
+        // At its own size from the lower-left corner: a larger picture is cut.
+        canvas.drawImage(
+            mFaceImage,
+            {0, 0, static_cast<float>(mFaceImage.width()), static_cast<float>(mFaceImage.height())},
+            opacity);
+        return;
+    }
+    const Color face = faceColor();
+    canvas.replaceRect(area, face.withAlphaComponent(opacity));
+    if (opacity > 0.0f && boolSettingForKey(Keys::DrawBorder)) {
+        canvas.strokeRect(DigitalLayout::borderRect(area), borderColor(face),
+                          DigitalLayout::borderLineWidth(area));
+    }
+}
+
+void TKWView::drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readout)
+{
+    const Rect area = bounds();
+    const float height = readout.size().height;
+    const Rect block{area.x, area.y + 0.5f * area.height - 0.5f * height, area.width, height};
+    const QList<Point> origins = readout.lineOrigins(block);
+    for (qsizetype i = 0; i < readout.lines.size(); ++i) {
+        const DigitalReadout::Line &line = readout.lines[i];
+        canvas.drawText(line.text, line.font, origins[i], line.color);
+    }
+}

@@ -1,0 +1,7 @@
+#include "platform/ClockTick.h"
+
+ClockTick &ClockTick::instance()
+{
+    static ClockTick tick;
+    return tick;
+}
