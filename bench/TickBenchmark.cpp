@@ -4,11 +4,7 @@
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindowController.h"
 
-#include <QApplication>
-
 #include <benchmark/benchmark.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -64,13 +60,3 @@ BENCHMARK(sameSecond);
 BENCHMARK(nextSecond);
 BENCHMARK(sameSecondSystemZone);
 BENCHMARK(nextSecondWithAlternateHand);
-
-int main(int argc, char **argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -19,7 +19,8 @@ int main(int argc, char *argv[])
     }
     for (const auto &[variable, folder] :
          {std::pair{"XDG_CONFIG_HOME", "/config"}, std::pair{"XDG_DATA_HOME", "/data"},
-          std::pair{"XDG_CACHE_HOME", "/cache"}, std::pair{"XDG_STATE_HOME", "/state"}}) {
+          std::pair{"XDG_CACHE_HOME", "/cache"}, std::pair{"XDG_STATE_HOME", "/state"},
+          std::pair{"XDG_RUNTIME_DIR", "/runtime"}}) {
         const QByteArray path = QFile::encodeName(home.path()) + folder;
         QDir().mkpath(QFile::decodeName(path));
         QFile::setPermissions(QFile::decodeName(path),

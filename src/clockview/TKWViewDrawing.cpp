@@ -12,6 +12,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -124,8 +125,14 @@ void TKWView::drawClockPips(Canvas &canvas, std::int32_t style)
     for (int i = 0; i < marks.count; ++i, angle -= marks.step) {
         const QTransform frame = handFrame(mCenter, angle);
         if (style == 1) {
-            Canvas::Transformed turned(canvas, frame);
-            canvas.fillEllipse(dot, color);
+            // A round dot is the same in any rotation of its frame: only its centre
+            // moves, and an upright circle there is far cheaper to fill.
+            const QPointF centre =
+                frame.map(QPointF(dot.x + 0.5 * dot.width, dot.y + 0.5 * dot.height));
+            canvas.fillEllipse({static_cast<float>(centre.x()) - 0.5f * dot.width,
+                                static_cast<float>(centre.y()) - 0.5f * dot.height, dot.width,
+                                dot.height},
+                               color);
             continue;
         }
         const QString label = DialMarks::hourLabel(style, i, numerals);
@@ -143,14 +150,22 @@ void TKWView::drawClockMinutePips(Canvas &canvas)
     const DialMarks::Marks marks = DialMarks::minuteMarks(boolSettingForKey(Keys::TwentyFour));
     const Color color = colorSettingForKey(Keys::PipColor);
     const auto [from, to] = DialMarks::minuteTick(mRadius);
+    // Each tick is turned into place, then all are stroked at once: a straight
+    // segment strokes the same whether its frame or its ends were turned.
+    std::vector<std::pair<Point, Point>> ticks;
+    ticks.reserve(static_cast<std::size_t>(marks.count));
     float angle = marks.firstAngle;
     for (int i = 0; i < marks.count; ++i, angle -= marks.step) {
         if (i % 5 == 0) {
             continue;
         }
-        Canvas::Transformed turned(canvas, handFrame(mCenter, angle));
-        canvas.strokeLine(from, to, color, 1.0f);
+        const QTransform frame = handFrame(mCenter, angle);
+        const QPointF a = frame.map(QPointF(from.x, from.y));
+        const QPointF b = frame.map(QPointF(to.x, to.y));
+        ticks.push_back({{static_cast<float>(a.x()), static_cast<float>(a.y())},
+                         {static_cast<float>(b.x()), static_cast<float>(b.y())}});
     }
+    canvas.strokeLines(ticks, color, 1.0f);
 }
 
 void TKWView::drawClockDecorations(Canvas &canvas)

@@ -8,6 +8,7 @@
 #include <QTransform>
 
 #include <span>
+#include <utility>
 
 class QImage;
 
@@ -41,6 +42,9 @@ public:
                        const QTransform &pathTransform = {});
     void fillPolygon(std::span<const Point> points, const Color &color);
     void strokeLine(Point from, Point to, const Color &color, float lineWidth);
+    // Many segments of one colour and width in one pass.
+    void strokeLines(std::span<const std::pair<Point, Point>> segments, const Color &color,
+                     float lineWidth);
     // Replaces what lies under the rectangle, alpha included.
     void replaceRect(const Rect &rect, const Color &color);
     void strokeRect(const Rect &rect, const Color &color, float lineWidth);

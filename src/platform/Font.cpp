@@ -3,23 +3,12 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPaintDevice>
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
-
-// Text is measured on an image of 72 dots per inch, where a point is a pixel.
-const QPaintDevice &measuringDevice()
-{
-    static const QImage device = [] {
-        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-        constexpr int dotsPerMeterAt72Dpi = 2835; // 72 / 0.0254, as an image stores it
-        image.setDotsPerMeterX(dotsPerMeterAt72Dpi);
-        image.setDotsPerMeterY(dotsPerMeterAt72Dpi);
-        return image;
-    }();
-    return device;
-}
 
 const QFont &generalFont()
 {
@@ -27,10 +16,9 @@ const QFont &generalFont()
         QFont general = QGuiApplication::instance()
                             ? QFontDatabase::systemFont(QFontDatabase::GeneralFont)
                             : QFont();
-        // Unhinted outlines scale linearly, so a measured width holds at every
-        // pixel ratio and fractional sizes keep their fractions.
+        // Unhinted outlines scale linearly, so that a scaled whole size measures
+        // and draws as the fractional size would.
         general.setHintingPreference(QFont::PreferNoHinting);
-        general.setKerning(true);
         return general;
     }();
     return font;
@@ -44,47 +32,95 @@ float standardSize()
 
 } // namespace
 
-Font::Font(const QFont &base, float points) : mFont(base), mPoints(points)
+Font::Font(float points) : mFont(generalFont()), mPoints(points > 0 ? points : standardSize())
 {
-    mFont.setPointSizeF(static_cast<double>(points) * 72.0 / measuringDevice().logicalDpiY());
+    const float whole = std::max(1.0f, std::round(mPoints));
+    mFont.setPixelSize(static_cast<int>(whole));
+    mScale = mPoints / whole;
 }
 
 Font Font::systemFontOfSize(float points)
 {
-    return Font(generalFont(), points > 0 ? points : standardSize());
+    return Font(points);
 }
 
 Font Font::userFontOfSize(float points)
 {
-    return Font(generalFont(), points > 0 ? points : standardSize());
+    return Font(points);
 }
+
+namespace {
+
+// Frames measure and draw the same few texts in the same few sizes again and
+// again; shaping them anew each time would cost more than the rest of a frame.
+// Each table is emptied when odd texts pile up in it.
+constexpr qsizetype maximumCachedTexts = 1024;
+
+struct LineMetrics
+{
+    qreal ascent = 0;
+    qreal lineSpacing = 0;
+};
+
+const LineMetrics &metricsFor(const QFont &font)
+{
+    static QHash<int, LineMetrics> metrics;
+    const int pixels = font.pixelSize();
+    if (const auto it = metrics.constFind(pixels); it != metrics.cend()) {
+        return it.value();
+    }
+    const QFontMetricsF measured(font);
+    return *metrics.insert(pixels, {measured.ascent(), measured.lineSpacing()});
+}
+
+using TextKey = std::pair<QString, int>;
+
+template <typename Value, typename Make>
+const Value &cached(QHash<TextKey, Value> &table, const QString &text, const QFont &font, Make make)
+{
+    const TextKey key(text, font.pixelSize());
+    if (const auto it = table.constFind(key); it != table.cend()) {
+        return it.value();
+    }
+    if (table.size() >= maximumCachedTexts) {
+        table.clear();
+    }
+    return *table.insert(key, make());
+}
+
+} // namespace
 
 Size Font::sizeOfText(const QString &text) const
 {
-    const QFontMetricsF metrics(mFont, &measuringDevice());
-    return {static_cast<float>(metrics.horizontalAdvance(text)),
-            static_cast<float>(metrics.lineSpacing())};
+    static QHash<TextKey, qreal> widths;
+    const qreal width =
+        cached(widths, text, mFont, [&] { return QFontMetricsF(mFont).horizontalAdvance(text); });
+    return {static_cast<float>(width) * mScale,
+            static_cast<float>(metricsFor(mFont).lineSpacing) * mScale};
 }
 
 float Font::lineHeight() const
 {
-    return static_cast<float>(QFontMetricsF(mFont, &measuringDevice()).lineSpacing());
+    return static_cast<float>(metricsFor(mFont).lineSpacing) * mScale;
 }
 
 float Font::ascent() const
 {
-    return static_cast<float>(QFontMetricsF(mFont, &measuringDevice()).ascent());
+    return static_cast<float>(metricsFor(mFont).ascent) * mScale;
 }
 
-float Font::descent() const
+qreal Font::qfontAscent() const
 {
-    return static_cast<float>(QFontMetricsF(mFont, &measuringDevice()).descent());
+    return metricsFor(mFont).ascent;
 }
 
-QFont Font::qfontFor(const QPaintDevice *device) const
+const QStaticText &Font::staticText(const QString &text) const
 {
-    const int dpi = device ? device->logicalDpiY() : measuringDevice().logicalDpiY();
-    QFont font = mFont;
-    font.setPointSizeF(static_cast<double>(mPoints) * 72.0 / dpi);
-    return font;
+    static QHash<TextKey, QStaticText> texts;
+    return cached(texts, text, mFont, [&] {
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+        return laidOut;
+    });
 }

@@ -3,13 +3,13 @@
 #include "platform/Geometry.h"
 
 #include <QFont>
+#include <QStaticText>
 #include <QString>
 
-class QPaintDevice;
-
-// A typeface at a size in points, where one point is one unit of the view: the
-// same text measures the same on the screen, in an image and at any pixel ratio.
-// "System" and "user" fonts are both the desktop's general font family.
+// A typeface at a size in points, where one point is one unit of the view, at any
+// fractional size: the same text measures the same on the screen, in an image
+// and at any pixel ratio. "System" and "user" fonts are both the desktop's
+// general font family.
 class Font
 {
 public:
@@ -23,10 +23,14 @@ public:
     Size sizeOfText(const QString &text) const;
     float lineHeight() const;
     float ascent() const;
-    float descent() const;
 
-    // The font to draw on `device`, whose logical resolution may be anything.
-    QFont qfontFor(const QPaintDevice *device) const;
+    // Qt sizes fonts in whole pixels. A fractional size is drawn with the font of
+    // the nearest whole size, scaled by this factor.
+    const QFont &qfont() const { return mFont; }
+    float scale() const { return mScale; }
+    // The text laid out in qfont(), its top at 0 (before the scale).
+    const QStaticText &staticText(const QString &text) const;
+    qreal qfontAscent() const;
 
     friend bool operator==(const Font &a, const Font &b)
     {
@@ -34,8 +38,9 @@ public:
     }
 
 private:
-    Font(const QFont &base, float points);
+    explicit Font(float points);
 
-    QFont mFont; // sized for the measuring device
+    QFont mFont;
     float mPoints = 0;
+    float mScale = 1;
 };
