@@ -101,6 +101,7 @@ void TKWView::awakeFromNib()
 void TKWView::setConfigData(std::shared_ptr<ObservableDictionary> settings)
 {
     stopObservingSettings();
+    ++mSettingsGeneration;
     mConfigData = std::move(settings);
     startObservingSettings();
 
@@ -140,6 +141,7 @@ void TKWView::stopObservingSettings()
 
 void TKWView::observeValueForKeyPath(const QString &key)
 {
+    ++mSettingsGeneration;
     const auto resize = [this] {
         resizeClockWindow();
         update();

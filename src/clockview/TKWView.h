@@ -106,7 +106,20 @@ private:
     void drawClockFace(Canvas &canvas);
     void drawClockPips(Canvas &canvas, std::int32_t style);
     void drawClockMinutePips(Canvas &canvas);
-    void drawClockDecorations(Canvas &canvas);
+    // The four dial texts of this frame; empty where switched off.
+    struct DecorationTexts
+    {
+        std::optional<QString> meridian;
+        std::optional<QString> zone;
+        std::optional<QString> date;
+        std::optional<QString> weekday;
+        friend bool operator==(const DecorationTexts &, const DecorationTexts &) = default;
+    };
+    DecorationTexts decorationTexts() const;
+    void drawClockDecorations(Canvas &canvas, const DecorationTexts &texts);
+    // Face, decorations and marks: all that lies under the hands.
+    void drawDial(Canvas &canvas, const DecorationTexts &texts);
+    void drawDialLayer(Canvas &canvas, const DecorationTexts &texts);
     void drawClockHands(Canvas &canvas);
     void drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &readout);
     void drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readout);
@@ -134,6 +147,26 @@ private:
     // The picture resampled to the size it is drawn at, so that frames copy it.
     QImage mFaceImageScaled;
     qint64 mFaceImageScaledFrom = 0;
+
+    // Everything under the hands changes far less often than once a second, so it
+    // is drawn into a layer at the device's pixel ratio and copied until one of
+    // the things it was drawn from changes.
+    struct DialLayerKey
+    {
+        quint64 settings = 0;
+        Size size;
+        qreal devicePixelRatio = 0;
+        Point center;
+        float radius = 0;
+        qint64 faceImage = 0;
+        DecorationTexts texts;
+        QStringList numerals;
+        friend bool operator==(const DialLayerKey &, const DialLayerKey &) = default;
+    };
+    QImage mDialLayer;
+    std::optional<DialLayerKey> mDialLayerKey;
+    quint64 mSettingsGeneration = 0;
+    bool mCachesDial = true;
 
     // Dial calibration.
     Point mDragStart;

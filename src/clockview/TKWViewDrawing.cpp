@@ -54,8 +54,8 @@ void TKWView::drawRect(QPainter &painter)
         drawDigitalTimeString(canvas, readout);
         return;
     }
-    drawClockFace(canvas);
     if (mDefiningDial) {
+        drawClockFace(canvas);
         const float dx = mDragEnd.x - mDragStart.x;
         const float dy = mDragEnd.y - mDragStart.y;
         const float r = std::sqrt(dx * dx + dy * dy);
@@ -63,14 +63,47 @@ void TKWView::drawRect(QPainter &painter)
                              1.0f);
         return;
     }
-    drawClockDecorations(canvas);
+    const DecorationTexts texts = decorationTexts();
+    if (mCachesDial) {
+        drawDialLayer(canvas, texts);
+    } else {
+        drawDial(canvas, texts);
+    }
+    drawClockHands(canvas);
+}
+
+void TKWView::drawDial(Canvas &canvas, const DecorationTexts &texts)
+{
+    drawClockFace(canvas);
+    drawClockDecorations(canvas, texts);
     if (const std::int32_t style = integerSettingForKey(Keys::PipStyle); style != 0) {
         if (boolSettingForKey(Keys::MinutePips)) {
             drawClockMinutePips(canvas);
         }
         drawClockPips(canvas, style);
     }
-    drawClockHands(canvas);
+}
+
+void TKWView::drawDialLayer(Canvas &canvas, const DecorationTexts &texts)
+{
+    const Rect area = bounds();
+    const qreal ratio = canvas.devicePixelRatio();
+    DialLayerKey key{mSettingsGeneration,   area.size(), ratio,          mCenter, mRadius,
+                     mFaceImage.cacheKey(), texts,       romanNumerals()};
+    if (!mDialLayerKey || !(*mDialLayerKey == key)) {
+        mDialLayer = QImage(static_cast<int>(std::ceil(area.width * ratio)),
+                            static_cast<int>(std::ceil(area.height * ratio)),
+                            QImage::Format_ARGB32_Premultiplied);
+        mDialLayer.setDevicePixelRatio(ratio);
+        mDialLayer.fill(Qt::transparent);
+        QPainter layerPainter(&mDialLayer);
+        Canvas layer(layerPainter, area.size());
+        drawDial(layer, texts);
+        mDialLayerKey = std::move(key);
+    }
+    // Over the cleared surface of a window or an image this gives exactly the
+    // pixels that drawing the dial there would give.
+    canvas.drawImage(mDialLayer, area, 1.0f);
 }
 
 // --- The analog dial ----------------------------------------------------------
@@ -168,34 +201,49 @@ void TKWView::drawClockMinutePips(Canvas &canvas)
     canvas.strokeLines(ticks, color, 1.0f);
 }
 
-void TKWView::drawClockDecorations(Canvas &canvas)
+TKWView::DecorationTexts TKWView::decorationTexts() const
+{
+    DecorationTexts texts;
+    if (boolSettingForKey(Keys::ShowMeridian)) {
+        texts.meridian = mMeridianString.value_or(QString());
+    }
+    if (boolSettingForKey(Keys::ShowTimeZone)) {
+        texts.zone = mTimeZoneAbbr.value_or(QString());
+    }
+    const bool date = boolSettingForKey(Keys::ShowDate);
+    const bool weekday = boolSettingForKey(Keys::ShowWeekday);
+    if (!date && !weekday) {
+        return texts;
+    }
+    const Instant when = mLastDate.value_or(Instant{});
+    const TimeZone zone = clockTimeZone();
+    if (date) {
+        texts.date = boolSettingForKey(Keys::ShowDayOnly)
+                         ? DateFormatter::shared(QStringLiteral("dd"), zone).format(when)
+                         : DateFormatter::shared(DateFormatter::Style::Short,
+                                                 DateFormatter::Style::None, zone)
+                               .format(when);
+    }
+    if (weekday) {
+        texts.weekday = DateFormatter::shared(QStringLiteral("EEE"), zone).format(when);
+    }
+    return texts;
+}
+
+void TKWView::drawClockDecorations(Canvas &canvas, const DecorationTexts &texts)
 {
     const Color color = colorSettingForKey(Keys::OtherDataColor);
     const Font font = Font::systemFontOfSize(Decorations::fontSize(mRadius));
-    const auto draw = [&](const QString &text, auto place) {
-        const Size size = font.sizeOfText(text);
-        canvas.drawText(text, font, place(mCenter, mRadius, size), color);
+    const auto draw = [&](const std::optional<QString> &text, auto place) {
+        if (text) {
+            const Size size = font.sizeOfText(*text);
+            canvas.drawText(*text, font, place(mCenter, mRadius, size), color);
+        }
     };
-    if (boolSettingForKey(Keys::ShowMeridian)) {
-        draw(mMeridianString.value_or(QString()), Decorations::meridianOrigin);
-    }
-    if (boolSettingForKey(Keys::ShowTimeZone)) {
-        draw(mTimeZoneAbbr.value_or(QString()), Decorations::zoneOrigin);
-    }
-    const Instant date = mLastDate.value_or(Instant{});
-    if (boolSettingForKey(Keys::ShowDate)) {
-        const TimeZone zone = clockTimeZone();
-        const QString text = boolSettingForKey(Keys::ShowDayOnly)
-                                 ? DateFormatter::shared(QStringLiteral("dd"), zone).format(date)
-                                 : DateFormatter::shared(DateFormatter::Style::Short,
-                                                         DateFormatter::Style::None, zone)
-                                       .format(date);
-        draw(text, Decorations::dateOrigin);
-    }
-    if (boolSettingForKey(Keys::ShowWeekday)) {
-        draw(DateFormatter::shared(QStringLiteral("EEE"), clockTimeZone()).format(date),
-             Decorations::weekdayOrigin);
-    }
+    draw(texts.meridian, Decorations::meridianOrigin);
+    draw(texts.zone, Decorations::zoneOrigin);
+    draw(texts.date, Decorations::dateOrigin);
+    draw(texts.weekday, Decorations::weekdayOrigin);
 }
 
 void TKWView::drawClockHands(Canvas &canvas)

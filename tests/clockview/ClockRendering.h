@@ -21,6 +21,7 @@ public:
         view.mDragStart = start;
         view.mDragEnd = end;
     }
+    static void cacheDial(TKWView &view, bool caches) { view.mCachesDial = caches; }
 };
 
 inline Instant utcInstant(int year, int month, int day, int hour, int minute, int second)
