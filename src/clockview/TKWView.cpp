@@ -4,13 +4,13 @@
 #include "clockview/HandAngles.h"
 #include "platform/ClockTick.h"
 #include "platform/DateFormatter.h"
+#include "platform/PictureReader.h"
 #include "platform/SizeString.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformer.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
 
-#include <QImageReader>
 #include <QPainter>
 #include <QWindow>
 
@@ -385,9 +385,7 @@ QImage TKWView::loadFaceImage() const
     if (!path.asString()) {
         return {};
     }
-    QImageReader reader(*path.asString());
-    reader.setAutoTransform(true);
-    return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return PictureReader::read(*path.asString());
 }
 
 void TKWView::prepareFace()

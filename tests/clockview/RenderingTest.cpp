@@ -221,3 +221,14 @@ TEST(ClockRendering, HighPixelRatiosDrawAtFullResolution)
         EXPECT_LE(blurred, 2) << scale;
     }
 }
+
+TEST(ClockRendering, WildSizesAreDrawnAtTheNearestBoundAndKeptAsStored)
+{
+    for (const auto &[stored, drawn] :
+         {std::pair{1000000000, 2048.0f}, std::pair{-40, 16.0f}, std::pair{0, 16.0f}}) {
+        RenderedClock clock(tenPastTen, {{Keys::ClockSize, PropertyList::integer(stored)}});
+        EXPECT_EQ(clock.frame().size(), (Size{drawn, drawn})) << stored;
+        EXPECT_EQ(clock.view.radius(), drawn / 2) << stored;
+        EXPECT_EQ(*clock.view.configData()->value(Keys::ClockSize), PropertyList::integer(stored));
+    }
+}
