@@ -1,0 +1,339 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="en">
+<context>
+    <name>ClockSettingsPanel</name>
+    <message>
+        <location filename="../ClockWindow.ui" line="+6"/>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+12"/>
+        <source>Clock Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Time zone:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+24"/>
+        <source>Local time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <location line="+55"/>
+        <location line="+225"/>
+        <source>Choose…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-277"/>
+        <source>Choose the time zone the clock shows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Alternate zone:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+24"/>
+        <location line="+198"/>
+        <location line="+27"/>
+        <location line="+81"/>
+        <source>None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-296"/>
+        <source>Choose the time zone of the alternate hand</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Face</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Size:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The size of the clock, in steps of 4 points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source> × 4 pt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+40"/>
+        <source>Digital clock</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Face color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+263"/>
+        <location line="+79"/>
+        <location line="+40"/>
+        <location line="+40"/>
+        <location line="+125"/>
+        <source>Click to choose a color</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-522"/>
+        <source>Opacity:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>Draw border</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Use face picture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Picture:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>Choose a picture to show as the clock face</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Calibrate Hands</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Then drag on the clock from where the hands turn to the edge of the dial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Reset Hands</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Center the hands on the picture again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+174"/>
+        <source>Hands</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Hand color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>Second hand color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>Alternate hand color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>Show seconds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-275"/>
+        <source>Marks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Hour marks:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Dots</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Roman numerals</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Arabic numerals</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <source>Minute marks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Mark color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>24-hour dial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+166"/>
+        <source>Fade hands with the face</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Give the hands, marks and texts the opacity of the face</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Texts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Show date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Day of the month only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Show weekday</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Show AM/PM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Show time zone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Text color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+59"/>
+        <source>Remove Clock</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Remove this clock and its settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>StringTable</name>
+    <message>
+        <location filename="../../src/platform/StringTable.cpp" line="+12"/>
+        <source>LastClockTitle</source>
+        <extracomment>Message of the alert shown before the last clock is removed.</extracomment>
+        <translation>Remove the last clock?</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>LastClockWarning</source>
+        <extracomment>Informative text of that alert.</extracomment>
+        <translation>This is your only clock. Removing it deletes its settings and quits Tockwise.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Yes</source>
+        <extracomment>The button that removes the last clock.</extracomment>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No</source>
+        <extracomment>The button that keeps the last clock.</extracomment>
+        <translation>No</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>ClickThroughWarning</source>
+        <extracomment>Shown once, when click-through is first switched on.</extracomment>
+        <translation>Clicks now pass through your clocks to the windows beneath, so the clocks can’t be moved or set up. To switch this off, click the Tockwise icon in the status bar, or run “tockwise --click-through off”.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>OK</source>
+        <extracomment>Closes the click-through explanation; confirms the time zone panel.</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Click here to cancel Tockwise&apos;s click-through feature.</source>
+        <extracomment>Tool tip of the status-bar icon while click-through is on.</extracomment>
+        <translation>Click here to switch off click-through.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Region</source>
+        <extracomment>Title of the first column of the time zone browser.</extracomment>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Cancel</source>
+        <extracomment>Button of the time zone panel.</extracomment>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Local</source>
+        <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
+        <translation>Local</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Clear</source>
+        <extracomment>Button of the time zone panel: the clock loses its alternate time zone.</extracomment>
+        <translation>Clear</translation>
+    </message>
+</context>
+</TS>

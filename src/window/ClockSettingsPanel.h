@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/ObservableDictionary.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class ObjectController;
+namespace Ui {
+class ClockSettingsPanel;
+}
+
+// The settings panel of one clock. Its controls are bound to the clock's settings
+// (resources/ClockWindow.ui declares the bindings); the buttons whose work belongs
+// to the clock view or its window controller only announce themselves.
+class ClockSettingsPanel : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ClockSettingsPanel(std::shared_ptr<ObservableDictionary> settings,
+                                QWidget *parent = nullptr);
+    ~ClockSettingsPanel() override;
+
+    void setSettings(std::shared_ptr<ObservableDictionary> settings);
+    const std::shared_ptr<ObservableDictionary> &settings() const;
+    ObjectController *objectController() const { return mObjectController; }
+
+    // Close, Escape and the window's own close button all ask for closing as
+    // well as hiding the panel, so that it goes even where nobody listens.
+    void reject() override;
+
+Q_SIGNALS:
+    void selectFaceImageRequested();
+    void selectPrimaryTimeZoneRequested();
+    void selectAlternateTimeZoneRequested();
+    void beginMovingClockHandsRequested();
+    void resetHandLocationRequested();
+    void closeSettingsDialogRequested();
+    void removeClockRequested();
+
+private:
+    std::unique_ptr<Ui::ClockSettingsPanel> mUi;
+    ObjectController *mObjectController = nullptr;
+};
