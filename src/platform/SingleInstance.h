@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/InstanceMessage.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+// One running Tockwise per user. A start first offers its command line to the
+// running instance over a socket only the user can reach; only when none answers
+// does it become that instance. A lock file beside the socket serialises the
+// "connect, else listen" step, so that simultaneous starts leave exactly one.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Role
+    {
+        Primary,
+        Secondary,
+        Failed
+    };
+    using Handler = std::function<InstanceReply(const QStringList &arguments)>;
+
+    explicit SingleInstance(const QString &name = QStringLiteral("org.tockwise.Tockwise"),
+                            QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // Becomes the primary, or hands `arguments` to the primary and puts its answer in
+    // `reply`. On failure `reply` says why. While it waits for the answer it runs a
+    // local event loop, so call it before any window exists.
+    Role claim(const QStringList &arguments, InstanceReply *reply,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+    // In the primary: answers each later start, on the main thread. Until one is set,
+    // later starts are told that Tockwise is not ready.
+    void setHandler(Handler handler);
+    // How long the primary waits for a connected start to send its whole message.
+    void setClientTimeout(std::chrono::milliseconds timeout);
+
+    // Where the socket lives; empty until claim() found a private folder for it.
+    QString socketPath() const { return mSocketPath; }
+
+    // The folder for the socket: $XDG_RUNTIME_DIR where it is private to the user,
+    // else /tmp/tockwise-UID. None (with the reason) when neither can be trusted.
+    static std::optional<QString> runtimeDirectory(QString *error = nullptr);
+    // Creates `path` (one level) with mode 0700 when missing; true when it is then a
+    // real directory (no symbolic link) owned by this user that nobody else may
+    // enter.
+    static bool ensurePrivateDirectory(const QString &path, QString *error = nullptr);
+
+private:
+    Role fail(InstanceReply *reply, const QString &reason);
+    Role listen(InstanceReply *reply);
+    Role exchange(QLocalSocket &socket, const QByteArray &request, InstanceReply *reply,
+                  std::chrono::milliseconds timeout);
+    void acceptConnections();
+    void serve(QLocalSocket *client);
+
+    QString mName;
+    QString mSocketPath;
+    QLocalServer *mServer = nullptr;
+    Handler mHandler;
+    std::chrono::milliseconds mClientTimeout = std::chrono::seconds(5);
+    int mClients = 0;
+};

@@ -1,0 +1,287 @@
+#include "platform/X11Desktop.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QWindow>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+#include <xcb/xcb.h>
+
+namespace {
+
+struct FreeDeleter
+{
+    void operator()(void *reply) const { std::free(reply); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+
+// EWMH _NET_WM_STATE actions, and the source indication of a normal application.
+constexpr quint32 stateRemove = 0;
+constexpr quint32 stateAdd = 1;
+constexpr quint32 sourceApplication = 1;
+
+const char *const hintsObjectName = "tockwise-x11-desktop-hints";
+
+xcb_connection_t *connection()
+{
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return nullptr;
+    }
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+std::vector<quint32> property32(xcb_connection_t *c, xcb_window_t window, xcb_atom_t property,
+                                xcb_atom_t type)
+{
+    // 1024 items is far beyond any state or desktop list.
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, property, type, 0, 1024), nullptr));
+    if (!reply || reply->format != 32 || reply->type != type) {
+        return {};
+    }
+    const auto *values = static_cast<const quint32 *>(xcb_get_property_value(reply.get()));
+    return std::vector<quint32>(values, values + xcb_get_property_value_length(reply.get()) / 4);
+}
+
+xcb_window_t rootOf(xcb_connection_t *c, xcb_window_t window)
+{
+    const Reply<xcb_get_geometry_reply_t> reply(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    return reply ? reply->root : xcb_window_t(XCB_WINDOW_NONE);
+}
+
+void sendToRoot(xcb_connection_t *c, xcb_window_t window, xcb_atom_t type,
+                const std::array<quint32, 5> &data)
+{
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    std::memcpy(event.data.data32, data.data(), sizeof event.data.data32);
+    xcb_send_event(c, 0, rootOf(c, window),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+}
+
+// What was asked of a window; a hint never asked for is left to others.
+struct Wishes
+{
+    std::optional<bool> onAllWorkspaces;
+    std::optional<bool> skipTaskbar;
+};
+
+// A withdrawn window (never shown, or hidden) takes the hints as properties, which
+// the window manager reads when the window is mapped. After that only requests to
+// the window manager count (EWMH), which sendWishes() makes.
+void writeWishes(xcb_connection_t *c, xcb_window_t window, const Wishes &wishes)
+{
+    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
+    std::vector<quint32> atoms = property32(c, window, state, XCB_ATOM_ATOM);
+    const auto include = [&atoms](xcb_atom_t item, bool wanted) {
+        std::erase(atoms, item);
+        if (wanted) {
+            atoms.push_back(item);
+        }
+    };
+    if (wishes.onAllWorkspaces) {
+        include(atom(c, "_NET_WM_STATE_STICKY"), *wishes.onAllWorkspaces);
+    }
+    if (wishes.skipTaskbar) {
+        include(atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), *wishes.skipTaskbar);
+        include(atom(c, "_NET_WM_STATE_SKIP_PAGER"), *wishes.skipTaskbar);
+    }
+    if (atoms.empty()) {
+        xcb_delete_property(c, window, state);
+    } else {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32,
+                            static_cast<uint32_t>(atoms.size()), atoms.data());
+    }
+
+    if (wishes.onAllWorkspaces) {
+        const xcb_atom_t desktop = atom(c, "_NET_WM_DESKTOP");
+        if (*wishes.onAllWorkspaces) {
+            const quint32 all = X11Desktop::allWorkspaces;
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, desktop, XCB_ATOM_CARDINAL, 32, 1,
+                                &all);
+        } else if (property32(c, window, desktop, XCB_ATOM_CARDINAL) ==
+                   std::vector<quint32>{X11Desktop::allWorkspaces}) {
+            // Without the property the window manager puts it on the current workspace.
+            xcb_delete_property(c, window, desktop);
+        }
+    }
+    xcb_flush(c);
+}
+
+void sendWishes(xcb_connection_t *c, xcb_window_t window, const Wishes &wishes)
+{
+    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
+    if (wishes.onAllWorkspaces) {
+        const bool on = *wishes.onAllWorkspaces;
+        quint32 workspace = X11Desktop::allWorkspaces;
+        if (!on) {
+            const std::vector<quint32> current = property32(
+                c, rootOf(c, window), atom(c, "_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL);
+            workspace = current.empty() ? 0 : current.front();
+        }
+        sendToRoot(c, window, atom(c, "_NET_WM_DESKTOP"), {workspace, sourceApplication, 0, 0, 0});
+        sendToRoot(c, window, state,
+                   {on ? stateAdd : stateRemove, atom(c, "_NET_WM_STATE_STICKY"), 0,
+                    sourceApplication, 0});
+    }
+    if (wishes.skipTaskbar) {
+        sendToRoot(c, window, state,
+                   {*wishes.skipTaskbar ? stateAdd : stateRemove,
+                    atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER"),
+                    sourceApplication, 0});
+    }
+    xcb_flush(c);
+}
+
+// Lives as a child of the window, remembering its wishes, and writes them again just
+// before each showing: Qt sends the show event before it maps the native window.
+class WindowHints : public QObject
+{
+public:
+    explicit WindowHints(QWindow *window) : QObject(window), mWindow(window)
+    {
+        setObjectName(QLatin1String(hintsObjectName));
+        window->installEventFilter(this);
+    }
+
+    Wishes wishes;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == mWindow && event->type() == QEvent::Show && mWindow->handle()) {
+            if (xcb_connection_t *c = connection()) {
+                writeWishes(c, static_cast<xcb_window_t>(mWindow->winId()), wishes);
+                // A window shown again soon after hiding may meet a window manager
+                // still withdrawing it, which then erases what was just written. The
+                // requests, queued behind the map request, reach it afterwards.
+                QMetaObject::invokeMethod(this, &WindowHints::requestAfterMapping,
+                                          Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+
+private:
+    void requestAfterMapping()
+    {
+        xcb_connection_t *c = connection();
+        if (!c || !mWindow->isVisible() || !mWindow->handle()) {
+            return;
+        }
+        // Only what is wanted on: a wish for off is met by the erasing too.
+        Wishes on;
+        if (wishes.onAllWorkspaces == true) {
+            on.onAllWorkspaces = true;
+        }
+        if (wishes.skipTaskbar == true) {
+            on.skipTaskbar = true;
+        }
+        sendWishes(c, static_cast<xcb_window_t>(mWindow->winId()), on);
+    }
+
+    QWindow *mWindow;
+};
+
+WindowHints &hintsOf(QWindow *window)
+{
+    auto *hints =
+        window->findChild<QObject *>(QLatin1String(hintsObjectName), Qt::FindDirectChildrenOnly);
+    return hints ? *static_cast<WindowHints *>(hints) : *new WindowHints(window);
+}
+
+void apply(QWindow *window, const Wishes &change)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window) {
+        return;
+    }
+    WindowHints &hints = hintsOf(window);
+    if (change.onAllWorkspaces) {
+        hints.wishes.onAllWorkspaces = change.onAllWorkspaces;
+    }
+    if (change.skipTaskbar) {
+        hints.wishes.skipTaskbar = change.skipTaskbar;
+    }
+    // Without a native window there is nothing to tell yet; the show event will.
+    if (!window->handle()) {
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    if (window->isVisible()) {
+        sendWishes(c, id, change);
+    } else {
+        writeWishes(c, id, change);
+    }
+}
+
+} // namespace
+
+namespace X11Desktop {
+
+bool isX11()
+{
+    return connection() != nullptr;
+}
+
+void setOnAllWorkspaces(QWindow *window, bool on)
+{
+    apply(window, Wishes{on, std::nullopt});
+}
+
+void setSkipTaskbar(QWindow *window, bool skip)
+{
+    apply(window, Wishes{std::nullopt, skip});
+}
+
+std::optional<quint32> workspaceOf(QWindow *window)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window || !window->handle()) {
+        return std::nullopt;
+    }
+    const std::vector<quint32> values = property32(c, static_cast<xcb_window_t>(window->winId()),
+                                                   atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL);
+    if (values.size() != 1) {
+        return std::nullopt;
+    }
+    return values.front();
+}
+
+QStringList netWmState(QWindow *window)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window || !window->handle()) {
+        return {};
+    }
+    QStringList names;
+    for (const quint32 item : property32(c, static_cast<xcb_window_t>(window->winId()),
+                                         atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM)) {
+        const Reply<xcb_get_atom_name_reply_t> reply(
+            xcb_get_atom_name_reply(c, xcb_get_atom_name(c, item), nullptr));
+        if (reply) {
+            names.append(QString::fromLatin1(xcb_get_atom_name_name(reply.get()),
+                                             xcb_get_atom_name_name_length(reply.get())));
+        }
+    }
+    return names;
+}
+
+} // namespace X11Desktop

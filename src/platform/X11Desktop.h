@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QStringList>
+#include <QtGlobal>
+
+#include <optional>
+
+class QWindow;
+
+// Window-manager hints that Qt does not expose, set through the extended window
+// manager hints (EWMH) on X11. On any other platform (Wayland, offscreen) each
+// function does nothing, and the readers report nothing.
+//
+// The setters remember what they were asked for on the QWindow and apply it again
+// whenever it is shown, because a window manager forgets these hints when a window
+// is hidden, and Qt drops them with a native window it recreates. A QWidget whose
+// window type changes gets a new QWindow, though: set them again on that one. (A
+// QWidget has its QWindow, windowHandle(), once winId() or show() has made it.)
+namespace X11Desktop {
+
+// The workspace number that means every workspace.
+inline constexpr quint32 allWorkspaces = 0xFFFFFFFF;
+
+bool isX11();
+
+// Sticky: shown on every workspace. Works before the window is shown and while it
+// is on screen, any number of times.
+void setOnAllWorkspaces(QWindow *window, bool on);
+// Left out of task bars and pagers.
+void setSkipTaskbar(QWindow *window, bool skip = true);
+
+// Readers of what the window manager made of it, for tests and diagnostics: the
+// window's _NET_WM_DESKTOP, and the names of the atoms in its _NET_WM_STATE.
+std::optional<quint32> workspaceOf(QWindow *window);
+QStringList netWmState(QWindow *window);
+
+} // namespace X11Desktop

@@ -1,0 +1,148 @@
+// Real windows on an X server with a window manager: ctest runs this under
+// xvfb-run -a tests/e2e/with-desktop.sh.
+
+#include "platform/X11Desktop.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10'000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+int currentWorkspace()
+{
+    bool ok = false;
+    const int workspace =
+        run(QStringLiteral("xdotool"), {QStringLiteral("get_desktop")}).toInt(&ok);
+    return ok ? workspace : -1;
+}
+
+// A window manager unmaps the frames of windows on other workspaces.
+bool isViewable(QWidget &widget)
+{
+    return run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(widget.winId())})
+        .contains(QStringLiteral("Map State: IsViewable"));
+}
+
+bool waitUntil(const std::function<bool()> &condition)
+{
+    const QDeadlineTimer deadline(10'000);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+bool switchToWorkspace(int workspace)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QString::number(workspace)});
+    return waitUntil([&] { return currentWorkspace() == workspace; });
+}
+
+std::unique_ptr<QWidget> clockLikeWindow()
+{
+    auto widget = std::make_unique<QWidget>(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+    widget->setAttribute(Qt::WA_TranslucentBackground);
+    widget->resize(120, 120);
+    widget->winId();
+    return widget;
+}
+
+bool isSticky(QWidget &widget)
+{
+    return X11Desktop::workspaceOf(widget.windowHandle()) == X11Desktop::allWorkspaces;
+}
+
+bool skipsTaskbarAndPager(QWidget &widget)
+{
+    const QStringList state = X11Desktop::netWmState(widget.windowHandle());
+    return state.contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")) &&
+           state.contains(QStringLiteral("_NET_WM_STATE_SKIP_PAGER"));
+}
+
+class X11DesktopTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(X11Desktop::isX11()) << "needs QT_QPA_PLATFORM=xcb and an X display";
+        ASSERT_TRUE(switchToWorkspace(0)) << "needs a window manager: see with-desktop.sh";
+    }
+};
+
+} // namespace
+
+TEST_F(X11DesktopTest, HintsGivenBeforeShowingHoldOnceShown)
+{
+    const auto hinted = clockLikeWindow();
+    X11Desktop::setOnAllWorkspaces(hinted->windowHandle(), true);
+    X11Desktop::setSkipTaskbar(hinted->windowHandle());
+    hinted->show();
+    const auto plain = clockLikeWindow();
+    plain->show();
+    ASSERT_TRUE(waitUntil([&] { return isViewable(*hinted) && isViewable(*plain); }));
+    EXPECT_TRUE(waitUntil([&] { return isSticky(*hinted) && skipsTaskbarAndPager(*hinted); }))
+        << qPrintable(X11Desktop::netWmState(hinted->windowHandle()).join(u' '));
+    EXPECT_EQ(X11Desktop::workspaceOf(plain->windowHandle()), 0u);
+    EXPECT_FALSE(skipsTaskbarAndPager(*plain));
+
+    ASSERT_TRUE(switchToWorkspace(2));
+    EXPECT_TRUE(waitUntil([&] { return !isViewable(*plain); })) << "the control stays behind";
+    EXPECT_TRUE(isViewable(*hinted));
+}
+
+TEST_F(X11DesktopTest, HintsChangedWhileShownHoldThroughHidingAndShowing)
+{
+    const auto widget = clockLikeWindow();
+    QWindow *window = widget->windowHandle();
+    widget->show();
+    ASSERT_TRUE(waitUntil([&] { return isViewable(*widget); }));
+    ASSERT_TRUE(waitUntil([&] { return X11Desktop::workspaceOf(window) == 0u; }));
+
+    X11Desktop::setOnAllWorkspaces(window, true);
+    EXPECT_TRUE(waitUntil([&] { return isSticky(*widget); }));
+    X11Desktop::setOnAllWorkspaces(window, false);
+    EXPECT_TRUE(waitUntil([&] { return X11Desktop::workspaceOf(window) == 0u; }));
+    X11Desktop::setOnAllWorkspaces(window, true);
+    X11Desktop::setSkipTaskbar(window);
+    EXPECT_TRUE(waitUntil([&] { return isSticky(*widget) && skipsTaskbarAndPager(*widget); }));
+    // The property could be the client's own writing; the window manager's obedience
+    // shows on another workspace.
+    ASSERT_TRUE(switchToWorkspace(1));
+    EXPECT_TRUE(isViewable(*widget));
+    ASSERT_TRUE(switchToWorkspace(0));
+
+    // Hidden, the window manager forgets the hints; shown again, they are back.
+    widget->hide();
+    ASSERT_TRUE(waitUntil([&] { return !isViewable(*widget); }));
+    widget->show();
+    EXPECT_TRUE(waitUntil([&] { return isSticky(*widget) && skipsTaskbarAndPager(*widget); }));
+    ASSERT_TRUE(switchToWorkspace(2));
+    EXPECT_TRUE(isViewable(*widget));
+
+    X11Desktop::setSkipTaskbar(window, false);
+    EXPECT_TRUE(waitUntil([&] {
+        return !X11Desktop::netWmState(window).contains(
+            QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR"));
+    }));
+}

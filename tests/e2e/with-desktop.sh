@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs a command on the current X display as on a desktop: with a window manager
+# (openbox, four workspaces), so that window tests see workspaces, stacking and
+# EWMH state handled as a user would. Made for use under Xvfb:
+#   xvfb-run -a tests/e2e/with-desktop.sh COMMAND [ARGUMENT]...
+# Exits with the command's status.
+set -euo pipefail
+
+: "${DISPLAY:?with-desktop.sh needs an X display; run it under xvfb-run -a}"
+here="$(cd "$(dirname "$0")" && pwd)"
+
+wm=
+stop_wm() {
+  if [ -n "$wm" ]; then
+    kill "$wm" 2>/dev/null || true
+    wait "$wm" 2>/dev/null || true
+  fi
+}
+trap stop_wm EXIT
+
+# A freshly started X server can refuse its first clients for a moment.
+for _ in $(seq 1 100); do
+  xprop -root >/dev/null 2>&1 && break
+  sleep 0.05
+done
+
+# A window manager announces itself on the root window once it manages the screen;
+# windows shown before then would never be managed.
+ready=no
+for _ in 1 2 3; do
+  openbox --sm-disable --config-file "$here/openbox-rc.xml" &
+  wm=$!
+  for _ in $(seq 1 200); do
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+       xprop -root _NET_NUMBER_OF_DESKTOPS 2>/dev/null | grep -q '= '; then
+      ready=yes
+      break 2
+    fi
+    kill -0 "$wm" 2>/dev/null || break
+    sleep 0.05
+  done
+  stop_wm
+  wm=
+done
+if [ "$ready" != yes ]; then
+  echo "with-desktop.sh: openbox did not come up on $DISPLAY" >&2
+  exit 1
+fi
+
+status=0
+"$@" || status=$?
+exit "$status"
