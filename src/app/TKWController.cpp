@@ -1,10 +1,24 @@
 #include "app/TKWController.h"
 
+#include "app/CommandLine.h"
+#include "platform/ClockTick.h"
+#include "platform/PropertyListFile.h"
+#include "platform/SecondTimer.h"
+#include "platform/TimeZone.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformer.h"
 #include "settings/ClockDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "settings/TKWPathToAliasTransformer.h"
 #include "settings/TKWSizeTransformer.h"
+#include "window/TKWWindowController.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
 
 #include <mutex>
 
@@ -18,4 +32,189 @@ void TKWController::initialize()
                                               QStringLiteral("TKWSizeTransformer"));
         UserDefaults::standard().registerDefaults(ClockDefaults::controllerRegisteredDefaults());
     });
+}
+
+TKWController::TKWController(QObject *parent)
+    : QObject(parent), mTimer(std::make_unique<SecondTimer>())
+{
+    initialize();
+    ApplicationDelegate::setDelegate(this);
+    connect(mTimer.get(), &SecondTimer::fired, this, &TKWController::clockTimerFired);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &TKWController::applicationWillTerminate);
+}
+
+TKWController::~TKWController()
+{
+    if (ApplicationDelegate::delegate() == this) {
+        ApplicationDelegate::setDelegate(nullptr);
+    }
+}
+
+// --- Launch -------------------------------------------------------------------
+
+void TKWController::awakeFromNib()
+{
+    mClocks.clear();
+    mTimeZoneNames = ZoneNameTree::fromNames(TimeZone::knownTimeZoneNames());
+}
+
+void TKWController::applicationWillFinishLaunching()
+{
+    if (UserDefaults::standard().boolForKey(Keys::Converted)) {
+        return;
+    }
+    migrateSingleClockSettings();
+}
+
+void TKWController::migrateSingleClockSettings()
+{
+    // The keys the single clock of older versions kept in the user defaults.
+    static const QStringList oldKeys = {
+        Keys::ClockSize,   Keys::DrawBorder,      Keys::FaceColor,   Keys::FaceImage,
+        Keys::HandColor,   Keys::MinutePips,      Keys::Opacity,     Keys::PipColor,
+        Keys::PipStyle,    Keys::SecondHandColor, Keys::ShowDate,    Keys::ShowMeridian,
+        Keys::ShowSeconds, Keys::ShowTimeZone,    Keys::ShowWeekday, Keys::UseFaceImage,
+    };
+    UserDefaults &defaults = UserDefaults::standard();
+    PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
+    for (const QString &key : oldKeys) {
+        const PropertyList value = defaults.objectForKey(key);
+        if (!value.isNone()) {
+            settings.insert(key, value);
+        }
+    }
+    // The folder is made first, so that the old clock is never lost for the lack
+    // of a place to put it.
+    const QString folder = TKWWindowController::settingsFolder();
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(TKWWindowController::newSettingsFileName());
+    QString error;
+    if (!PropertyListFile::write(path, settings, &error)) {
+        qWarning("The settings of the earlier single clock cannot be saved to %s: %s",
+                 qUtf8Printable(path), qUtf8Printable(error));
+    }
+    defaults.setBool(Keys::Converted, true);
+}
+
+void TKWController::applicationDidFinishLaunching()
+{
+    const QString folder = TKWWindowController::settingsFolder();
+    if (!QFileInfo::exists(folder)) {
+        QDir().mkpath(folder);
+    }
+    mTimer->start();
+    openSavedClocks();
+    if (mClocks.empty()) {
+        TKWWindowController::initWithTimeZoneName(std::nullopt)->showWindow();
+    }
+}
+
+void TKWController::openSavedClocks()
+{
+    const QDir folder(TKWWindowController::settingsFolder());
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString &name : names) {
+        // Exactly ".tkw": a file named ".TKW" is someone else's.
+        if (QFileInfo(name).suffix() != QStringLiteral("tkw")) {
+            continue;
+        }
+        if (const auto clock = TKWWindowController::initWithSettingsFile(folder.filePath(name))) {
+            clock->showWindow();
+        }
+    }
+}
+
+// --- Running and quitting -----------------------------------------------------
+
+void TKWController::clockTimerFired()
+{
+    ClockTick::instance().post();
+}
+
+void TKWController::applicationWillTerminate()
+{
+    mTimer->stop();
+    mTimeZoneNames.reset();
+}
+
+void TKWController::addClock(std::shared_ptr<TKWWindowController> clock)
+{
+    mClocks.push_back(std::move(clock));
+}
+
+void TKWController::removeClock(TKWWindowController *clock)
+{
+    std::erase_if(mClocks, [clock](const auto &entry) { return entry.get() == clock; });
+    if (mClocks.empty() && !mQuitScheduled) {
+        // After the event that removed the last clock has been handled in full.
+        mQuitScheduled = true;
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+}
+
+// --- Commands -------------------------------------------------------------------
+
+void TKWController::showMenu(TKWWindowController *clock, const QPoint &globalPosition)
+{
+    auto *menu = new QMenu;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const std::weak_ptr<TKWWindowController> weakClock =
+        clock ? clock->shared_from_this() : std::shared_ptr<TKWWindowController>();
+
+    menu->addAction(tr("Settings…"), this, [weakClock] {
+        if (const auto target = weakClock.lock()) {
+            target->showSettingsPanel();
+        }
+    });
+    menu->addAction(tr("Remove Clock"), this, [weakClock] {
+        if (const auto target = weakClock.lock()) {
+            target->removeClock();
+        }
+    });
+    menu->addSeparator();
+
+    UserDefaults &defaults = UserDefaults::standard();
+    QAction *desktop = menu->addAction(tr("Keep on Desktop"));
+    desktop->setCheckable(true);
+    desktop->setChecked(defaults.integerForKey(Keys::WindowLevel) != 0);
+    connect(desktop, &QAction::toggled, this,
+            [](bool on) { UserDefaults::standard().setInteger(Keys::WindowLevel, on ? 1 : 0); });
+    QAction *allWorkspaces = menu->addAction(tr("Show on All Workspaces"));
+    allWorkspaces->setCheckable(true);
+    allWorkspaces->setChecked(defaults.boolForKey(Keys::AllSpaces));
+    connect(allWorkspaces, &QAction::toggled, this,
+            [](bool on) { UserDefaults::standard().setBool(Keys::AllSpaces, on); });
+    menu->addSeparator();
+
+    menu->addAction(tr("About Tockwise"), this, [] {
+        QMessageBox::about(nullptr, tr("About Tockwise"),
+                           tr("<p><b>Tockwise</b> %1</p><p>Clocks that float on your "
+                              "desktop.</p>")
+                               .arg(QCoreApplication::applicationVersion()));
+    });
+    menu->addAction(tr("Quit Tockwise"), qApp, &QCoreApplication::quit);
+    menu->popup(globalPosition);
+}
+
+InstanceReply TKWController::handleCommand(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    CommandLine::addOptions(parser);
+    if (!parser.parse(arguments)) {
+        return {1, parser.errorText()};
+    }
+    if (parser.isSet(CommandLine::quit)) {
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return {};
+    }
+    if (parser.isSet(CommandLine::list)) {
+        QStringList lines;
+        for (const auto &clock : mClocks) {
+            const PropertyList *zone = clock->clockSettings()->value(Keys::TimeZone);
+            lines << clock->settingsFile() + u'\t' +
+                         (zone && zone->asString() ? *zone->asString() : QStringLiteral("local"));
+        }
+        return {0, lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n'};
+    }
+    return {};
 }

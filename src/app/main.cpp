@@ -1,38 +1,109 @@
+#include "app/CommandLine.h"
 #include "app/RenderCommand.h"
+#include "app/TKWApplication.h"
 #include "app/TKWController.h"
+#include "platform/SingleInstance.h"
+#include "platform/StringTable.h"
+#include "platform/UnixSignals.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
 
+#include <csignal>
+#include <cstdio>
 #include <memory>
+
+namespace {
+
+// The options are known before any application object exists: rendering needs
+// no display, and questions to a running instance need none either.
+bool needsNoDisplay(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--list" || argument == "--quit" || argument == "--help" ||
+            argument == "-h" || argument == "--help-all" || argument == "--version" ||
+            argument == "-v") {
+            return true;
+        }
+    }
+    return false;
+}
+
+void print(FILE *stream, const QString &text)
+{
+    if (!text.isEmpty()) {
+        std::fputs(text.toLocal8Bit().constData(), stream);
+        if (!text.endsWith(u'\n')) {
+            std::fputc('\n', stream);
+        }
+    }
+}
+
+int render(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TKWApplication app(argc, argv);
+    QCommandLineParser parser;
+    CommandLine::addOptions(parser);
+    parser.process(app);
+    TKWController::initialize();
+    return RenderCommand::run(parser);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    // Rendering draws into an image and never needs a display; everything else
-    // that runs without one (--help, --version) needs no widgets at all.
-    std::unique_ptr<QCoreApplication> app;
     if (RenderCommand::requested(argc, argv)) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
+        return render(argc, argv);
     }
-    QCoreApplication::setApplicationName(QStringLiteral("Tockwise"));
-    QCoreApplication::setOrganizationDomain(QStringLiteral("tockwise.org"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
-
+    std::unique_ptr<QCoreApplication> app;
+    if (needsNoDisplay(argc, argv)) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Tockwise"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
+    } else {
+        app = std::make_unique<TKWApplication>(argc, argv);
+    }
+    StringTable::install();
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QCoreApplication::translate("main", "Clocks that float on your desktop."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOptions(RenderCommand::options());
+    CommandLine::addOptions(parser);
     parser.process(*app);
 
-    TKWController::initialize();
-    if (parser.isSet(QStringLiteral("render"))) {
-        return RenderCommand::run(parser);
+    SingleInstance instance;
+    InstanceReply reply;
+    switch (instance.claim(QCoreApplication::arguments(), &reply)) {
+    case SingleInstance::Role::Secondary:
+        print(reply.exitCode == 0 ? stdout : stderr, reply.output);
+        return reply.exitCode;
+    case SingleInstance::Role::Failed:
+        if (CommandLine::onlyForRunningInstance(parser)) {
+            print(stderr, reply.output);
+            return 2;
+        }
+        // Without a private place for the socket every start runs on its own.
+        qWarning("%s", qUtf8Printable(reply.output));
+        break;
+    case SingleInstance::Role::Primary:
+        break;
     }
-    // Until the clock windows exist, starting without options explains the options.
-    parser.showHelp(0);
+    if (CommandLine::onlyForRunningInstance(parser)) {
+        print(stderr, QCoreApplication::translate("main", "Tockwise is not running."));
+        return 1;
+    }
+
+    TKWController::initialize();
+    TKWController controller;
+    instance.setHandler([&controller](const QStringList &arguments) {
+        return controller.handleCommand(arguments);
+    });
+    // Ended from outside (the session, a kill, Ctrl-C): saved as by the Quit command.
+    QObject::connect(&UnixSignals::watch({SIGTERM, SIGINT, SIGHUP}), &UnixSignals::received,
+                     app.get(), &QCoreApplication::quit);
+
+    controller.awakeFromNib();
+    controller.applicationWillFinishLaunching();
+    controller.applicationDidFinishLaunching();
+    return app->exec();
 }

@@ -1,8 +1,289 @@
 #include "window/TKWWindowController.h"
 
+#include "clockview/FaceGeometry.h"
+#include "clockview/TKWView.h"
+#include "platform/PropertyListFile.h"
+#include "platform/StringTable.h"
+#include "platform/WindowFrame.h"
 #include "settings/ClockDefaults.h"
+#include "settings/SettingsKeys.h"
+#include "window/ApplicationDelegate.h"
+#include "window/ClockSettingsPanel.h"
+#include "window/FrameAutosave.h"
+#include "window/TKWWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUuid>
+
+namespace {
+
+// Moves of a window come in bursts while it is dragged; its frame is kept once
+// it has come to rest.
+constexpr int frameSaveDelayMs = 500;
+
+} // namespace
+
+TKWWindowController::TKWWindowController(std::shared_ptr<ObservableDictionary> settings,
+                                         const QString &file)
+    : mClockSettings(std::move(settings)), mSettingsFile(file)
+{
+    mWriteTimer.setSingleShot(true);
+    mWriteTimer.setInterval(writeDelayMs);
+    connect(&mWriteTimer, &QTimer::timeout, this, [this] { writeSettings(); });
+    mFrameTimer.setSingleShot(true);
+    mFrameTimer.setInterval(frameSaveDelayMs);
+    connect(&mFrameTimer, &QTimer::timeout, this, [this] {
+        if (mWindow && mClockView) {
+            FrameAutosave::save(frameAutosaveName(), mClockView->windowFrame().frame());
+        }
+    });
+    // A crash or a kill loses at most the last few seconds of changes.
+    mSettingsWrites = mClockSettings->observeAll([this](const QString &) { settingChanged(); });
+}
+
+TKWWindowController::~TKWWindowController()
+{
+    mSettingsWrites.reset();
+    if (mWindow) {
+        // The window may be handling the very event that removed its clock.
+        mWindow->hide();
+        mWindow->deleteLater();
+    }
+    if (mPrefWindow) {
+        mPrefWindow->hide();
+        mPrefWindow->deleteLater();
+    }
+}
+
+std::shared_ptr<TKWWindowController>
+TKWWindowController::initWithTimeZoneName(const std::optional<QString> &name)
+{
+    PropertyList::Dictionary settings = defaultConfig();
+    if (name) {
+        settings.insert(Keys::TimeZone, PropertyList::string(*name));
+        settings.insert(Keys::Local, PropertyList::boolean(false));
+    } else {
+        // A local clock follows the system's zone and does not name it.
+        settings.insert(Keys::ShowTimeZone, PropertyList::integer(0));
+    }
+    const QString file = QDir(settingsFolder()).filePath(newSettingsFileName());
+    std::shared_ptr<TKWWindowController> clock(
+        new TKWWindowController(std::make_shared<ObservableDictionary>(std::move(settings)), file));
+    if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
+        delegate->addClock(clock);
+    }
+    return clock;
+}
+
+std::shared_ptr<TKWWindowController> TKWWindowController::initWithSettingsFile(const QString &path)
+{
+    QString error;
+    std::optional<PropertyList::Dictionary> settings = PropertyListFile::read(path, &error);
+    if (!settings) {
+        qWarning("The clock settings file %s cannot be read (%s); it is left as it is and its "
+                 "clock is not opened.",
+                 qUtf8Printable(path), qUtf8Printable(error));
+        return nullptr;
+    }
+    ClockDefaults::applyFillIns(*settings);
+    std::shared_ptr<TKWWindowController> clock(new TKWWindowController(
+        std::make_shared<ObservableDictionary>(std::move(*settings)), path));
+    if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
+        delegate->addClock(clock);
+    }
+    return clock;
+}
 
 PropertyList::Dictionary TKWWindowController::defaultConfig()
 {
     return ClockDefaults::defaultConfig();
+}
+
+QString TKWWindowController::settingsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/org.tockwise.Tockwise");
+}
+
+QString TKWWindowController::newSettingsFileName()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".tkw");
+}
+
+TKWWindow *TKWWindowController::window() const
+{
+    return mWindow;
+}
+
+QString TKWWindowController::frameAutosaveName() const
+{
+    return QFileInfo(mSettingsFile).completeBaseName();
+}
+
+// --- The window ---------------------------------------------------------------
+
+void TKWWindowController::loadWindow()
+{
+    if (mWindow) {
+        return;
+    }
+    mClockView = new TKWView;
+    mWindow = new TKWWindow(mClockView);
+    mWindow->setWindowTitle(QStringLiteral("Tockwise"));
+    mClockView->setWindowFrame(std::make_shared<WidgetWindowFrame>(mWindow));
+    mClockView->awakeFromNib();
+    connect(mWindow, &TKWWindow::menuRequested, this, [this](const QPoint &position) {
+        if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
+            delegate->showMenu(this, position);
+        }
+    });
+    connect(mWindow, &TKWWindow::frameChanged, this, &TKWWindowController::frameChanged);
+    awakeFromNib();
+}
+
+void TKWWindowController::awakeFromNib()
+{
+    mClockView->setConfigData(mClockSettings);
+    if (mPrefWindow) {
+        mPrefWindow->setSettings(mClockSettings);
+    }
+    mConfigEstablished = true;
+    mTerminate = connect(qApp, &QCoreApplication::aboutToQuit, this,
+                         &TKWWindowController::applicationWillTerminate);
+}
+
+void TKWWindowController::showWindow()
+{
+    loadWindow();
+    WindowFrame &frame = mClockView->windowFrame();
+    if (const std::optional<Rect> saved = FrameAutosave::saved(frameAutosaveName())) {
+        frame.setFrame(FrameAutosave::restored(*saved, frame.frame().size()), false);
+    }
+    // A frame kept from a screen that is gone comes back onto one that is here.
+    const ScreenInfo screen = frame.screen().value_or(frame.mainScreen());
+    if (const auto corrected =
+            WindowSizing::offScreenCorrection(frame.frame(), screen.visibleFrame)) {
+        frame.setFrame(*corrected, false);
+    }
+    mWindow->show();
+}
+
+void TKWWindowController::frameChanged()
+{
+    if (mWindow && mWindow->isVisible()) {
+        mFrameTimer.start();
+    }
+}
+
+void TKWWindowController::showSettingsPanel()
+{
+    if (!mPrefWindow) {
+        mPrefWindow = new ClockSettingsPanel(mClockSettings);
+        mPrefWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+        connect(mPrefWindow, &ClockSettingsPanel::removeClockRequested, this,
+                &TKWWindowController::removeClock);
+        connect(mPrefWindow, &ClockSettingsPanel::closeSettingsDialogRequested, mPrefWindow,
+                &QWidget::hide);
+    }
+    mPrefWindow->show();
+    mPrefWindow->raise();
+    mPrefWindow->activateWindow();
+}
+
+// --- Removal and quit -------------------------------------------------------
+
+bool TKWWindowController::windowShouldClose()
+{
+    ApplicationDelegate *delegate = ApplicationDelegate::delegate();
+    if (!delegate || delegate->numberOfClocks() != 1) {
+        return true;
+    }
+    QMessageBox alert(QMessageBox::Question, QStringLiteral("Tockwise"),
+                      StringTable::localizedString(QStringLiteral("LastClockTitle")));
+    alert.setInformativeText(StringTable::localizedString(QStringLiteral("LastClockWarning")));
+    QPushButton *yes =
+        alert.addButton(StringTable::localizedString(QStringLiteral("Yes")), QMessageBox::YesRole);
+    QPushButton *no =
+        alert.addButton(StringTable::localizedString(QStringLiteral("No")), QMessageBox::NoRole);
+    alert.setDefaultButton(yes);
+    alert.setEscapeButton(no);
+    alert.exec();
+    return alert.clickedButton() == yes;
+}
+
+void TKWWindowController::removeClock()
+{
+    // The clock list lets go of this controller below; it lives until we return.
+    const std::shared_ptr<TKWWindowController> self = shared_from_this();
+    if (!windowShouldClose()) {
+        return;
+    }
+    mRemoved = true;
+    mWriteTimer.stop();
+    mFrameTimer.stop();
+    mSettingsWrites.reset();
+    if (QFile::exists(mSettingsFile)) {
+        QFile::remove(mSettingsFile);
+    }
+    FrameAutosave::forget(frameAutosaveName());
+    disconnect(mTerminate);
+    if (mPrefWindow) {
+        mPrefWindow->hide();
+    }
+    if (mWindow) {
+        mWindow->hide();
+    }
+    if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
+        delegate->removeClock(this);
+    }
+}
+
+void TKWWindowController::applicationWillTerminate()
+{
+    if (mRemoved) {
+        return;
+    }
+    mWriteTimer.stop();
+    writeSettings();
+    mFrameTimer.stop();
+    if (mWindow) {
+        FrameAutosave::save(frameAutosaveName(), mClockView->windowFrame().frame());
+    }
+    if (mPrefWindow) {
+        mPrefWindow->hide();
+    }
+    if (mWindow) {
+        mWindow->hide();
+    }
+}
+
+void TKWWindowController::settingChanged()
+{
+    if (!mRemoved && !mWriteTimer.isActive()) {
+        mWriteTimer.start();
+    }
+}
+
+bool TKWWindowController::writeSettings()
+{
+    if (mRemoved) {
+        return false;
+    }
+    QDir().mkpath(QFileInfo(mSettingsFile).absolutePath());
+    QString error;
+    if (!PropertyListFile::write(mSettingsFile, mClockSettings->contents(), &error)) {
+        if (!mWarnedUnwritable) {
+            mWarnedUnwritable = true;
+            qWarning("The clock settings cannot be saved to %s: %s", qUtf8Printable(mSettingsFile),
+                     qUtf8Printable(error));
+        }
+        return false;
+    }
+    return true;
 }

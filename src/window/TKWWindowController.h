@@ -1,11 +1,78 @@
 #pragma once
 
+#include "platform/ObservableDictionary.h"
 #include "platform/PropertyList.h"
 
-// Owns one clock: its settings, its settings file and its window.
-class TKWWindowController
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class ClockSettingsPanel;
+class TKWView;
+class TKWWindow;
+
+// One clock: its settings, its settings file, its window and settings panel.
+// Clocks are owned by the application's clock list.
+class TKWWindowController : public QObject, public std::enable_shared_from_this<TKWWindowController>
 {
+    Q_OBJECT
+
 public:
+    // A new clock for a zone, or a local clock that follows the system's zone.
+    // Its file is first written after a change or at quit.
+    static std::shared_ptr<TKWWindowController>
+    initWithTimeZoneName(const std::optional<QString> &name);
+    // A saved clock. A file that cannot be read as a dictionary opens no clock: it
+    // is named in one warning and left exactly as it is.
+    static std::shared_ptr<TKWWindowController> initWithSettingsFile(const QString &path);
+    ~TKWWindowController() override;
+
     // The settings a new clock starts from, built afresh on every call.
     static PropertyList::Dictionary defaultConfig();
+    // $XDG_DATA_HOME/org.tockwise.Tockwise
+    static QString settingsFolder();
+    // A new upper-case UUID with the extension "tkw".
+    static QString newSettingsFileName();
+
+    // How soon a changed clock reaches its file.
+    static constexpr int writeDelayMs = 2000;
+
+    void showWindow();
+    bool windowShouldClose();
+    void removeClock();
+    void applicationWillTerminate();
+    void showSettingsPanel();
+
+    const std::shared_ptr<ObservableDictionary> &clockSettings() const { return mClockSettings; }
+    QString settingsFile() const { return mSettingsFile; }
+    QString frameAutosaveName() const;
+    TKWWindow *window() const;
+    TKWView *clockView() const { return mClockView; }
+    bool isConfigEstablished() const { return mConfigEstablished; }
+    // Writes the settings file now; false when it could not be written.
+    bool writeSettings();
+
+private:
+    TKWWindowController(std::shared_ptr<ObservableDictionary> settings, const QString &file);
+    void awakeFromNib();
+    void loadWindow();
+    void settingChanged();
+    void frameChanged();
+
+    std::shared_ptr<ObservableDictionary> mClockSettings;
+    QString mSettingsFile;
+    TKWView *mClockView = nullptr;
+    QPointer<TKWWindow> mWindow;
+    QPointer<ClockSettingsPanel> mPrefWindow;
+    bool mConfigEstablished = false;
+    bool mRemoved = false;
+    bool mWarnedUnwritable = false;
+    QTimer mWriteTimer;
+    QTimer mFrameTimer;
+    Observation mSettingsWrites;
+    QMetaObject::Connection mTerminate;
 };

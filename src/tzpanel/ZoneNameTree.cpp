@@ -1,0 +1,37 @@
+#include "tzpanel/ZoneNameTree.h"
+
+QStringList ZoneNameTree::Node::sortedKeys() const
+{
+    QStringList keys;
+    keys.reserve(static_cast<qsizetype>(children.size()));
+    for (const auto &[key, child] : children) {
+        keys.append(key);
+    }
+    return keys;
+}
+
+ZoneNameTree ZoneNameTree::fromNames(const QStringList &names)
+{
+    ZoneNameTree tree;
+    for (const QString &name : names) {
+        Node *node = &tree.mRoot;
+        for (const QString &part : name.split(u'/')) {
+            node = &node->children[part];
+        }
+    }
+    return tree;
+}
+
+const ZoneNameTree::Node *
+ZoneNameTree::nodeForColumn(int column, const std::function<int(int)> &selectedRowInColumn) const
+{
+    const Node *node = &mRoot;
+    for (int i = 0; i < column; ++i) {
+        const int row = selectedRowInColumn(i);
+        if (row < 0 || row >= static_cast<int>(node->children.size())) {
+            return nullptr;
+        }
+        node = &std::next(node->children.begin(), row)->second;
+    }
+    return node;
+}

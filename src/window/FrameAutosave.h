@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/Geometry.h"
+
+#include <QString>
+
+#include <optional>
+
+// A clock window's frame, kept in the user defaults under the window's autosave
+// name from one run to the next (y-up screen coordinates, as "x y width height").
+namespace FrameAutosave {
+
+void save(const QString &name, const Rect &frame);
+std::optional<Rect> saved(const QString &name);
+void forget(const QString &name);
+
+// Where a window of `size` goes when it comes back: centred where it was, since
+// its size may have changed with its settings or its texts.
+Rect restored(const Rect &saved, Size size);
+
+} // namespace FrameAutosave

@@ -1,0 +1,175 @@
+#include "window/TKWWindow.h"
+
+#include "platform/UserDefaults.h"
+#include "platform/X11Desktop.h"
+#include "settings/SettingsKeys.h"
+
+#include <QMouseEvent>
+#include <QWindow>
+
+namespace {
+
+Qt::WindowFlags clockWindowFlags()
+{
+    // A tool window has no taskbar entry; without a frame or a shadow only what
+    // the clock paints is seen.
+    return Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint |
+           Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint;
+}
+
+} // namespace
+
+TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), mContent(content)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    if (mContent) {
+        mContent->setParent(this);
+        mContent->setGeometry(rect());
+    }
+
+    UserDefaults &defaults = UserDefaults::standard();
+    if (defaults.boolForKey(Keys::AllSpaces)) {
+        setOnAllWorkspaces(true);
+    }
+    if (defaults.boolForKey(Keys::ClickThrough)) {
+        setIgnoresMouseEvents(true);
+    }
+    if (defaults.integerForKey(Keys::WindowLevel) != 0) {
+        setLevel(Level::DesktopIcons);
+    }
+    for (const QString &key : {Keys::AllSpaces, Keys::ClickThrough, Keys::WindowLevel}) {
+        mObservations.push_back(defaults.observe(
+            key, [this](const QString &changed) { observeValueForKeyPath(changed); }));
+    }
+}
+
+// The observations end with their members, before the widget goes.
+TKWWindow::~TKWWindow() = default;
+
+void TKWWindow::observeValueForKeyPath(const QString &key)
+{
+    const UserDefaults &defaults = UserDefaults::standard();
+    if (key == Keys::AllSpaces) {
+        // Unlike "move to the active workspace", this puts a living window on every
+        // workspace at once, as a window made while the setting was on.
+        setOnAllWorkspaces(defaults.boolForKey(Keys::AllSpaces));
+    } else if (key == Keys::ClickThrough) {
+        setIgnoresMouseEvents(defaults.boolForKey(Keys::ClickThrough));
+    } else if (key == Keys::WindowLevel) {
+        setLevel(defaults.integerForKey(Keys::WindowLevel) != 0 ? Level::DesktopIcons
+                                                                : Level::Floating);
+    }
+}
+
+void TKWWindow::setWindowFlag(Qt::WindowType flag, bool on)
+{
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(flag, on);
+    if (flags == windowFlags()) {
+        // Asserted again all the same: another program may have changed the
+        // window behind our back.
+        if (QWindow *handle = windowHandle()) {
+            handle->setFlags(flags);
+        }
+        return;
+    }
+    // Changing a widget's flags would hide and map the window again; the window
+    // system window takes the new flags in place.
+    overrideWindowFlags(flags);
+    if (QWindow *handle = windowHandle()) {
+        handle->setFlags(flags);
+    }
+}
+
+TKWWindow::Level TKWWindow::level() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnBottomHint) ? Level::DesktopIcons
+                                                               : Level::Floating;
+}
+
+void TKWWindow::setLevel(Level level)
+{
+    const bool desktop = level == Level::DesktopIcons;
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, !desktop);
+    flags.setFlag(Qt::WindowStaysOnBottomHint, desktop);
+    overrideWindowFlags(flags);
+    if (QWindow *handle = windowHandle()) {
+        handle->setFlags(flags);
+    }
+}
+
+bool TKWWindow::ignoresMouseEvents() const
+{
+    return windowFlags().testFlag(Qt::WindowTransparentForInput);
+}
+
+void TKWWindow::setIgnoresMouseEvents(bool ignores)
+{
+    setWindowFlag(Qt::WindowTransparentForInput, ignores);
+}
+
+void TKWWindow::setOnAllWorkspaces(bool onAll)
+{
+    mOnAllWorkspaces = onAll;
+    if (QWindow *handle = windowHandle()) {
+        X11Desktop::setOnAllWorkspaces(handle, onAll);
+    }
+}
+
+void TKWWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (QWindow *handle = windowHandle()) {
+        X11Desktop::setSkipTaskbar(handle);
+        X11Desktop::setOnAllWorkspaces(handle, mOnAllWorkspaces);
+    }
+}
+
+void TKWWindow::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        Q_EMIT menuRequested(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    QWindow *handle = windowHandle();
+    if (handle && handle->startSystemMove()) {
+        return;
+    }
+    mDragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TKWWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (mDragOffset && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - *mDragOffset);
+    }
+}
+
+void TKWWindow::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        mDragOffset.reset();
+    }
+}
+
+void TKWWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (mContent) {
+        mContent->setGeometry(rect());
+    }
+    Q_EMIT frameChanged();
+}
+
+void TKWWindow::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    Q_EMIT frameChanged();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/Observation.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+// The window of one clock: no frame, no background, no taskbar entry, dragged by
+// any point of its face. It follows three settings that all clocks share while it
+// lives: its level ("TKWWindowLevel": above other windows, or down among the
+// desktop icons), click-through ("TKWClickThrough") and presence on every
+// workspace ("TKWAllSpaces").
+class TKWWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class Level
+    {
+        Floating,
+        DesktopIcons
+    };
+
+    // The window takes `content` (the clock view), which fills it.
+    explicit TKWWindow(QWidget *content = nullptr);
+    ~TKWWindow() override;
+
+    QWidget *content() const { return mContent; }
+
+    void observeValueForKeyPath(const QString &key);
+
+    Level level() const;
+    void setLevel(Level level);
+    bool ignoresMouseEvents() const;
+    void setIgnoresMouseEvents(bool ignores);
+    bool isOnAllWorkspaces() const { return mOnAllWorkspaces; }
+    void setOnAllWorkspaces(bool onAll);
+
+Q_SIGNALS:
+    // The right button asks for the clock's menu at a point on the screen.
+    void menuRequested(const QPoint &globalPosition);
+    // The window was moved or resized by anyone.
+    void frameChanged();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void setWindowFlag(Qt::WindowType flag, bool on);
+
+    QWidget *mContent = nullptr;
+    bool mOnAllWorkspaces = false;
+    // Set while the window follows the pointer itself, where the window manager
+    // offers no move of its own.
+    std::optional<QPoint> mDragOffset;
+    std::vector<Observation> mObservations;
+};

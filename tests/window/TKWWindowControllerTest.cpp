@@ -1,0 +1,223 @@
+// A clock and its settings file: creation, loading, the writes after a change and
+// at quit, and removal.
+
+#include "window/TKWWindowController.h"
+
+#include "app/TKWController.h"
+#include "clockview/TKWView.h"
+#include "platform/PropertyListFile.h"
+#include "platform/StringTable.h"
+#include "settings/SettingsKeys.h"
+#include "window/ApplicationDelegate.h"
+#include "window/FrameAutosave.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A clock list of the test's own, so that removing the last clock quits nothing.
+class Clocks : public ApplicationDelegate
+{
+public:
+    Clocks() { setDelegate(this); }
+    ~Clocks() override { setDelegate(nullptr); }
+
+    void addClock(std::shared_ptr<TKWWindowController> clock) override
+    {
+        list.push_back(std::move(clock));
+    }
+    void removeClock(TKWWindowController *clock) override
+    {
+        std::erase_if(list, [clock](const auto &entry) { return entry.get() == clock; });
+        ++removals;
+    }
+    std::size_t numberOfClocks() const override { return list.size(); }
+    void showMenu(TKWWindowController *, const QPoint &) override {}
+
+    std::vector<std::shared_ptr<TKWWindowController>> list;
+    int removals = 0;
+};
+
+// Runs the event loop until `done` holds or the deadline passes.
+bool waitFor(const std::function<bool()> &done, int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+// Answers the next alert with the button whose text is `answer`.
+void answerNextAlert(const QString &answer)
+{
+    QTimer::singleShot(0, [answer] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *alert = qobject_cast<QMessageBox *>(widget); alert && alert->isVisible()) {
+                for (QAbstractButton *button : alert->buttons()) {
+                    if (button->text() == answer) {
+                        button->click();
+                        return;
+                    }
+                }
+            }
+        }
+        answerNextAlert(answer); // not shown yet
+    });
+}
+
+class ClockFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TKWController::initialize();
+        QDir().mkpath(TKWWindowController::settingsFolder());
+    }
+    Clocks clocks;
+};
+
+} // namespace
+
+TEST_F(ClockFile, ANamedClockAndALocalClock)
+{
+    const auto paris = TKWWindowController::initWithTimeZoneName(QStringLiteral("Europe/Paris"));
+    const auto &settings = *paris->clockSettings();
+    EXPECT_EQ(*settings.value(Keys::TimeZone),
+              PropertyList::string(QStringLiteral("Europe/Paris")));
+    EXPECT_EQ(*settings.value(Keys::Local), PropertyList::boolean(false));
+    EXPECT_EQ(settings.value(Keys::ShowTimeZone)->boolValue(), true);
+
+    const auto local = TKWWindowController::initWithTimeZoneName(std::nullopt);
+    EXPECT_EQ(local->clockSettings()->value(Keys::TimeZone), nullptr);
+    EXPECT_EQ(*local->clockSettings()->value(Keys::Local), PropertyList::boolean(true));
+    EXPECT_EQ(local->clockSettings()->value(Keys::ShowTimeZone)->boolValue(), false);
+    EXPECT_EQ(clocks.numberOfClocks(), 2u);
+
+    // Files are named by new upper-case UUIDs in the settings folder, and do not
+    // exist before the first write.
+    const QFileInfo file(paris->settingsFile());
+    EXPECT_EQ(file.absolutePath(), QDir(TKWWindowController::settingsFolder()).absolutePath());
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.tkw$"))
+            .match(file.fileName())
+            .hasMatch());
+    EXPECT_NE(paris->settingsFile(), local->settingsFile());
+    EXPECT_FALSE(file.exists());
+}
+
+TEST_F(ClockFile, OlderFilesAreFilledInAndUnknownKeysKept)
+{
+    const QString path =
+        QDir(TKWWindowController::settingsFolder()).filePath(QStringLiteral("OLD.tkw"));
+    const PropertyList blue = PropertyList::data(Color::calibratedRGB(0, 0, 1, 1).encode());
+    ASSERT_TRUE(PropertyListFile::write(
+        path,
+        {{Keys::HandColor, blue}, {QStringLiteral("SomeoneElsesKey"), PropertyList::integer(7)}}));
+    const auto clock = TKWWindowController::initWithSettingsFile(path);
+    ASSERT_TRUE(clock);
+    const auto &settings = *clock->clockSettings();
+    EXPECT_EQ(*settings.value(Keys::PipColor), blue);
+    EXPECT_EQ(*settings.value(Keys::OtherDataColor), blue);
+    EXPECT_EQ(settings.value(Keys::RadiusFactor), nullptr);
+    clock->applicationWillTerminate();
+    const auto written = PropertyListFile::read(path);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->value(Keys::SecondHandColor), blue);
+    EXPECT_EQ(written->value(Keys::CenterFactor),
+              PropertyList::string(QStringLiteral("{0.5, 0.5}")));
+    EXPECT_EQ(written->value(QStringLiteral("SomeoneElsesKey")), PropertyList::integer(7));
+}
+
+TEST_F(ClockFile, AnUnreadableFileIsLeftAloneAndNamedOnce)
+{
+    const QString path =
+        QDir(TKWWindowController::settingsFolder()).filePath(QStringLiteral("BAD.tkw"));
+    QFile bad(path);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("<plist><array/></plist>");
+    bad.close();
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { warnings << text; });
+    const auto clock = TKWWindowController::initWithSettingsFile(path);
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(clock);
+    EXPECT_EQ(clocks.numberOfClocks(), 0u);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().contains(path));
+    ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bad.readAll(), QByteArray("<plist><array/></plist>"));
+}
+
+TEST_F(ClockFile, AChangeReachesTheFileWithinTwoSecondsAndARemovalCancelsIt)
+{
+    const auto kept = TKWWindowController::initWithTimeZoneName(QStringLiteral("UTC"));
+    const auto removed = TKWWindowController::initWithTimeZoneName(QStringLiteral("UTC"));
+    kept->showWindow();
+    removed->showWindow();
+    kept->clockSettings()->setValue(Keys::ClockSize, PropertyList::integer(200));
+    removed->clockSettings()->setValue(Keys::ClockSize, PropertyList::integer(200));
+    const QString removedFile = removed->settingsFile();
+    removed->removeClock(); // two clocks: no question asked
+    EXPECT_EQ(clocks.numberOfClocks(), 1u);
+
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(kept->settingsFile()); },
+                        TKWWindowController::writeDelayMs + 1000));
+    const auto written = PropertyListFile::read(kept->settingsFile());
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->value(Keys::ClockSize), PropertyList::integer(200));
+    waitFor([] { return false; }, 300);
+    EXPECT_FALSE(QFile::exists(removedFile));
+}
+
+TEST_F(ClockFile, TheLastClockGoesOnlyWhenTheUserSaysYes)
+{
+    const auto clock = TKWWindowController::initWithTimeZoneName(QStringLiteral("UTC"));
+    clock->showWindow();
+    ASSERT_TRUE(clock->writeSettings());
+
+    answerNextAlert(StringTable::localizedString(QStringLiteral("No")));
+    clock->removeClock();
+    EXPECT_EQ(clocks.numberOfClocks(), 1u);
+    EXPECT_TRUE(QFile::exists(clock->settingsFile()));
+
+    answerNextAlert(StringTable::localizedString(QStringLiteral("Yes")));
+    clock->removeClock();
+    EXPECT_EQ(clocks.numberOfClocks(), 0u);
+    EXPECT_FALSE(QFile::exists(clock->settingsFile()));
+    // Nothing brings the file back, not even the quit that follows.
+    clock->applicationWillTerminate();
+    EXPECT_FALSE(QFile::exists(clock->settingsFile()));
+}
+
+TEST_F(ClockFile, TheWindowComesBackWhereItWas)
+{
+    Rect placed;
+    QString name;
+    {
+        const auto clock = TKWWindowController::initWithTimeZoneName(QStringLiteral("UTC"));
+        clock->showWindow();
+        WindowFrame &frame = clock->clockView()->windowFrame();
+        frame.setFrame({200, 150, 128, 128}, false);
+        placed = frame.frame();
+        clock->applicationWillTerminate();
+        name = clock->frameAutosaveName();
+        ASSERT_TRUE(clock->writeSettings());
+        const auto again = TKWWindowController::initWithSettingsFile(clock->settingsFile());
+        again->showWindow();
+        EXPECT_EQ(again->clockView()->windowFrame().frame(), placed);
+    }
+    EXPECT_TRUE(FrameAutosave::saved(name).has_value());
+}
