@@ -55,4 +55,14 @@ Rect restored(const Rect &saved, Size size)
             saved.y + 0.5f * (saved.height - size.height), size.width, size.height};
 }
 
+Rect firstFrame(const Rect &visible, Size size, int othersShown)
+{
+    constexpr float margin = 32;
+    constexpr float step = 24;
+    constexpr int steps = 8;
+    const float offset = step * static_cast<float>(othersShown % steps);
+    return {visible.maxX() - margin - size.width - offset,
+            visible.maxY() - margin - size.height - offset, size.width, size.height};
+}
+
 } // namespace FrameAutosave

@@ -18,4 +18,9 @@ void forget(const QString &name);
 // its size may have changed with its settings or its texts.
 Rect restored(const Rect &saved, Size size);
 
+// Where a clock without a kept frame first appears: near the top right of the
+// visible area, each further new clock a little down and to the left of the one
+// before, so that new clocks do not hide one another.
+Rect firstFrame(const Rect &visible, Size size, int othersShown);
+
 } // namespace FrameAutosave

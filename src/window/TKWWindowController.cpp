@@ -9,9 +9,11 @@
 #include "settings/SettingsKeys.h"
 #include "window/ApplicationDelegate.h"
 #include "window/ClockSettingsPanel.h"
+#include "window/ColorWell.h"
 #include "window/FrameAutosave.h"
 #include "window/TKWWindow.h"
 
+#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -136,7 +138,13 @@ void TKWWindowController::loadWindow()
     mClockView = new TKWView;
     mWindow = new TKWWindow(mClockView);
     mWindow->setWindowTitle(QStringLiteral("Tockwise"));
-    mClockView->setWindowFrame(std::make_shared<WidgetWindowFrame>(mWindow));
+    auto frame = std::make_shared<WidgetWindowFrame>(mWindow);
+    ApplicationDelegate *delegate = ApplicationDelegate::delegate();
+    const int others = delegate ? static_cast<int>(delegate->numberOfClocks()) - 1 : 0;
+    frame->setFrame(FrameAutosave::firstFrame(frame->mainScreen().visibleFrame, {128, 128},
+                                              std::max(others, 0)),
+                    false);
+    mClockView->setWindowFrame(frame);
     mClockView->awakeFromNib();
     connect(mWindow, &TKWWindow::menuRequested, this, [this](const QPoint &position) {
         if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
@@ -189,7 +197,14 @@ void TKWWindowController::showSettingsPanel()
         connect(mPrefWindow, &ClockSettingsPanel::removeClockRequested, this,
                 &TKWWindowController::removeClock);
         connect(mPrefWindow, &ClockSettingsPanel::closeSettingsDialogRequested, mPrefWindow,
-                &QWidget::hide);
+                [panel = mPrefWindow] {
+                    // A colour dialog left open would outlive the panel it belongs to.
+                    if (QColorDialog *colors = ColorWell::sharedColorDialog(false);
+                        colors && colors->isVisible()) {
+                        colors->close();
+                    }
+                    panel->hide();
+                });
     }
     mPrefWindow->show();
     mPrefWindow->raise();

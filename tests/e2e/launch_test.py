@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""Tockwise started as a user starts it, on an X desktop with a window manager.
+
+Run by ctest under Xvfb through with-desktop.sh:
+    launch_test.py TOCKWISE_BINARY
+"""
+
+import os
+import plistlib
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+TOCKWISE = sys.argv[1]
+HOME = tempfile.mkdtemp(prefix="tockwise-e2e-")
+RUNTIME = os.path.join(HOME, "runtime")
+os.makedirs(RUNTIME, mode=0o700)
+ENV = dict(os.environ,
+           XDG_CONFIG_HOME=os.path.join(HOME, "config"),
+           XDG_DATA_HOME=os.path.join(HOME, "data"),
+           XDG_RUNTIME_DIR=RUNTIME,
+           QT_QPA_PLATFORM="xcb")
+FOLDER = os.path.join(HOME, "data", "org.tockwise.Tockwise")
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL: " + message, flush=True)
+    return condition
+
+
+def wait_for(predicate, seconds):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.05)
+    return predicate()
+
+
+def run(*arguments):
+    return subprocess.run(arguments, env=ENV, capture_output=True, text=True, timeout=30)
+
+
+def clock_windows():
+    found = run("xdotool", "search", "--onlyvisible", "--class", "tockwise")
+    return [int(w) for w in found.stdout.split()]
+
+
+def geometry(window):
+    shell = run("xdotool", "getwindowgeometry", "--shell", str(window)).stdout
+    values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
+    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def root_property(name):
+    return run("xprop", "-root", name).stdout
+
+
+def start():
+    return subprocess.Popen([TOCKWISE], env=ENV, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+
+
+# A first start with empty folders shows exactly one clock.
+first = start()
+windows = wait_for(clock_windows, 15)
+check(len(windows) == 1, "a first start shows one clock window, not %r" % windows)
+clock = windows[0] if windows else 0
+check(geometry(clock)[2:] == (128, 128), "the default clock is 128 points square")
+
+# It floats above other windows: a window opened later over it stays below it.
+state = run("xprop", "-id", str(clock), "_NET_WM_STATE").stdout
+check("_NET_WM_STATE_ABOVE" in state, "the clock asks to be above: " + state.strip())
+x, y, width, height = geometry(clock)
+cover = subprocess.Popen(["xmessage", "-geometry", "300x300+%d+%d" % (x - 50, y - 50),
+                          "over the clock"], env=ENV)
+cover_window = wait_for(lambda: [int(w) for w in run(
+    "xdotool", "search", "--onlyvisible", "--class", "xmessage").stdout.split()], 10)
+time.sleep(0.5)
+stacking = root_property("_NET_CLIENT_LIST_STACKING")
+ids = [int(part.strip().rstrip(","), 16) for part in stacking.split("#", 1)[-1].split(",")
+       if part.strip()]
+if check(clock in ids and cover_window and cover_window[0] in ids,
+         "both windows are managed: " + stacking.strip()):
+    check(ids.index(clock) > ids.index(cover_window[0]),
+          "the clock stays above a window opened over it")
+cover.terminate()
+cover.wait()
+
+# A second start while one runs opens nothing new.
+second = run(TOCKWISE)
+check(second.returncode == 0, "a second start ends quietly: %r" % second.stderr)
+time.sleep(0.5)
+check(len(clock_windows()) == 1, "a second start opens no second clock")
+listed = run(TOCKWISE, "--list")
+check(listed.returncode == 0 and listed.stdout.count("\n") == 1,
+      "--list names the one clock: %r" % listed.stdout)
+
+# The window is moved, then SIGTERM ends Tockwise within 2 seconds, saving it.
+run("xdotool", "windowmove", str(clock), "100", "150")
+moved = wait_for(lambda: geometry(clock)[:2] == (100, 150) and geometry(clock), 5)
+check(moved, "the clock window moves")
+placed = geometry(clock)
+time.sleep(0.8)
+began = time.monotonic()
+first.send_signal(signal.SIGTERM)
+try:
+    first.wait(timeout=5)
+except subprocess.TimeoutExpired:
+    first.kill()
+took = time.monotonic() - began
+check(took < 2.0, "SIGTERM ends Tockwise within 2 s (took %.2f s)" % took)
+check(first.returncode == 0, "it ends normally, not with %r" % first.returncode)
+
+files = sorted(f for f in os.listdir(FOLDER) if f.endswith(".tkw")) if os.path.isdir(FOLDER) else []
+check(len(files) == 1, "one settings file is left: %r" % files)
+if files:
+    with open(os.path.join(FOLDER, files[0]), "rb") as f:
+        settings = plistlib.load(f)
+    check(settings.get("TKWClockSize") == 128, "the file holds the clock size")
+    check(isinstance(settings.get("TKWFaceColor"), bytes), "colours are data")
+    check(settings.get("TKWOpacity") == 0.5, "the opacity is a real 0.5")
+    check(settings.get("TKWCenterFactor") == "{0.25, 0.5}", "the centre factor is a size string")
+
+# The next start shows the same clock at the same place.
+again = start()
+windows = wait_for(clock_windows, 15)
+check(len(windows) == 1, "the next start shows the one saved clock")
+if windows:
+    check(wait_for(lambda: geometry(windows[0]) == placed, 5),
+          "it comes back where it was: %r, not %r" % (placed, geometry(windows[0])))
+quit_reply = run(TOCKWISE, "--quit")
+check(quit_reply.returncode == 0, "--quit is taken")
+try:
+    again.wait(timeout=10)
+except subprocess.TimeoutExpired:
+    again.kill()
+    check(False, "--quit ends the running instance")
+
+if failures:
+    print("%d check(s) failed" % len(failures))
+    sys.exit(1)
+print("all checks passed")
