@@ -284,4 +284,24 @@ QStringList netWmState(QWindow *window)
     return names;
 }
 
+std::optional<QPoint> positionOnScreen(QWindow *window)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window || !window->handle()) {
+        return std::nullopt;
+    }
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_translate_coordinates_cookie_t cookie =
+        xcb_translate_coordinates(c, id, rootOf(c, id), 0, 0);
+    xcb_translate_coordinates_reply_t *reply = xcb_translate_coordinates_reply(c, cookie, nullptr);
+    if (!reply) {
+        return std::nullopt;
+    }
+    // The server counts device pixels, Qt's geometry device-independent ones.
+    const qreal ratio = window->devicePixelRatio();
+    const QPoint position(qRound(reply->dst_x / ratio), qRound(reply->dst_y / ratio));
+    std::free(reply);
+    return position;
+}
+
 } // namespace X11Desktop

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -33,5 +34,9 @@ void setSkipTaskbar(QWindow *window, bool skip = true);
 // window's _NET_WM_DESKTOP, and the names of the atoms in its _NET_WM_STATE.
 std::optional<quint32> workspaceOf(QWindow *window);
 QStringList netWmState(QWindow *window);
+
+// Where the X server has the window's top-left corner on the screen. Qt keeps its
+// own idea of that, which a window manager's reparenting can leave stale.
+std::optional<QPoint> positionOnScreen(QWindow *window);
 
 } // namespace X11Desktop

@@ -17,6 +17,8 @@ Qt::WindowFlags clockWindowFlags()
            Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint;
 }
 
+constexpr int positionCheckDelayMs = 100;
+
 } // namespace
 
 TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), mContent(content)
@@ -29,6 +31,13 @@ TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), m
         mContent->setParent(this);
         mContent->setGeometry(rect());
     }
+
+    // A window manager that reparents a window as it maps it can leave Qt with a
+    // stale idea of where the window is (seen as a jump to the screen's corner);
+    // every move is checked against the X server once it has settled.
+    mPositionCheck.setSingleShot(true);
+    mPositionCheck.setInterval(positionCheckDelayMs);
+    connect(&mPositionCheck, &QTimer::timeout, this, &TKWWindow::syncPositionWithScreen);
 
     UserDefaults &defaults = UserDefaults::standard();
     if (defaults.boolForKey(Keys::AllSpaces)) {
@@ -123,6 +132,7 @@ void TKWWindow::setOnAllWorkspaces(bool onAll)
 void TKWWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    mPositionCheck.start();
     if (QWindow *handle = windowHandle()) {
         X11Desktop::setSkipTaskbar(handle);
         X11Desktop::setOnAllWorkspaces(handle, mOnAllWorkspaces);
@@ -138,6 +148,7 @@ void TKWWindow::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton) {
         return;
     }
+    syncPositionWithScreen();
     QWindow *handle = windowHandle();
     if (handle && handle->startSystemMove()) {
         return;
@@ -171,5 +182,18 @@ void TKWWindow::resizeEvent(QResizeEvent *event)
 void TKWWindow::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
+    if (isVisible()) {
+        mPositionCheck.start();
+    }
     Q_EMIT frameChanged();
+}
+
+void TKWWindow::syncPositionWithScreen()
+{
+    const std::optional<QPoint> actual = X11Desktop::positionOnScreen(windowHandle());
+    if (actual && *actual != geometry().topLeft()) {
+        // Asked to go where it already is, the window stays put and Qt learns the
+        // truth.
+        move(*actual);
+    }
 }

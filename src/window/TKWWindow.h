@@ -3,6 +3,7 @@
 #include "platform/Observation.h"
 
 #include <QPoint>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -55,6 +56,7 @@ protected:
 
 private:
     void setWindowFlag(Qt::WindowType flag, bool on);
+    void syncPositionWithScreen();
 
     QWidget *mContent = nullptr;
     bool mOnAllWorkspaces = false;
@@ -62,4 +64,5 @@ private:
     // offers no move of its own.
     std::optional<QPoint> mDragOffset;
     std::vector<Observation> mObservations;
+    QTimer mPositionCheck;
 };

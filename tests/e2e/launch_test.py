@@ -102,11 +102,23 @@ listed = run(TOCKWISE, "--list")
 check(listed.returncode == 0 and listed.stdout.count("\n") == 1,
       "--list names the one clock: %r" % listed.stdout)
 
-# The window is moved, then SIGTERM ends Tockwise within 2 seconds, saving it.
-run("xdotool", "windowmove", str(clock), "100", "150")
-moved = wait_for(lambda: geometry(clock)[:2] == (100, 150) and geometry(clock), 5)
-check(moved, "the clock window moves")
+# Dragging the face moves the window.
+x, y, width, height = geometry(clock)
+start_x, start_y = x + width // 2 - 20, y + height // 2 + 30
+run("xdotool", "mousemove", str(start_x), str(start_y))
+time.sleep(0.2)
+run("xdotool", "mousedown", "1")
+# The window manager takes the move over a moment after the press.
+time.sleep(0.3)
+for step in range(1, 11):
+    run("xdotool", "mousemove", str(start_x - 30 * step), str(start_y + 20 * step))
+    time.sleep(0.05)
+time.sleep(0.2)
+run("xdotool", "mouseup", "1")
+dragged = wait_for(lambda: geometry(clock)[:2] == (x - 300, y + 200) and geometry(clock), 5)
+check(dragged, "dragging the face moves the clock: %r to %r" % ((x, y), geometry(clock)[:2]))
 placed = geometry(clock)
+# SIGTERM ends Tockwise within 2 seconds, saving the clock and where it is.
 time.sleep(0.8)
 began = time.monotonic()
 first.send_signal(signal.SIGTERM)
