@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -41,6 +42,14 @@ TKWController::TKWController(QObject *parent)
     ApplicationDelegate::setDelegate(this);
     connect(mTimer.get(), &SecondTimer::fired, this, &TKWController::clockTimerFired);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TKWController::applicationWillTerminate);
+    if (auto *gui = qobject_cast<QGuiApplication *>(qApp)) {
+        // The end of a desktop session may end the process without a quit.
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this] {
+            for (const auto &clock : mClocks) {
+                clock->saveNow();
+            }
+        });
+    }
 }
 
 TKWController::~TKWController()

@@ -264,17 +264,25 @@ void TKWWindowController::applicationWillTerminate()
     if (mRemoved) {
         return;
     }
-    mWriteTimer.stop();
-    writeSettings();
-    mFrameTimer.stop();
-    if (mWindow) {
-        FrameAutosave::save(frameAutosaveName(), mClockView->windowFrame().frame());
-    }
+    saveNow();
     if (mPrefWindow) {
         mPrefWindow->hide();
     }
     if (mWindow) {
         mWindow->hide();
+    }
+}
+
+void TKWWindowController::saveNow()
+{
+    if (mRemoved) {
+        return;
+    }
+    mWriteTimer.stop();
+    writeSettings();
+    mFrameTimer.stop();
+    if (mWindow) {
+        FrameAutosave::save(frameAutosaveName(), mClockView->windowFrame().frame());
     }
 }
 

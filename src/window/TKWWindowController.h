@@ -55,6 +55,8 @@ public:
     bool isConfigEstablished() const { return mConfigEstablished; }
     // Writes the settings file now; false when it could not be written.
     bool writeSettings();
+    // The settings and the window's place, as at quit, without closing anything.
+    void saveNow();
 
 private:
     TKWWindowController(std::shared_ptr<ObservableDictionary> settings, const QString &file);
