@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/ColumnBrowser.h"
+#include "tzpanel/ZoneNameTree.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QPushButton;
+
+// The modal panel in which one time zone name is chosen from the known names,
+// shown as regions, sub-regions and cities in a column browser. It is made once
+// by its owner and run any number of times; between runs the browser keeps its
+// selection.
+class QZTimeZonePanel : public QDialog, public ColumnBrowserDelegate
+{
+    Q_OBJECT
+
+public:
+    // The codes a run ends with: the tags of the buttons that end it.
+    static constexpr int cancelCode = 0;
+    static constexpr int okCode = 1;
+
+    // A new panel over the known time zone names, centred on the screen.
+    static std::unique_ptr<QZTimeZonePanel> timeZonePanel();
+
+    // A panel over the given names ("/"-separated components), placed by the
+    // window system.
+    explicit QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *parent = nullptr);
+    ~QZTimeZonePanel() override;
+
+    // Runs the panel until OK or Cancel, with the name selected beforehand when
+    // one is given. The third button reads "Local" when the clock's primary zone
+    // is chosen, "Clear" for its alternate zone. Returns okCode or cancelCode.
+    int runModalForTimeZoneName(const std::optional<QString> &name, bool primary);
+    int runModalForTimeZoneName(const std::optional<QString> &name);
+
+    // The selected name, such as "America/New_York"; none when nothing is selected.
+    std::optional<QString> timeZoneName() const;
+
+    void dismissPanel(int code);
+    void clearBrowser();
+
+    int browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column) override;
+    void browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell, int row,
+                                int column) override;
+
+    ColumnBrowser *browser() const { return mBrowser; }
+    QPushButton *okButton() const { return mOKButton; }
+    QPushButton *cancelButton() const { return mCancelButton; }
+    QPushButton *clearButton() const { return mClearButton; }
+
+protected:
+    // Escape and the window manager's close button end the run as Cancel does.
+    void reject() override;
+
+private:
+    const ZoneNameTree::Node *nodeForColumn(const ColumnBrowser &browser, int column) const;
+    void updateOKButton();
+
+    ColumnBrowser *mBrowser = nullptr;
+    const ZoneNameTree mTimeZoneNames;
+    QPushButton *mOKButton = nullptr;
+    QPushButton *mCancelButton = nullptr;
+    QPushButton *mClearButton = nullptr;
+};
