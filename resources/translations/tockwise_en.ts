@@ -275,13 +275,84 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+4"/>
+        <source>With --new-clock: a zone such as Europe/Paris.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Adds a clock for ZONE (a local clock without ZONE), starting Tockwise first where none runs.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Switches click-through on, off or over (toggle).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Starts Tockwise at login, or not.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>Prints the running instance&apos;s clocks: settings file, zone.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Asks the running instance to quit, saving every clock.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>Unexpected argument &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>--new-clock takes one zone at most.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>--click-through takes on, off or toggle, not &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>--autostart takes on or off, not &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>NewClockPanel</name>
+    <message>
+        <location filename="../NewClockPanel.ui" line="+14"/>
+        <source>New Clock</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Choose the time zone of the new clock, or none for a clock that follows this computer&apos;s zone.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>Clear</source>
+        <translation type="unfinished">Clear</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>Create</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QZTimeZonePanel</name>
+    <message>
+        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+55"/>
+        <source>Time Zone</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -415,7 +486,12 @@
 <context>
     <name>TKWController</name>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+173"/>
+        <location filename="../../src/app/TKWController.cpp" line="+178"/>
+        <source>New Clock…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Settings…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -426,12 +502,22 @@
     </message>
     <message>
         <location line="+8"/>
+        <source>Click-Through</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>Keep on Desktop</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+5"/>
         <source>Show on All Workspaces</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Start at Login</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -450,11 +536,34 @@
         <source>Quit Tockwise</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <location line="+33"/>
+        <source>There is no time zone named &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TKWView</name>
+    <message>
+        <location filename="../../src/clockview/TKWViewActions.cpp" line="+140"/>
+        <source>Choose a Face Picture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Pictures (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>main</name>
     <message>
-        <location filename="../../src/app/main.cpp" line="+92"/>
+        <location filename="../../src/app/main.cpp" line="+101"/>
+        <source>tockwise: there is no time zone named &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
         <source>Tockwise is not running.</source>
         <translation type="unfinished"></translation>
     </message>

@@ -11,9 +11,23 @@ void addOptions(QCommandLineParser &parser)
     parser.setApplicationDescription(
         QCoreApplication::translate("CommandLine", "Clocks that float on your desktop."));
     parser.addHelpOption();
+    parser.addPositionalArgument(
+        QStringLiteral("zone"),
+        QCoreApplication::translate("CommandLine",
+                                    "With --new-clock: a zone such as Europe/Paris."),
+        QStringLiteral("[zone]"));
     parser.addVersionOption();
     parser.addOptions(RenderCommand::options());
     parser.addOptions({
+        {newClock, QCoreApplication::translate(
+                       "CommandLine", "Adds a clock for ZONE (a local clock without ZONE), "
+                                      "starting Tockwise first where none runs.")},
+        {clickThrough,
+         QCoreApplication::translate("CommandLine",
+                                     "Switches click-through on, off or over (toggle)."),
+         QStringLiteral("on|off|toggle")},
+        {autostart, QCoreApplication::translate("CommandLine", "Starts Tockwise at login, or not."),
+         QStringLiteral("on|off")},
         {list, QCoreApplication::translate(
                    "CommandLine", "Prints the running instance's clocks: settings file, zone.")},
         {quit, QCoreApplication::translate(
@@ -24,6 +38,40 @@ void addOptions(QCommandLineParser &parser)
 bool onlyForRunningInstance(const QCommandLineParser &parser)
 {
     return parser.isSet(list) || parser.isSet(quit);
+}
+
+bool changesSettingsOnly(const QCommandLineParser &parser)
+{
+    return parser.isSet(clickThrough) || parser.isSet(autostart);
+}
+
+std::optional<QString> checkArguments(const QCommandLineParser &parser)
+{
+    const QStringList positional = parser.positionalArguments();
+    if (!parser.isSet(newClock) && !positional.isEmpty()) {
+        return QCoreApplication::translate("CommandLine", "Unexpected argument \"%1\".")
+            .arg(positional.first());
+    }
+    if (positional.size() > 1) {
+        return QCoreApplication::translate("CommandLine", "--new-clock takes one zone at most.");
+    }
+    if (parser.isSet(clickThrough)) {
+        const QString value = parser.value(clickThrough);
+        if (value != u"on" && value != u"off" && value != u"toggle") {
+            return QCoreApplication::translate(
+                       "CommandLine", "--click-through takes on, off or toggle, not \"%1\".")
+                .arg(value);
+        }
+    }
+    if (parser.isSet(autostart)) {
+        const QString value = parser.value(autostart);
+        if (value != u"on" && value != u"off") {
+            return QCoreApplication::translate("CommandLine",
+                                               "--autostart takes on or off, not \"%1\".")
+                .arg(value);
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace CommandLine

@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <optional>
+
 // The options of `tockwise`, shared by the start that reads them and by the
 // running instance that later starts hand their command lines to.
 namespace CommandLine {
@@ -19,5 +21,12 @@ void addOptions(QCommandLineParser &parser);
 // True when the command only asks something of a running instance and so never
 // needs a display of its own.
 bool onlyForRunningInstance(const QCommandLineParser &parser);
+
+// True when the command only switches application-wide settings: done by the
+// running instance, or directly where none runs.
+bool changesSettingsOnly(const QCommandLineParser &parser);
+
+// A line saying what is wrong with the arguments, or none.
+std::optional<QString> checkArguments(const QCommandLineParser &parser);
 
 } // namespace CommandLine

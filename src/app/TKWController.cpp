@@ -1,6 +1,7 @@
 #include "app/TKWController.h"
 
 #include "app/CommandLine.h"
+#include "app/TKWApplication.h"
 #include "platform/ClockTick.h"
 #include "platform/PropertyListFile.h"
 #include "platform/SecondTimer.h"
@@ -107,6 +108,9 @@ void TKWController::migrateSingleClockSettings()
 
 void TKWController::applicationDidFinishLaunching()
 {
+    if (UserDefaults::standard().boolForKey(Keys::ClickThrough)) {
+        establishStatusItem();
+    }
     const QString folder = TKWWindowController::settingsFolder();
     if (!QFileInfo::exists(folder)) {
         QDir().mkpath(folder);
@@ -144,6 +148,7 @@ void TKWController::applicationWillTerminate()
 {
     mTimer->stop();
     mTimeZoneNames.reset();
+    removeStatusItem();
 }
 
 void TKWController::addClock(std::shared_ptr<TKWWindowController> clock)
@@ -170,6 +175,7 @@ void TKWController::showMenu(TKWWindowController *clock, const QPoint &globalPos
     const std::weak_ptr<TKWWindowController> weakClock =
         clock ? clock->shared_from_this() : std::shared_ptr<TKWWindowController>();
 
+    menu->addAction(tr("New Clock…"), this, &TKWController::showNewClockPanel);
     menu->addAction(tr("Settings…"), this, [weakClock] {
         if (const auto target = weakClock.lock()) {
             target->showSettingsPanel();
@@ -183,6 +189,10 @@ void TKWController::showMenu(TKWWindowController *clock, const QPoint &globalPos
     menu->addSeparator();
 
     UserDefaults &defaults = UserDefaults::standard();
+    QAction *clickThrough = menu->addAction(tr("Click-Through"));
+    clickThrough->setCheckable(true);
+    clickThrough->setChecked(defaults.boolForKey(Keys::ClickThrough));
+    connect(clickThrough, &QAction::triggered, this, &TKWController::toggleClickThrough);
     QAction *desktop = menu->addAction(tr("Keep on Desktop"));
     desktop->setCheckable(true);
     desktop->setChecked(defaults.integerForKey(Keys::WindowLevel) != 0);
@@ -193,6 +203,12 @@ void TKWController::showMenu(TKWWindowController *clock, const QPoint &globalPos
     allWorkspaces->setChecked(defaults.boolForKey(Keys::AllSpaces));
     connect(allWorkspaces, &QAction::toggled, this,
             [](bool on) { UserDefaults::standard().setBool(Keys::AllSpaces, on); });
+    if (auto *application = qobject_cast<TKWApplication *>(qApp)) {
+        QAction *login = menu->addAction(tr("Start at Login"));
+        login->setCheckable(true);
+        login->setChecked(application->autoLaunch());
+        connect(login, &QAction::toggled, application, &TKWApplication::setAutoLaunch);
+    }
     menu->addSeparator();
 
     menu->addAction(tr("About Tockwise"), this, [] {
@@ -210,7 +226,10 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
     QCommandLineParser parser;
     CommandLine::addOptions(parser);
     if (!parser.parse(arguments)) {
-        return {1, parser.errorText()};
+        return {2, parser.errorText()};
+    }
+    if (const std::optional<QString> problem = CommandLine::checkArguments(parser)) {
+        return {2, *problem};
     }
     if (parser.isSet(CommandLine::quit)) {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -224,6 +243,43 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
                          (zone && zone->asString() ? *zone->asString() : QStringLiteral("local"));
         }
         return {0, lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n'};
+    }
+    bool acted = false;
+    if (parser.isSet(CommandLine::newClock)) {
+        const QStringList positional = parser.positionalArguments();
+        std::optional<QString> zone;
+        if (!positional.isEmpty()) {
+            if (!TimeZone::named(positional.first())) {
+                return {2, tr("There is no time zone named \"%1\".").arg(positional.first())};
+            }
+            zone = positional.first();
+        }
+        TKWWindowController::initWithTimeZoneName(zone)->showWindow();
+        acted = true;
+    }
+    if (parser.isSet(CommandLine::clickThrough)) {
+        const QString value = parser.value(CommandLine::clickThrough);
+        if (value == u"toggle") {
+            toggleClickThrough();
+        } else {
+            setClickThrough(value == u"on");
+        }
+        acted = true;
+    }
+    if (parser.isSet(CommandLine::autostart)) {
+        if (auto *application = qobject_cast<TKWApplication *>(qApp)) {
+            application->setAutoLaunch(parser.value(CommandLine::autostart) == u"on");
+        }
+        acted = true;
+    }
+    if (!acted) {
+        // Starting Tockwise again is how a user without a tray gets out of
+        // click-through; otherwise it offers a new clock.
+        if (UserDefaults::standard().boolForKey(Keys::ClickThrough)) {
+            setClickThrough(false);
+        } else {
+            showNewClockPanel();
+        }
     }
     return {};
 }

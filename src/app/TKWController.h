@@ -1,12 +1,19 @@
 #pragma once
 
+#include "platform/ColumnBrowser.h"
 #include "platform/InstanceMessage.h"
 #include "tzpanel/ZoneNameTree.h"
 #include "window/ApplicationDelegate.h"
 
+#include <QDialog>
+#include <QMessageBox>
 #include <QObject>
+#include <QPointer>
+#include <QPushButton>
 #include <QStringList>
+#include <QSystemTrayIcon>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -15,8 +22,9 @@ class SecondTimer;
 class TKWWindowController;
 
 // The application controller: launch, the clock list, the one tick that drives
-// every clock, the commands of the clocks' menu and of later starts.
-class TKWController : public QObject, public ApplicationDelegate
+// every clock, click-through and its status item, the new-clock panel, the
+// commands of the clocks' menu and of later starts.
+class TKWController : public QObject, public ApplicationDelegate, public ColumnBrowserDelegate
 {
     Q_OBJECT
 
@@ -44,6 +52,30 @@ public:
 
     void showMenu(TKWWindowController *clock, const QPoint &globalPosition) override;
 
+    // Click-through and the status item that switches it off.
+    void toggleClickThrough();
+    void establishStatusItem();
+    void removeStatusItem();
+    QSystemTrayIcon *statusItem() const { return mStatusItem; }
+    // Whether the desktop shows status items; a seam for tests, which have none.
+    void setTrayAvailability(std::function<bool()> available)
+    {
+        mTrayAvailable = std::move(available);
+    }
+    // Actions that interface items may name; they change nothing.
+    void toggleDeskClocks() {}
+    void toggleAutoLaunch() {}
+
+    // The new-clock panel.
+    void showNewClockPanel();
+    void clearTimeZone();
+    void createNewClock();
+    QDialog *newClockPanel() const { return mNewClockPanel; }
+    ColumnBrowser *zoneBrowser() const { return mZoneBrowser; }
+    int browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column) override;
+    void browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell, int row,
+                                int column) override;
+
     // The command line of a later start, handed over by the single instance: the
     // text to print there and its exit status.
     InstanceReply handleCommand(const QStringList &arguments);
@@ -53,9 +85,18 @@ public:
 private:
     void migrateSingleClockSettings();
     void openSavedClocks();
+    void loadNewClockPanel();
+    void updateCreateButton();
+    void setClickThrough(bool on);
 
+    QPointer<ColumnBrowser> mZoneBrowser;
+    QPointer<QDialog> mNewClockPanel;
+    QPointer<QPushButton> mCreateButton;
     std::optional<ZoneNameTree> mTimeZoneNames;
     std::vector<std::shared_ptr<TKWWindowController>> mClocks;
+    QPointer<QSystemTrayIcon> mStatusItem;
+    QPointer<QMessageBox> mClickThroughWarning;
     std::unique_ptr<SecondTimer> mTimer;
+    std::function<bool()> mTrayAvailable;
     bool mQuitScheduled = false;
 };

@@ -4,7 +4,10 @@
 #include "app/TKWController.h"
 #include "platform/SingleInstance.h"
 #include "platform/StringTable.h"
+#include "platform/TimeZone.h"
 #include "platform/UnixSignals.h"
+#include "platform/UserDefaults.h"
+#include "settings/SettingsKeys.h"
 
 #include <QCommandLineParser>
 #include <QTimer>
@@ -23,7 +26,8 @@ bool needsNoDisplay(int argc, char **argv)
         const QByteArray argument(argv[i]);
         if (argument == "--list" || argument == "--quit" || argument == "--help" ||
             argument == "-h" || argument == "--help-all" || argument == "--version" ||
-            argument == "-v") {
+            argument == "-v" || argument.startsWith("--click-through") ||
+            argument.startsWith("--autostart")) {
             return true;
         }
     }
@@ -51,6 +55,23 @@ int render(int argc, char **argv)
     return RenderCommand::run(parser);
 }
 
+int applySettingsWithoutInstance(const QCommandLineParser &parser)
+{
+    if (parser.isSet(CommandLine::clickThrough)) {
+        UserDefaults &defaults = UserDefaults::standard();
+        const QString value = parser.value(CommandLine::clickThrough);
+        defaults.setBool(Keys::ClickThrough, value == u"toggle"
+                                                 ? !defaults.boolForKey(Keys::ClickThrough)
+                                                 : value == u"on");
+        defaults.synchronize();
+    }
+    if (parser.isSet(CommandLine::autostart)) {
+        TKWApplication::setAutoLaunchOf(QCoreApplication::applicationFilePath(),
+                                        parser.value(CommandLine::autostart) == u"on");
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -70,6 +91,17 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     CommandLine::addOptions(parser);
     parser.process(*app);
+    if (const std::optional<QString> problem = CommandLine::checkArguments(parser)) {
+        print(stderr, QStringLiteral("tockwise: ") + *problem);
+        return 2;
+    }
+    if (parser.isSet(CommandLine::newClock) && !parser.positionalArguments().isEmpty() &&
+        !TimeZone::named(parser.positionalArguments().first())) {
+        print(stderr,
+              QCoreApplication::translate("main", "tockwise: there is no time zone named \"%1\".")
+                  .arg(parser.positionalArguments().first()));
+        return 2;
+    }
 
     SingleInstance instance;
     InstanceReply reply;
@@ -92,6 +124,12 @@ int main(int argc, char *argv[])
         print(stderr, QCoreApplication::translate("main", "Tockwise is not running."));
         return 1;
     }
+    if (CommandLine::changesSettingsOnly(parser)) {
+        // With no instance to tell, the settings are switched where it will find
+        // them at its next start.
+        TKWController::initialize();
+        return applySettingsWithoutInstance(parser);
+    }
 
     TKWController::initialize();
     TKWController controller;
@@ -105,5 +143,8 @@ int main(int argc, char *argv[])
     controller.awakeFromNib();
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();
+    if (parser.isSet(CommandLine::newClock)) {
+        controller.handleCommand(QCoreApplication::arguments());
+    }
     return app->exec();
 }

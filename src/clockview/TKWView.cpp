@@ -46,6 +46,8 @@ TKWView::TKWView(QWidget *parent) : QWidget(parent)
 {
     initialize();
     setAttribute(Qt::WA_TranslucentBackground);
+    // A picture file dropped on the clock becomes its face.
+    setAcceptDrops(true);
 }
 
 TKWView::~TKWView()

@@ -8,6 +8,8 @@
 #include "platform/WindowFrame.h"
 
 #include <QImage>
+#include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 #include <cstdint>
@@ -91,13 +93,43 @@ public:
     float radius() const { return mRadius; }
     const QImage &faceImage() const { return mFaceImage; }
 
+    // Dial calibration: after beginMovingClockHands() the next press, drag and
+    // release on the clock define the hands' centre and radius on its picture.
+    void beginMovingClockHands();
+    void resetHandLocation();
+    bool isDefiningDial() const { return mDefiningDial; }
+
+    // The actions of the settings panel.
+    void selectFaceImage();
+    void selectPrimaryTimeZone();
+    void selectAlternateTimeZone();
+    void closeSettingsDialog();
+    void setPanelSettings(QWidget *panel) { mPanelSettings = panel; }
+
+    // Whether a drag of these files would be taken as the clock's face.
+    static bool acceptsDroppedFiles(const QList<QUrl> &urls);
+    // Takes a picture file as the face: false when it cannot be referred to.
+    bool takeDroppedFile(const QString &path);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     friend class TKWViewTestAccess;
 
     void reassertClickThrough();
+    bool windowIsMovableByBackground() const;
+    void setWindowMovableByBackground(bool movable);
+    Point viewPoint(const QPointF &widgetPosition) const;
+    // Writes go to the clock settings, or to the user defaults before the clock
+    // has any.
+    void storeSetting(const QString &key, const PropertyList &value);
+    void selectTimeZone(const QString &key, bool primary);
     QImage loadFaceImage() const;
     Color faceColor() const;
     QStringList romanNumerals() const;
@@ -167,6 +199,8 @@ private:
     std::optional<DialLayerKey> mDialLayerKey;
     quint64 mSettingsGeneration = 0;
     bool mCachesDial = true;
+
+    QPointer<QWidget> mPanelSettings;
 
     // Dial calibration.
     Point mDragStart;

@@ -9,11 +9,9 @@
 #include "settings/SettingsKeys.h"
 #include "window/ApplicationDelegate.h"
 #include "window/ClockSettingsPanel.h"
-#include "window/ColorWell.h"
 #include "window/FrameAutosave.h"
 #include "window/TKWWindow.h"
 
-#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -137,7 +135,7 @@ void TKWWindowController::loadWindow()
     }
     mClockView = new TKWView;
     mWindow = new TKWWindow(mClockView);
-    mWindow->setWindowTitle(QStringLiteral("Tockwise"));
+    mWindow->setWindowTitle(QStringLiteral("Tockwise clock"));
     auto frame = std::make_shared<WidgetWindowFrame>(mWindow);
     ApplicationDelegate *delegate = ApplicationDelegate::delegate();
     const int others = delegate ? static_cast<int>(delegate->numberOfClocks()) - 1 : 0;
@@ -191,20 +189,26 @@ void TKWWindowController::frameChanged()
 
 void TKWWindowController::showSettingsPanel()
 {
+    loadWindow();
     if (!mPrefWindow) {
         mPrefWindow = new ClockSettingsPanel(mClockSettings);
         mPrefWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+        mClockView->setPanelSettings(mPrefWindow);
+        TKWView *view = mClockView;
         connect(mPrefWindow, &ClockSettingsPanel::removeClockRequested, this,
                 &TKWWindowController::removeClock);
-        connect(mPrefWindow, &ClockSettingsPanel::closeSettingsDialogRequested, mPrefWindow,
-                [panel = mPrefWindow] {
-                    // A colour dialog left open would outlive the panel it belongs to.
-                    if (QColorDialog *colors = ColorWell::sharedColorDialog(false);
-                        colors && colors->isVisible()) {
-                        colors->close();
-                    }
-                    panel->hide();
-                });
+        connect(mPrefWindow, &ClockSettingsPanel::closeSettingsDialogRequested, view,
+                &TKWView::closeSettingsDialog);
+        connect(mPrefWindow, &ClockSettingsPanel::selectFaceImageRequested, view,
+                &TKWView::selectFaceImage);
+        connect(mPrefWindow, &ClockSettingsPanel::selectPrimaryTimeZoneRequested, view,
+                &TKWView::selectPrimaryTimeZone);
+        connect(mPrefWindow, &ClockSettingsPanel::selectAlternateTimeZoneRequested, view,
+                &TKWView::selectAlternateTimeZone);
+        connect(mPrefWindow, &ClockSettingsPanel::beginMovingClockHandsRequested, view,
+                &TKWView::beginMovingClockHands);
+        connect(mPrefWindow, &ClockSettingsPanel::resetHandLocationRequested, view,
+                &TKWView::resetHandLocation);
     }
     mPrefWindow->show();
     mPrefWindow->raise();

@@ -48,7 +48,7 @@ def run(*arguments):
 
 
 def clock_windows():
-    found = run("xdotool", "search", "--onlyvisible", "--class", "tockwise")
+    found = run("xdotool", "search", "--onlyvisible", "--name", "^Tockwise clock$")
     return [int(w) for w in found.stdout.split()]
 
 
@@ -98,6 +98,10 @@ second = run(TOCKWISE)
 check(second.returncode == 0, "a second start ends quietly: %r" % second.stderr)
 time.sleep(0.5)
 check(len(clock_windows()) == 1, "a second start opens no second clock")
+panel = wait_for(lambda: run("xdotool", "search", "--onlyvisible", "--name", "^New Clock$").stdout.split(), 5)
+check(panel, "a second start offers a new clock in the running instance")
+for window in panel:
+    run("xdotool", "windowclose", window)
 listed = run(TOCKWISE, "--list")
 check(listed.returncode == 0 and listed.stdout.count("\n") == 1,
       "--list names the one clock: %r" % listed.stdout)

@@ -1,0 +1,106 @@
+// The new-clock panel of TKWController: a browser of the known zones and the
+// clock made for the zone chosen there.
+
+#include "app/TKWController.h"
+#include "platform/StringTable.h"
+#include "ui_NewClockPanel.h"
+#include "window/TKWWindowController.h"
+
+#include <QDialog>
+#include <QPushButton>
+
+namespace {
+
+std::optional<QString> zoneNameFromPath(const QString &path)
+{
+    if (path.isEmpty() || path == u"/") {
+        return std::nullopt;
+    }
+    return path.mid(1);
+}
+
+} // namespace
+
+void TKWController::loadNewClockPanel()
+{
+    if (mNewClockPanel) {
+        return;
+    }
+    auto *panel = new QDialog;
+    Ui::NewClockPanel ui;
+    ui.setupUi(panel);
+    panel->setModal(false);
+    mNewClockPanel = panel;
+    mZoneBrowser = ui.zoneBrowser;
+    mCreateButton = ui.createButton;
+    mZoneBrowser->setDelegate(this);
+    mZoneBrowser->setTitle(StringTable::localizedString(QStringLiteral("Region")), 0);
+    mZoneBrowser->loadColumnZero();
+    connect(ui.createButton, &QPushButton::clicked, this, &TKWController::createNewClock);
+    connect(ui.clearButton, &QPushButton::clicked, this, &TKWController::clearTimeZone);
+    connect(mZoneBrowser, &ColumnBrowser::selectionChanged, this,
+            &TKWController::updateCreateButton);
+    connect(mZoneBrowser, &ColumnBrowser::leafActivated, this, &TKWController::createNewClock);
+    updateCreateButton();
+}
+
+void TKWController::showNewClockPanel()
+{
+    loadNewClockPanel();
+    mNewClockPanel->show();
+    mNewClockPanel->raise();
+    mNewClockPanel->activateWindow();
+}
+
+void TKWController::clearTimeZone()
+{
+    loadNewClockPanel();
+    mZoneBrowser->setPath(QStringLiteral("/"));
+    updateCreateButton();
+}
+
+void TKWController::updateCreateButton()
+{
+    // A region alone (Europe) names no zone: a clock made for it would show
+    // another zone than the one its name promises.
+    if (mCreateButton && mZoneBrowser) {
+        const bool nothing = !zoneNameFromPath(mZoneBrowser->path()).has_value();
+        mCreateButton->setEnabled(nothing || mZoneBrowser->selectionIsLeaf());
+    }
+}
+
+void TKWController::createNewClock()
+{
+    loadNewClockPanel();
+    if (!mCreateButton->isEnabled()) {
+        return;
+    }
+    mNewClockPanel->hide();
+    TKWWindowController::initWithTimeZoneName(zoneNameFromPath(mZoneBrowser->path()))->showWindow();
+}
+
+int TKWController::browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column)
+{
+    if (!mTimeZoneNames) {
+        return 0;
+    }
+    const ZoneNameTree::Node *node = mTimeZoneNames->nodeForColumn(
+        column, [&browser](int i) { return browser.selectedRowInColumn(i); });
+    return node ? static_cast<int>(node->children.size()) : 0;
+}
+
+void TKWController::browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell, int row,
+                                           int column)
+{
+    if (!mTimeZoneNames) {
+        return;
+    }
+    const ZoneNameTree::Node *node = mTimeZoneNames->nodeForColumn(
+        column, [&browser](int i) { return browser.selectedRowInColumn(i); });
+    if (!node || row < 0 || row >= static_cast<int>(node->children.size())) {
+        return;
+    }
+    const auto entry = std::next(node->children.begin(), row);
+    cell.stringValue = entry->first;
+    cell.leaf = entry->second.isLeaf();
+}
