@@ -255,6 +255,8 @@ void SingleInstance::serve(QLocalSocket *client)
         const bool oversized =
             size ? *size > maximumInstanceMessageSize : buffer->size() > maximumInstanceMessageSize;
         if (oversized) {
+            qWarning("Ignored a message of %lld bytes on the instance socket: too large.",
+                     static_cast<long long>(size.value_or(buffer->size())));
             client->abort();
             client->deleteLater();
             return;
@@ -264,6 +266,7 @@ void SingleInstance::serve(QLocalSocket *client)
         }
         const std::optional<QStringList> arguments = parseInstanceMessage(*buffer);
         if (!arguments) {
+            qWarning("Ignored a malformed message on the instance socket.");
             client->abort();
             client->deleteLater();
             return;
