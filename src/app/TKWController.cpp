@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/TKWApplication.h"
+#include "clockview/TKWView.h"
 #include "platform/ClockTick.h"
 #include "platform/PropertyListFile.h"
 #include "platform/SecondTimer.h"
@@ -142,6 +143,15 @@ void TKWController::openSavedClocks()
 void TKWController::clockTimerFired()
 {
     ClockTick::instance().post();
+    if (mTimer->isLogging() && !mClocks.empty()) {
+        // The tick log names the second of day the first clock sampled, so that a
+        // skipped or repeated second shows.
+        if (const TKWView *view = mClocks.front()->clockView()) {
+            if (const std::optional<std::int32_t> second = view->secondOfDay()) {
+                mTimer->annotateFire(QString::number(*second));
+            }
+        }
+    }
 }
 
 void TKWController::applicationWillTerminate()

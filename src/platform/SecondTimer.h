@@ -46,6 +46,7 @@ public:
     std::chrono::system_clock::time_point lastFire() const { return mLastFire; }
     // From a receiver of fired(): adds `field` to this fire's line in the tick log.
     void annotateFire(const QString &field);
+    bool isLogging() const { return !mLogPath.isEmpty(); }
 
 Q_SIGNALS:
     void fired();
