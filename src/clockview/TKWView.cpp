@@ -48,6 +48,11 @@ TKWView::TKWView(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_TranslucentBackground);
     // A picture file dropped on the clock becomes its face.
     setAcceptDrops(true);
+    mNumeralsObservation =
+        UserDefaults::standard().observe(Keys::RomanNumerals, [this](const QString &) {
+            ++mNumeralsGeneration;
+            update();
+        });
 }
 
 TKWView::~TKWView()

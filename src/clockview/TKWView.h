@@ -147,7 +147,7 @@ private:
         std::optional<QString> weekday;
         friend bool operator==(const DecorationTexts &, const DecorationTexts &) = default;
     };
-    DecorationTexts decorationTexts() const;
+    DecorationTexts decorationTexts();
     void drawClockDecorations(Canvas &canvas, const DecorationTexts &texts);
     // Face, decorations and marks: all that lies under the hands.
     void drawDial(Canvas &canvas, const DecorationTexts &texts);
@@ -192,9 +192,20 @@ private:
         float radius = 0;
         qint64 faceImage = 0;
         DecorationTexts texts;
-        QStringList numerals;
+        quint64 numerals = 0;
         friend bool operator==(const DialLayerKey &, const DialLayerKey &) = default;
     };
+    struct DayTexts
+    {
+        QString zone;
+        std::int64_t day = 0;
+        bool dayOnly = false;
+        QString date;
+        QString weekday;
+    };
+    DayTexts mDayTexts;
+    quint64 mNumeralsGeneration = 0;
+    Observation mNumeralsObservation;
     QImage mDialLayer;
     std::optional<DialLayerKey> mDialLayerKey;
     quint64 mSettingsGeneration = 0;

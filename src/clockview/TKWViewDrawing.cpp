@@ -88,8 +88,9 @@ void TKWView::drawDialLayer(Canvas &canvas, const DecorationTexts &texts)
 {
     const Rect area = bounds();
     const qreal ratio = canvas.devicePixelRatio();
-    DialLayerKey key{mSettingsGeneration,   area.size(), ratio,          mCenter, mRadius,
-                     mFaceImage.cacheKey(), texts,       romanNumerals()};
+    DialLayerKey key{
+        mSettingsGeneration, area.size(), ratio, mCenter, mRadius, mFaceImage.cacheKey(), texts,
+        mNumeralsGeneration};
     if (!mDialLayerKey || !(*mDialLayerKey == key)) {
         mDialLayer = QImage(static_cast<int>(std::ceil(area.width * ratio)),
                             static_cast<int>(std::ceil(area.height * ratio)),
@@ -101,9 +102,10 @@ void TKWView::drawDialLayer(Canvas &canvas, const DecorationTexts &texts)
         drawDial(layer, texts);
         mDialLayerKey = std::move(key);
     }
-    // Over the cleared surface of a window or an image this gives exactly the
-    // pixels that drawing the dial there would give.
-    canvas.drawImage(mDialLayer, area, 1.0f);
+    // Frames are drawn on a cleared surface (a translucent window's backing store,
+    // a transparent image), where copying the layer gives exactly the pixels that
+    // drawing the dial there would give, and copies faster than blending.
+    canvas.copyImage(mDialLayer, area);
 }
 
 // --- The analog dial ----------------------------------------------------------
@@ -201,7 +203,7 @@ void TKWView::drawClockMinutePips(Canvas &canvas)
     canvas.strokeLines(ticks, color, 1.0f);
 }
 
-TKWView::DecorationTexts TKWView::decorationTexts() const
+TKWView::DecorationTexts TKWView::decorationTexts()
 {
     DecorationTexts texts;
     if (boolSettingForKey(Keys::ShowMeridian)) {
@@ -217,15 +219,31 @@ TKWView::DecorationTexts TKWView::decorationTexts() const
     }
     const Instant when = mLastDate.value_or(Instant{});
     const TimeZone zone = clockTimeZone();
+    const bool dayOnly = boolSettingForKey(Keys::ShowDayOnly);
+    // The date and the weekday change once a day: they are formatted again only
+    // when the clock's local day (or what is shown of it) changes.
+    const auto local = std::chrono::floor<std::chrono::seconds>(when).time_since_epoch().count() +
+                       zone.secondsFromGMT(when);
+    const std::int64_t day = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
+    DayTexts &cache = mDayTexts;
+    if (cache.zone != zone.name() || cache.day != day || cache.dayOnly != dayOnly ||
+        cache.date.isNull() != !date || cache.weekday.isNull() != !weekday) {
+        cache.zone = zone.name();
+        cache.day = day;
+        cache.dayOnly = dayOnly;
+        cache.date = !date     ? QString()
+                     : dayOnly ? DateFormatter::shared(QStringLiteral("dd"), zone).format(when)
+                               : DateFormatter::shared(DateFormatter::Style::Short,
+                                                       DateFormatter::Style::None, zone)
+                                     .format(when);
+        cache.weekday =
+            weekday ? DateFormatter::shared(QStringLiteral("EEE"), zone).format(when) : QString();
+    }
     if (date) {
-        texts.date = boolSettingForKey(Keys::ShowDayOnly)
-                         ? DateFormatter::shared(QStringLiteral("dd"), zone).format(when)
-                         : DateFormatter::shared(DateFormatter::Style::Short,
-                                                 DateFormatter::Style::None, zone)
-                               .format(when);
+        texts.date = cache.date;
     }
     if (weekday) {
-        texts.weekday = DateFormatter::shared(QStringLiteral("EEE"), zone).format(when);
+        texts.weekday = cache.weekday;
     }
     return texts;
 }
@@ -250,8 +268,16 @@ void TKWView::drawClockHands(Canvas &canvas)
 {
     if (alternateTimeZone()) {
         const Color color = colorSettingForKey(Keys::AlternateZoneColor).withAlphaComponent(0.625f);
-        Canvas::Transformed turned(canvas, handFrame(mCenter, mAngleA));
-        canvas.fillEllipse(HandShapes::alternateDisc(mRadius), color);
+        // A disc is the same in any rotation of its frame: it is filled upright at
+        // its turned centre, which costs a fraction of a turned fill.
+        const Rect disc = HandShapes::alternateDisc(mRadius);
+        const QPointF centre =
+            handFrame(mCenter, mAngleA)
+                .map(QPointF(disc.x + 0.5 * disc.width, disc.y + 0.5 * disc.height));
+        canvas.fillEllipse({static_cast<float>(centre.x()) - 0.5f * disc.width,
+                            static_cast<float>(centre.y()) - 0.5f * disc.height, disc.width,
+                            disc.height},
+                           color);
     }
     const Color hands = colorSettingForKey(Keys::HandColor);
     {

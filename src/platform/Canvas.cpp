@@ -152,3 +152,13 @@ void Canvas::drawImage(const QImage &image, const Rect &target, float opacity)
     mPainter.drawImage(QRectF(0, 0, target.width, target.height), image);
     mPainter.restore();
 }
+
+void Canvas::copyImage(const QImage &image, const Rect &target)
+{
+    mPainter.save();
+    mPainter.setCompositionMode(QPainter::CompositionMode_Source);
+    mPainter.translate(target.x, target.y + target.height);
+    mPainter.scale(1, -1);
+    mPainter.drawImage(QRectF(0, 0, target.width, target.height), image);
+    mPainter.restore();
+}

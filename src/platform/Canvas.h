@@ -52,6 +52,8 @@ public:
     // height) at `origin`.
     void drawText(const QString &text, const Font &font, Point origin, const Color &color);
     void drawImage(const QImage &image, const Rect &target, float opacity);
+    // Replaces what lies under `target` with the image, alpha included.
+    void copyImage(const QImage &image, const Rect &target);
 
     QPainter &painter() { return mPainter; }
     qreal devicePixelRatio() const;
