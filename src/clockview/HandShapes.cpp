@@ -1,6 +1,7 @@
 #include "clockview/HandShapes.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace HandShapes {
 
@@ -53,6 +54,32 @@ Rect alternateDisc(float R)
     const auto x =
         static_cast<float>(0.825 * static_cast<double>(R) - static_cast<double>(R) / 16.0);
     return {x, -(R / 16.0f), R / 8.0f, R / 8.0f};
+}
+
+Rect turnedBounds(std::span<const Point> shape, Point center, float angle)
+{
+    const double radians = static_cast<double>(angle) * M_PI / 180.0;
+    const double c = std::cos(radians);
+    const double s = std::sin(radians);
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (const Point &p : shape) {
+        const double x = center.x + p.x * c - p.y * s;
+        const double y = center.y + p.x * s + p.y * c;
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+    }
+    return {static_cast<float>(minX), static_cast<float>(minY), static_cast<float>(maxX - minX),
+            static_cast<float>(maxY - minY)};
+}
+
+bool visiblyMoved(float from, float to, float length, double devicePixelRatio)
+{
+    constexpr double quarterPixel = 0.25;
+    const double turn =
+        std::fabs(static_cast<double>(to) - static_cast<double>(from)) * M_PI / 180.0;
+    return static_cast<double>(length) * turn * devicePixelRatio >= quarterPixel;
 }
 
 } // namespace HandShapes

@@ -3,6 +3,7 @@
 #include "platform/Geometry.h"
 
 #include <array>
+#include <span>
 
 // The hands in their own coordinates: origin at the dial centre, x along the hand
 // toward its tip. Each of the three pointed hands is a closed polygon of five
@@ -17,5 +18,12 @@ Polygon minuteHand(float R);
 Polygon secondHand(float R);
 // The rectangle of the alternate-zone disc: radius R/16, centred 0.825 R out.
 Rect alternateDisc(float R);
+
+// The bounding rectangle of a shape turned by `angle` degrees about `center`.
+Rect turnedBounds(std::span<const Point> shape, Point center, float angle);
+
+// Whether a point `length` out from the centre moves by a quarter of a device
+// pixel or more when its angle goes from `from` to `to` degrees.
+bool visiblyMoved(float from, float to, float length, double devicePixelRatio);
 
 } // namespace HandShapes

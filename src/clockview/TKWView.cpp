@@ -51,7 +51,7 @@ TKWView::TKWView(QWidget *parent) : QWidget(parent)
     mNumeralsObservation =
         UserDefaults::standard().observe(Keys::RomanNumerals, [this](const QString &) {
             ++mNumeralsGeneration;
-            update();
+            setNeedsDisplay();
         });
 }
 
@@ -102,7 +102,7 @@ void TKWView::awakeFromNib()
     mWoken = true;
     connect(&ClockTick::instance(), &ClockTick::tick, this, &TKWView::timerFired,
             Qt::UniqueConnection);
-    update();
+    setNeedsDisplay();
 }
 
 void TKWView::setConfigData(std::shared_ptr<ObservableDictionary> settings)
@@ -127,7 +127,7 @@ void TKWView::setConfigData(std::shared_ptr<ObservableDictionary> settings)
     // until the second changes; new settings always get their own.
     mSecondOfDay.reset();
     cacheDrawingParameters();
-    update();
+    setNeedsDisplay();
 }
 
 void TKWView::startObservingSettings()
@@ -151,7 +151,7 @@ void TKWView::observeValueForKeyPath(const QString &key)
     ++mSettingsGeneration;
     const auto resize = [this] {
         resizeClockWindow();
-        update();
+        setNeedsDisplay();
     };
     if (key == Keys::ClockSize || key == Keys::TimeZone || key == Keys::DigitalClock) {
         resize();
@@ -166,7 +166,7 @@ void TKWView::observeValueForKeyPath(const QString &key)
         // A digital clock's window follows the length of its readout.
         resize();
     } else {
-        update();
+        setNeedsDisplay();
     }
 }
 
@@ -262,7 +262,7 @@ void TKWView::timerFired()
 {
     reassertClickThrough();
     cacheDrawingParameters();
-    update();
+    scheduleRepaint();
 }
 
 void TKWView::reassertClickThrough()

@@ -61,6 +61,8 @@ public:
     // Time sampling.
     void timerFired();
     void cacheDrawingParameters();
+    // Asks for the whole clock to be drawn again, its hands where they are now.
+    void setNeedsDisplay();
     void cacheAlternateHourAngle();
     // A "TKWTimeZone" that names no zone reads as the system zone.
     TimeZone clockTimeZone() const;
@@ -123,6 +125,12 @@ private:
     friend class TKWViewTestAccess;
 
     void reassertClickThrough();
+    // After a tick: asks for a frame only where something visibly changed.
+    void scheduleRepaint();
+    // Seconds since the epoch on the clock's wall, and what of them a digital
+    // readout shows.
+    std::int64_t localSecond() const;
+    std::int64_t readoutKey(std::int64_t local) const;
     bool windowIsMovableByBackground() const;
     void setWindowMovableByBackground(bool movable);
     Point viewPoint(const QPointF &widgetPosition) const;
@@ -171,6 +179,24 @@ private:
     float mAngleA = 0;
     bool mFlagPM = false;
     bool mWoken = false;
+
+    // Where the hands were last asked to be drawn. A hand that would move by less
+    // than a quarter of a device pixel keeps its place, so that a clock without a
+    // second hand is drawn again only when its minute hand visibly moves.
+    struct HandPoses
+    {
+        float h = 0;
+        float m = 0;
+        float s = 0;
+        float a = 0;
+    };
+    HandPoses mDrawn;
+    // What a digital readout shows, without formatting it: the time to the second
+    // or to the minute, the half of the day and the zone's abbreviation.
+    std::int64_t mReadoutKey = -1;
+    std::optional<QString> mPaintedMeridian;
+    std::optional<QString> mPaintedZone;
+    std::int64_t mPaintedDay = 0;
 
     // Geometry and the face.
     Point mCenter;

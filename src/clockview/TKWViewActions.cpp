@@ -69,7 +69,7 @@ void TKWView::mousePressEvent(QMouseEvent *event)
     mDefiningDial = true;
     mDragStart = viewPoint(event->position());
     mDragEnd = mDragStart;
-    update();
+    setNeedsDisplay();
 }
 
 void TKWView::mouseMoveEvent(QMouseEvent *event)
@@ -79,7 +79,7 @@ void TKWView::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     mDragEnd = viewPoint(event->position());
-    update();
+    setNeedsDisplay();
 }
 
 void TKWView::mouseReleaseEvent(QMouseEvent *event)
@@ -108,7 +108,7 @@ void TKWView::mouseReleaseEvent(QMouseEvent *event)
     }
     mDefiningDial = false;
     cacheFaceGeometry();
-    update();
+    setNeedsDisplay();
     setWindowMovableByBackground(true);
 }
 
@@ -120,7 +120,7 @@ void TKWView::resetHandLocation()
         mConfigData->removeValue(Keys::RadiusFactor);
     }
     cacheFaceGeometry();
-    update();
+    setNeedsDisplay();
 }
 
 // --- Pictures ---------------------------------------------------------------------

@@ -272,7 +272,7 @@ void TKWView::drawClockHands(Canvas &canvas)
         // its turned centre, which costs a fraction of a turned fill.
         const Rect disc = HandShapes::alternateDisc(mRadius);
         const QPointF centre =
-            handFrame(mCenter, mAngleA)
+            handFrame(mCenter, mDrawn.a)
                 .map(QPointF(disc.x + 0.5 * disc.width, disc.y + 0.5 * disc.height));
         canvas.fillEllipse({static_cast<float>(centre.x()) - 0.5f * disc.width,
                             static_cast<float>(centre.y()) - 0.5f * disc.height, disc.width,
@@ -281,16 +281,16 @@ void TKWView::drawClockHands(Canvas &canvas)
     }
     const Color hands = colorSettingForKey(Keys::HandColor);
     {
-        Canvas::Transformed turned(canvas, handFrame(mCenter, mAngleH));
+        Canvas::Transformed turned(canvas, handFrame(mCenter, mDrawn.h));
         canvas.fillPolygon(HandShapes::hourHand(mRadius), hands);
     }
     {
-        Canvas::Transformed turned(canvas, handFrame(mCenter, mAngleM));
+        Canvas::Transformed turned(canvas, handFrame(mCenter, mDrawn.m));
         canvas.fillPolygon(HandShapes::minuteHand(mRadius), hands);
     }
     if (boolSettingForKey(Keys::ShowSeconds)) {
         const Color color = colorSettingForKey(Keys::SecondHandColor);
-        Canvas::Transformed turned(canvas, handFrame(mCenter, mAngleS));
+        Canvas::Transformed turned(canvas, handFrame(mCenter, mDrawn.s));
         canvas.fillPolygon(HandShapes::secondHand(mRadius), color);
     }
 }
@@ -377,5 +377,89 @@ void TKWView::drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readou
     for (qsizetype i = 0; i < readout.lines.size(); ++i) {
         const DigitalReadout::Line &line = readout.lines[i];
         canvas.drawText(line.text, line.font, origins[i], line.color);
+    }
+}
+
+// --- What to draw again after a tick --------------------------------------------
+
+std::int64_t TKWView::localSecond() const
+{
+    const Instant now = mLastDate.value_or(Instant{});
+    return std::chrono::floor<std::chrono::seconds>(now).time_since_epoch().count() +
+           clockTimeZone().secondsFromGMT(now);
+}
+
+std::int64_t TKWView::readoutKey(std::int64_t local) const
+{
+    // The readout changes with the second it shows, or with the minute.
+    return boolSettingForKey(Keys::ShowSeconds) ? local : local - ((local % 60) + 60) % 60;
+}
+
+void TKWView::setNeedsDisplay()
+{
+    mDrawn = {mAngleH, mAngleM, mAngleS, mAngleA};
+    const std::int64_t local = localSecond();
+    mReadoutKey = readoutKey(local);
+    mPaintedMeridian = mMeridianString;
+    mPaintedZone = mTimeZoneAbbr;
+    mPaintedDay = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
+    update();
+}
+
+void TKWView::scheduleRepaint()
+{
+    if (!isVisible()) {
+        // Nothing is shown: the next exposure draws the hands where they are then.
+        mDrawn = {mAngleH, mAngleM, mAngleS, mAngleA};
+        return;
+    }
+    const std::int64_t local = localSecond();
+    const std::int64_t day = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
+    if (mPaintedMeridian != mMeridianString || mPaintedZone != mTimeZoneAbbr ||
+        mPaintedDay != day || mDefiningDial) {
+        setNeedsDisplay();
+        return;
+    }
+    if (boolSettingForKey(Keys::DigitalClock)) {
+        if (readoutKey(local) != mReadoutKey) {
+            setNeedsDisplay();
+        }
+        return;
+    }
+
+    const double ratio = devicePixelRatioF();
+    const float height = bounds().height;
+    QRect dirty;
+    const auto redrawHand = [&](std::span<const Point> shape, float from, float to) {
+        // Both places, with room for the anti-aliased edge.
+        constexpr float edge = 2;
+        for (const float angle : {from, to}) {
+            const Rect area = HandShapes::turnedBounds(shape, mCenter, angle).insetBy(-edge, -edge);
+            dirty |= Canvas::widgetRect(area, height);
+        }
+    };
+    if (HandShapes::visiblyMoved(mDrawn.h, mAngleH, 0.5f * mRadius, ratio)) {
+        redrawHand(HandShapes::hourHand(mRadius), mDrawn.h, mAngleH);
+        mDrawn.h = mAngleH;
+    }
+    if (HandShapes::visiblyMoved(mDrawn.m, mAngleM, 0.75f * mRadius, ratio)) {
+        redrawHand(HandShapes::minuteHand(mRadius), mDrawn.m, mAngleM);
+        mDrawn.m = mAngleM;
+    }
+    if (boolSettingForKey(Keys::ShowSeconds) && mDrawn.s != mAngleS) {
+        redrawHand(HandShapes::secondHand(mRadius), mDrawn.s, mAngleS);
+        mDrawn.s = mAngleS;
+    }
+    if (alternateTimeZone() &&
+        HandShapes::visiblyMoved(mDrawn.a, mAngleA, 0.825f * mRadius, ratio)) {
+        const Rect disc = HandShapes::alternateDisc(mRadius);
+        const std::array<Point, 4> corners = {Point{disc.x, disc.y}, Point{disc.maxX(), disc.y},
+                                              Point{disc.maxX(), disc.maxY()},
+                                              Point{disc.x, disc.maxY()}};
+        redrawHand(corners, mDrawn.a, mAngleA);
+        mDrawn.a = mAngleA;
+    }
+    if (!dirty.isEmpty()) {
+        update(dirty);
     }
 }

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPainterPath>
 
+#include <cmath>
+
 namespace {
 
 QRectF toQRect(const Rect &rect)
@@ -161,4 +163,13 @@ void Canvas::copyImage(const QImage &image, const Rect &target)
     mPainter.scale(1, -1);
     mPainter.drawImage(QRectF(0, 0, target.width, target.height), image);
     mPainter.restore();
+}
+
+QRect Canvas::widgetRect(const Rect &rect, float viewHeight)
+{
+    const int left = static_cast<int>(std::floor(rect.x));
+    const int right = static_cast<int>(std::ceil(rect.x + rect.width));
+    const int top = static_cast<int>(std::floor(viewHeight - (rect.y + rect.height)));
+    const int bottom = static_cast<int>(std::ceil(viewHeight - rect.y));
+    return {left, top, right - left, bottom - top};
 }

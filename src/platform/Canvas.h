@@ -56,6 +56,8 @@ public:
     void copyImage(const QImage &image, const Rect &target);
 
     QPainter &painter() { return mPainter; }
+    // The widget pixels (y downward) that cover a rectangle of a view this high.
+    static QRect widgetRect(const Rect &rect, float viewHeight);
     qreal devicePixelRatio() const;
 
 private:
