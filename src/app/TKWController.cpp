@@ -66,7 +66,18 @@ TKWController::~TKWController()
 void TKWController::awakeFromNib()
 {
     mClocks.clear();
-    mTimeZoneNames = ZoneNameTree::fromNames(TimeZone::knownTimeZoneNames());
+    // The zone-name tree is built when a panel first asks for it: reading and
+    // resolving the zone list is a good part of a launch's work, and most
+    // launches never show the panel.
+    mTimeZoneNames.reset();
+}
+
+const ZoneNameTree &TKWController::timeZoneNames()
+{
+    if (!mTimeZoneNames) {
+        mTimeZoneNames = ZoneNameTree::fromNames(TimeZone::knownTimeZoneNames());
+    }
+    return *mTimeZoneNames;
 }
 
 void TKWController::applicationWillFinishLaunching()

@@ -80,7 +80,8 @@ public:
     // text to print there and its exit status.
     InstanceReply handleCommand(const QStringList &arguments);
 
-    const std::optional<ZoneNameTree> &timeZoneNames() const { return mTimeZoneNames; }
+    // The known zones as a tree, built on first use.
+    const ZoneNameTree &timeZoneNames();
 
 private:
     void migrateSingleClockSettings();

@@ -81,10 +81,7 @@ void TKWController::createNewClock()
 
 int TKWController::browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column)
 {
-    if (!mTimeZoneNames) {
-        return 0;
-    }
-    const ZoneNameTree::Node *node = mTimeZoneNames->nodeForColumn(
+    const ZoneNameTree::Node *node = timeZoneNames().nodeForColumn(
         column, [&browser](int i) { return browser.selectedRowInColumn(i); });
     return node ? static_cast<int>(node->children.size()) : 0;
 }
@@ -92,10 +89,7 @@ int TKWController::browserNumberOfRowsInColumn(const ColumnBrowser &browser, int
 void TKWController::browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell, int row,
                                            int column)
 {
-    if (!mTimeZoneNames) {
-        return;
-    }
-    const ZoneNameTree::Node *node = mTimeZoneNames->nodeForColumn(
+    const ZoneNameTree::Node *node = timeZoneNames().nodeForColumn(
         column, [&browser](int i) { return browser.selectedRowInColumn(i); });
     if (!node || row < 0 || row >= static_cast<int>(node->children.size())) {
         return;
