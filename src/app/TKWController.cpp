@@ -4,6 +4,7 @@
 #include "app/TKWApplication.h"
 #include "clockview/TKWView.h"
 #include "platform/ClockTick.h"
+#include "platform/PrivateFiles.h"
 #include "platform/PropertyListFile.h"
 #include "platform/SecondTimer.h"
 #include "platform/TimeZone.h"
@@ -108,7 +109,7 @@ void TKWController::migrateSingleClockSettings()
     // The folder is made first, so that the old clock is never lost for the lack
     // of a place to put it.
     const QString folder = TKWWindowController::settingsFolder();
-    QDir().mkpath(folder);
+    PrivateFiles::makeFolder(folder);
     const QString path = QDir(folder).filePath(TKWWindowController::newSettingsFileName());
     QString error;
     if (!PropertyListFile::write(path, settings, &error)) {
@@ -125,7 +126,7 @@ void TKWController::applicationDidFinishLaunching()
     }
     const QString folder = TKWWindowController::settingsFolder();
     if (!QFileInfo::exists(folder)) {
-        QDir().mkpath(folder);
+        PrivateFiles::makeFolder(folder);
     }
     mTimer->start();
     openSavedClocks();

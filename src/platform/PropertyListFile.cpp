@@ -292,6 +292,8 @@ bool write(const QString &path, const PropertyList::Dictionary &dictionary, QStr
         setError(error, file.errorString());
         return false;
     }
+    // Settings are for the user's eyes alone.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray bytes = toXml(dictionary);
     // A file we could not read back would cost the user every setting in it at the
     // next start; better to keep the old file and say so.

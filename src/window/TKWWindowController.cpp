@@ -2,6 +2,7 @@
 
 #include "clockview/FaceGeometry.h"
 #include "clockview/TKWView.h"
+#include "platform/PrivateFiles.h"
 #include "platform/PropertyListFile.h"
 #include "platform/StringTable.h"
 #include "platform/WindowFrame.h"
@@ -84,7 +85,12 @@ TKWWindowController::initWithTimeZoneName(const std::optional<QString> &name)
 std::shared_ptr<TKWWindowController> TKWWindowController::initWithSettingsFile(const QString &path)
 {
     QString error;
-    std::optional<PropertyList::Dictionary> settings = PropertyListFile::read(path, &error);
+    std::optional<PropertyList::Dictionary> settings;
+    if (PrivateFiles::isPlainFile(path)) {
+        settings = PropertyListFile::read(path, &error);
+    } else {
+        error = QStringLiteral("it is not a plain file (a link or something else)");
+    }
     if (!settings) {
         qWarning("The clock settings file %s cannot be read (%s); it is left as it is and its "
                  "clock is not opened.",
@@ -247,7 +253,10 @@ void TKWWindowController::removeClock()
     mWriteTimer.stop();
     mFrameTimer.stop();
     mSettingsWrites.reset();
-    if (QFile::exists(mSettingsFile)) {
+    // Only the clock's own plain file inside the settings folder goes: never a
+    // file a link points at, never anything elsewhere.
+    if (PrivateFiles::isDirectlyInside(mSettingsFile, settingsFolder()) &&
+        PrivateFiles::isPlainFile(mSettingsFile)) {
         QFile::remove(mSettingsFile);
     }
     FrameAutosave::forget(frameAutosaveName());
@@ -302,7 +311,7 @@ bool TKWWindowController::writeSettings()
     if (mRemoved) {
         return false;
     }
-    QDir().mkpath(QFileInfo(mSettingsFile).absolutePath());
+    PrivateFiles::makeFolder(QFileInfo(mSettingsFile).absolutePath());
     QString error;
     if (!PropertyListFile::write(mSettingsFile, mClockSettings->contents(), &error)) {
         if (!mWarnedUnwritable) {
