@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/DisplayPlatform.h"
 #include "app/RenderCommand.h"
 #include "app/TKWApplication.h"
 #include "app/TKWController.h"
@@ -80,11 +81,13 @@ int main(int argc, char *argv[])
         return render(argc, argv);
     }
     std::unique_ptr<QCoreApplication> app;
+    DisplayPlatform::Choice platform;
     if (needsNoDisplay(argc, argv)) {
         app = std::make_unique<QCoreApplication>(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Tockwise"));
         QCoreApplication::setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
     } else {
+        platform = DisplayPlatform::apply();
         app = std::make_unique<TKWApplication>(argc, argv);
     }
     StringTable::install();
@@ -131,6 +134,9 @@ int main(int argc, char *argv[])
         return applySettingsWithoutInstance(parser);
     }
 
+    if (const QString notice = DisplayPlatform::noticeText(platform.notice); !notice.isEmpty()) {
+        print(stderr, notice);
+    }
     TKWController::initialize();
     TKWController controller;
     instance.setHandler([&controller](const QStringList &arguments) {

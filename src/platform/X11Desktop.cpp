@@ -304,4 +304,30 @@ std::optional<QPoint> positionOnScreen(QWindow *window)
     return position;
 }
 
+std::optional<bool> isCompositing()
+{
+    xcb_connection_t *c = connection();
+    if (!c) {
+        return std::nullopt;
+    }
+    // A compositing manager owns the selection _NET_WM_CM_S<n> of the screen it
+    // composites; the screen is the one DISPLAY names (":0.1" is screen 1).
+    static const xcb_atom_t selection = [c] {
+        const QByteArray display = qgetenv("DISPLAY");
+        const qsizetype colon = display.lastIndexOf(':');
+        const qsizetype dot = display.indexOf('.', colon < 0 ? 0 : colon);
+        const int screen = dot < 0 ? 0 : display.mid(dot + 1).toInt();
+        return atom(c, QByteArray("_NET_WM_CM_S" + QByteArray::number(screen)).constData());
+    }();
+    if (selection == XCB_ATOM_NONE) {
+        return std::nullopt;
+    }
+    const Reply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
+    if (!reply) {
+        return std::nullopt;
+    }
+    return reply->owner != XCB_WINDOW_NONE;
+}
+
 } // namespace X11Desktop

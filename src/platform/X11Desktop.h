@@ -39,4 +39,7 @@ QStringList netWmState(QWindow *window);
 // own idea of that, which a window manager's reparenting can leave stale.
 std::optional<QPoint> positionOnScreen(QWindow *window);
 
+// Whether a compositing manager composites the display's screen; nothing off X11.
+std::optional<bool> isCompositing();
+
 } // namespace X11Desktop

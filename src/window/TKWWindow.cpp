@@ -1,10 +1,13 @@
 #include "window/TKWWindow.h"
 
+#include "platform/CompositingWatch.h"
 #include "platform/UserDefaults.h"
 #include "platform/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 
+#include <QBitmap>
 #include <QMouseEvent>
+#include <QTransform>
 #include <QWindow>
 
 namespace {
@@ -18,6 +21,30 @@ Qt::WindowFlags clockWindowFlags()
 }
 
 constexpr int positionCheckDelayMs = 100;
+
+// Nothing blends a window with the desktop without a compositor: a translucent
+// pixel shows as its colour darkened towards black. The faintest edge pixels of
+// anti-aliasing are left out; a half-transparent face stays in, darker.
+constexpr int minimumShapeAlpha = 32;
+
+QRegion paintedRegion(const QImage &painted)
+{
+    const QImage image = painted.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage bits(image.size(), QImage::Format_MonoLSB);
+    // Bit 1 is colour 1, which a bitmap region takes in.
+    bits.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    bits.fill(0);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        uchar *out = bits.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) >= minimumShapeAlpha) {
+                out[x >> 3] |= uchar(1 << (x & 7));
+            }
+        }
+    }
+    return QRegion(QBitmap::fromImage(bits));
+}
 
 } // namespace
 
@@ -132,10 +159,74 @@ void TKWWindow::setOnAllWorkspaces(bool onAll)
 void TKWWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Before the window is mapped, so that it never shows as a square.
+    updateShape();
     mPositionCheck.start();
     if (QWindow *handle = windowHandle()) {
         X11Desktop::setSkipTaskbar(handle);
         X11Desktop::setOnAllWorkspaces(handle, mOnAllWorkspaces);
+    }
+}
+
+void TKWWindow::setShapeSource(ShapeSource source)
+{
+    mShapeSource = std::move(source);
+    if (mContent) {
+        mContent->installEventFilter(this);
+    }
+    connect(&CompositingWatch::shared(), &CompositingWatch::changed, this, &TKWWindow::updateShape,
+            Qt::UniqueConnection);
+    updateShape();
+}
+
+bool TKWWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Every paint may change the shape (hands that move over a transparent face),
+    // so the shape is taken again once the paints of this turn are done.
+    if (watched == mContent && event->type() == QEvent::Paint && !mShapePending && mShapeSource &&
+        !CompositingWatch::shared().isCompositing()) {
+        mShapePending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                mShapePending = false;
+                updateShape();
+            },
+            Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TKWWindow::updateShape()
+{
+    QRegion shape;
+    if (mShapeSource && !CompositingWatch::shared().isCompositing()) {
+        const qreal ratio = devicePixelRatioF();
+        shape = paintedRegion(mShapeSource(ratio));
+        if (ratio != 1) {
+            shape = QTransform::fromScale(1 / ratio, 1 / ratio).map(shape);
+        }
+        if (shape.isEmpty()) {
+            // An empty mask is no mask at all, which would show the whole square.
+            shape = QRegion(0, 0, 1, 1);
+        }
+    }
+    if (shape == mShape) {
+        return;
+    }
+    const QRegion added = shape - mShape;
+    mShape = shape;
+    if (mShape.isEmpty()) {
+        clearMask();
+        if (mContent) {
+            mContent->update();
+        }
+        return;
+    }
+    setMask(mShape);
+    // Paints are clipped to the old shape: what it newly takes in is painted again.
+    if (mContent && !added.isEmpty()) {
+        mContent->update(added);
     }
 }
 

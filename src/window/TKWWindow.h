@@ -2,10 +2,13 @@
 
 #include "platform/Observation.h"
 
+#include <QImage>
 #include <QPoint>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -40,6 +43,14 @@ public:
     bool isOnAllWorkspaces() const { return mOnAllWorkspaces; }
     void setOnAllWorkspaces(bool onAll);
 
+    // What the content paints, as an image at the given device pixel ratio. Where
+    // no compositing manager blends the window onto the desktop, the window is cut
+    // to the pixels this paints (see CompositingWatch).
+    using ShapeSource = std::function<QImage(qreal devicePixelRatio)>;
+    void setShapeSource(ShapeSource source);
+    // The window's shape now: empty when it is not cut to shape.
+    QRegion shape() const { return mShape; }
+
 Q_SIGNALS:
     // The right button asks for the clock's menu at a point on the screen.
     void menuRequested(const QPoint &globalPosition);
@@ -55,8 +66,10 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void setWindowFlag(Qt::WindowType flag, bool on);
     void syncPositionWithScreen();
+    void updateShape();
 
     QWidget *mContent = nullptr;
     bool mOnAllWorkspaces = false;
@@ -65,4 +78,7 @@ private:
     std::optional<QPoint> mDragOffset;
     std::vector<Observation> mObservations;
     QTimer mPositionCheck;
+    ShapeSource mShapeSource;
+    QRegion mShape;
+    bool mShapePending = false;
 };

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QUuid>
@@ -141,7 +142,8 @@ void TKWWindowController::loadWindow()
     }
     mClockView = new TKWView;
     mWindow = new TKWWindow(mClockView);
-    mWindow->setWindowTitle(QStringLiteral("Tockwise clock"));
+    //: Title of a clock's window, as window lists and switchers show it.
+    mWindow->setWindowTitle(tr("Tockwise clock"));
     auto frame = std::make_shared<WidgetWindowFrame>(mWindow);
     ApplicationDelegate *delegate = ApplicationDelegate::delegate();
     const int others = delegate ? static_cast<int>(delegate->numberOfClocks()) - 1 : 0;
@@ -157,6 +159,10 @@ void TKWWindowController::loadWindow()
     });
     connect(mWindow, &TKWWindow::frameChanged, this, &TKWWindowController::frameChanged);
     awakeFromNib();
+    // Once the view has its settings: the shape is what the clock paints.
+    mWindow->setShapeSource([view = QPointer<TKWView>(mClockView)](qreal ratio) {
+        return view ? view->renderImage(ratio) : QImage();
+    });
 }
 
 void TKWWindowController::awakeFromNib()

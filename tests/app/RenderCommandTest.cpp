@@ -68,6 +68,27 @@ TEST_F(RenderCommand, TakesSettingsFilesOverridesAndScale)
     EXPECT_LT(image.height(), 300); // a digital clock is wider than high
 }
 
+TEST_F(RenderCommand, HighScalesDrawSharpEdgesAtFullResolution)
+{
+    // Along the middle row the border ring goes from transparent to opaque within
+    // a device pixel or two: drawn at the scale, not drawn small and blown up.
+    for (const auto &[scale, side] : {std::pair{"2", 256}, std::pair{"1.5", 192}}) {
+        const QString out = path("scaled.png");
+        const Outcome run = tockwise({QStringLiteral("--render"), out, QStringLiteral("--scale"),
+                                      QString::fromLatin1(scale)});
+        ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+        const QImage image(out);
+        ASSERT_EQ(image.size(), QSize(side, side)) << scale;
+        int blurred = 0;
+        int x = 0;
+        for (; x < side / 4 && image.pixelColor(x, side / 2).alpha() < 250; ++x) {
+            blurred += image.pixelColor(x, side / 2).alpha() > 0 ? 1 : 0;
+        }
+        EXPECT_LT(x, side / 4) << "no opaque edge at scale " << scale;
+        EXPECT_LE(blurred, 2) << scale;
+    }
+}
+
 TEST_F(RenderCommand, BadInputGetsOneClearLineAndNoFile)
 {
     QFile notPlist(path("notes.tkw"));

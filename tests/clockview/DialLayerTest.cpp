@@ -92,3 +92,22 @@ TEST(DialLayer, IsDrawnAgainWhenWhatItShowsChanges)
     EXPECT_EQ(difference(clock.render(1), uncached(clock, 1)), std::make_pair(0, 0));
     EXPECT_EQ(difference(clock.render(2), uncached(clock, 2)), std::make_pair(0, 0));
 }
+
+TEST(DialLayer, AJumpOfTheSystemClockShowsTheNewTimeAtTheNextTick)
+{
+    // After a resume from suspend, or the system time set back or forward, the
+    // next tick must show what a clock started at the new time shows: no hand, date
+    // or weekday left over from before the jump.
+    const PropertyList::Dictionary settings = {
+        {Keys::ShowDate, on()}, {Keys::ShowWeekday, on()}, {Keys::ShowMeridian, on()}};
+    RenderedClock clock(utcInstant(2026, 12, 6, 10, 10, 30), settings);
+    clock.render(1);
+    for (const Instant jump :
+         {utcInstant(2026, 12, 5, 22, 45, 12), utcInstant(2026, 12, 9, 3, 0, 1),
+          utcInstant(2025, 6, 30, 13, 5, 59)}) {
+        clock.now.set(jump);
+        clock.view.timerFired();
+        RenderedClock fresh(jump, settings);
+        EXPECT_EQ(difference(clock.render(1), fresh.render(1)), std::make_pair(0, 0));
+    }
+}

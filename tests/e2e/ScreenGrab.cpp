@@ -11,11 +11,12 @@ int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: screen_grab OUT.png\n");
+        std::fprintf(stderr, "usage: screen_grab OUT.png|OUT.ppm\n");
         return 2;
     }
     QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen || !screen->grabWindow(0).save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    // The format follows the file name: PNG for people, PPM for scripts.
+    if (!screen || !screen->grabWindow(0).save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "screen_grab: cannot save %s\n", argv[1]);
         return 1;
     }

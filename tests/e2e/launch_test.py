@@ -10,54 +10,11 @@ import plistlib
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
+from desktop import check, clock_windows, ENV, finish, FOLDER, geometry, run, wait_for
+
 TOCKWISE = sys.argv[1]
-HOME = tempfile.mkdtemp(prefix="tockwise-e2e-")
-RUNTIME = os.path.join(HOME, "runtime")
-os.makedirs(RUNTIME, mode=0o700)
-ENV = dict(os.environ,
-           XDG_CONFIG_HOME=os.path.join(HOME, "config"),
-           XDG_DATA_HOME=os.path.join(HOME, "data"),
-           XDG_RUNTIME_DIR=RUNTIME,
-           QT_QPA_PLATFORM="xcb")
-FOLDER = os.path.join(HOME, "data", "org.tockwise.Tockwise")
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL: " + message, flush=True)
-    return condition
-
-
-def wait_for(predicate, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.05)
-    return predicate()
-
-
-def run(*arguments):
-    return subprocess.run(arguments, env=ENV, capture_output=True, text=True, timeout=30)
-
-
-def clock_windows():
-    found = run("xdotool", "search", "--onlyvisible", "--name", "^Tockwise clock$")
-    return [int(w) for w in found.stdout.split()]
-
-
-def geometry(window):
-    shell = run("xdotool", "getwindowgeometry", "--shell", str(window)).stdout
-    values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
-    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-
-
 def root_property(name):
     return run("xprop", "-root", name).stdout
 
@@ -159,7 +116,4 @@ except subprocess.TimeoutExpired:
     again.kill()
     check(False, "--quit ends the running instance")
 
-if failures:
-    print("%d check(s) failed" % len(failures))
-    sys.exit(1)
-print("all checks passed")
+finish("all checks passed")

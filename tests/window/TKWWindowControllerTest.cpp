@@ -5,11 +5,14 @@
 
 #include "app/TKWController.h"
 #include "clockview/TKWView.h"
+#include "platform/CompositingWatch.h"
 #include "platform/PropertyListFile.h"
 #include "platform/StringTable.h"
+#include "platform/TimeSource.h"
 #include "settings/SettingsKeys.h"
 #include "window/ApplicationDelegate.h"
 #include "window/FrameAutosave.h"
+#include "window/TKWWindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -220,4 +223,41 @@ TEST_F(ClockFile, TheWindowComesBackWhereItWas)
         EXPECT_EQ(again->clockView()->windowFrame().frame(), placed);
     }
     EXPECT_TRUE(FrameAutosave::saved(name).has_value());
+}
+
+TEST_F(ClockFile, WithoutACompositorTheWindowIsCutToWhatItPaints)
+{
+    // 10:10:30: the hands point to ten, two and six; half past four is bare face.
+    PinnedTime now(std::chrono::sys_days(std::chrono::year(2026) / 12 / 6) +
+                   std::chrono::hours(10) + std::chrono::minutes(10) + std::chrono::seconds(30));
+    CompositingWatch::shared().setOverride(false);
+    const auto clock = TKWWindowController::initWithTimeZoneName(QStringLiteral("UTC"));
+    clock->showWindow();
+    TKWWindow *window = clock->window();
+    const QRect area = window->rect();
+    const QPoint centre = area.center();
+    const int radius = area.width() / 2;
+    const QPoint bareFace = centre + QPoint(radius * 4 / 10, radius * 4 / 10);
+
+    // Set before the window is first shown, so it never shows as a square.
+    const QRegion round = window->shape();
+    EXPECT_EQ(window->mask(), round);
+    EXPECT_TRUE(round.contains(centre));
+    EXPECT_TRUE(round.contains(bareFace));
+    for (const QPoint corner :
+         {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()}) {
+        EXPECT_FALSE(round.contains(corner));
+    }
+
+    // A transparent face leaves the marks and hands: the shape follows the paint.
+    clock->clockSettings()->setValue(Keys::Opacity, PropertyList::real(0));
+    ASSERT_TRUE(waitFor([&] { return window->shape() != round; }, 3000));
+    EXPECT_TRUE(window->shape().contains(centre));
+    EXPECT_FALSE(window->shape().contains(bareFace));
+
+    // A compositor that starts takes the cut away.
+    CompositingWatch::shared().setOverride(true);
+    EXPECT_TRUE(window->shape().isEmpty());
+    EXPECT_TRUE(window->mask().isEmpty());
+    CompositingWatch::shared().setOverride(std::nullopt);
 }

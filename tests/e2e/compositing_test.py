@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Two clocks over a patterned desktop, with a compositing manager and without.
+
+Without one, an X server shows the transparent pixels of a translucent window as
+black; the clocks must then cut their windows to the dial. Either way, each clock's
+face shows at its window and the desktop shows around the dial.
+
+Run by ctest under Xvfb through with-desktop.sh:
+    compositing_test.py TOCKWISE_BINARY SCREEN_GRAB_BINARY
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+from desktop import check, clock_windows, ENV, finish, geometry, HOME, run, wait_for
+
+TOCKWISE, SCREEN_GRAB = sys.argv[1], sys.argv[2]
+# The desktop: a check of these two colours, which no clock paints.
+PATTERN = ((255, 0, 255), (0, 255, 0))
+# Tockwise asks the display about a compositor every 3 seconds.
+FOLLOW_SECONDS = 4.5
+
+
+def grab():
+    """The screen as (width, height, rows of RGB bytes), from a binary PPM."""
+    path = os.path.join(HOME, "screen.ppm")
+    result = run(SCREEN_GRAB, path)
+    if result.returncode != 0:
+        raise RuntimeError(result.stderr)
+    with open(path, "rb") as f:
+        data = f.read()
+    fields = []
+    position = 0
+    while len(fields) < 4:
+        while data[position:position + 1].isspace():
+            position += 1
+        end = position
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[position:end])
+        position = end
+    position += 1
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[position:]
+
+
+def pixel(screen, x, y):
+    width, _, rgb = screen
+    offset = 3 * (y * width + x)
+    return tuple(rgb[offset:offset + 3])
+
+
+def near(colour, others):
+    return any(all(abs(a - b) <= 8 for a, b in zip(colour, p)) for p in others)
+
+
+def look(situation, windows):
+    screen = grab()
+    # What the desktop shows where no window is: the pattern, or what a compositor
+    # paints there when the root window names no background picture of its own.
+    desktop = set(PATTERN) | {pixel(screen, x, 700) for x in (10, 11, 12, 13)}
+    check((0, 0, 0) not in desktop, "%s: the desktop itself is not black" % situation)
+    for window in windows:
+        x, y, width, height = geometry(window)
+        centre = pixel(screen, x + width // 2 + width // 5, y + height // 2 + height // 5)
+        check(not near(centre, desktop) and centre != (0, 0, 0),
+              "%s: the face shows at the clock's window, not %r" % (situation, centre))
+        for cx, cy in ((x + 2, y + 2), (x + width - 3, y + 2), (x + 2, y + height - 3),
+                       (x + width - 3, y + height - 3)):
+            colour = pixel(screen, cx, cy)
+            check(near(colour, desktop),
+                  "%s: the desktop shows around the dial at (%d, %d), not %r"
+                  % (situation, cx, cy, colour))
+
+
+run("xsetroot", "-mod", "4", "4", "-fg", "#ff00ff", "-bg", "#00ff00")
+
+tockwise = subprocess.Popen([TOCKWISE], env=ENV, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+compositor = None
+try:
+    first = wait_for(clock_windows, 15)
+    check(len(first) == 1, "a first start shows one clock")
+    added = run(TOCKWISE, "--new-clock", "Asia/Tokyo")
+    check(added.returncode == 0, "a second clock is added: %r" % added.stderr)
+    windows = wait_for(lambda: len(clock_windows()) == 2 and clock_windows(), 10) or []
+    check(len(windows) == 2, "two clocks show")
+    # Apart, so that neither covers the other's corners.
+    for number, window in enumerate(windows):
+        run("xdotool", "windowmove", str(window), str(200 + 300 * number), "200")
+    time.sleep(1.5)
+
+    look("without a compositor", windows)
+
+    compositor = subprocess.Popen(["xcompmgr"], env=ENV, stderr=subprocess.PIPE)
+    time.sleep(FOLLOW_SECONDS)
+    check(compositor.poll() is None, "xcompmgr runs")
+    look("with a compositor", windows)
+
+    compositor.terminate()
+    compositor.wait(timeout=10)
+    compositor = None
+    time.sleep(FOLLOW_SECONDS)
+    look("after the compositor stopped", windows)
+finally:
+    if compositor:
+        compositor.kill()
+    run(TOCKWISE, "--quit")
+    try:
+        tockwise.wait(timeout=15)
+    except subprocess.TimeoutExpired:
+        tockwise.kill()
+
+finish("compositing checks passed")
