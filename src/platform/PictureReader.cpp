@@ -1,5 +1,6 @@
 #include "platform/PictureReader.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -74,14 +75,12 @@ bool jpegFileIsWhole(const QString &path)
     return data && jpegReachesItsEnd(data, file.size());
 }
 
-} // namespace
-
-namespace PictureReader {
-
-QImage read(const QString &path)
+// What both entry points share: the limits, the orientation and the format.
+// `isWholeJpeg` is asked only of JPEG pictures.
+template <typename WholeJpegCheck>
+QImage readWith(QImageReader &reader, const WholeJpegCheck &isWholeJpeg)
 {
-    QImageReader::setAllocationLimit(allocationLimitMegabytes);
-    QImageReader reader(path);
+    QImageReader::setAllocationLimit(PictureReader::allocationLimitMegabytes);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     if (!reader.canRead()) {
@@ -93,7 +92,7 @@ QImage read(const QString &path)
     if (declared.isValid() && !withinLimits(declared)) {
         return {};
     }
-    if (reader.format() == "jpeg" && !jpegFileIsWhole(path)) {
+    if (reader.format() == "jpeg" && !isWholeJpeg()) {
         return {};
     }
     QImage image = reader.read();
@@ -101,6 +100,27 @@ QImage read(const QString &path)
         return {};
     }
     return std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+namespace PictureReader {
+
+QImage read(const QString &path)
+{
+    QImageReader reader(path);
+    return readWith(reader, [&path] { return jpegFileIsWhole(path); });
+}
+
+QImage fromData(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return readWith(reader, [&bytes] {
+        return jpegReachesItsEnd(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+    });
 }
 
 QStringList readableSuffixes()

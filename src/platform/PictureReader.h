@@ -14,13 +14,15 @@ namespace PictureReader {
 // picture at 256 MB in the painting format.
 inline constexpr int maximumSide = 8192;
 // Qt's limit on any one image the decoders allocate, in megabytes; process-wide
-// and set by read().
+// and set by read() and fromData().
 inline constexpr int allocationLimitMegabytes = 256;
 
 // The picture upright (as its EXIF orientation says) in
 // QImage::Format_ARGB32_Premultiplied, or a null image. The type is found from
 // the content, not the file name.
 QImage read(const QString &path);
+// The same for a picture already in memory, read with the same settings.
+QImage fromData(const QByteArray &bytes);
 
 // The file name suffixes (lower case, without the dot) of the types the image
 // plug-ins present can read.

@@ -35,6 +35,71 @@ struct PlistDeleter
 };
 using PlistHandle = std::unique_ptr<void, PlistDeleter>;
 
+std::uint64_t readBigEndian(const char *bytes, int size)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < size; ++i) {
+        value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
+    }
+    return value;
+}
+
+// Whether a binary list holds a string object with a NUL in it. The library
+// aborts the process when asked for a dictionary key with one, so such files are
+// found before any key is read. Malformed tables are left to the library.
+bool binaryStringHoldsNul(const QByteArray &bytes)
+{
+    constexpr qsizetype headerSize = 8, trailerSize = 32;
+    if (!bytes.startsWith("bplist00") || bytes.size() < headerSize + trailerSize) {
+        return false;
+    }
+    const char *data = bytes.constData();
+    const std::uint64_t end = static_cast<std::uint64_t>(bytes.size() - trailerSize);
+    const char *trailer = data + end;
+    const int offsetSize = static_cast<std::uint8_t>(trailer[6]);
+    const std::uint64_t objects = readBigEndian(trailer + 8, 8);
+    const std::uint64_t table = readBigEndian(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || table > end ||
+        objects > (end - table) / static_cast<std::uint64_t>(offsetSize)) {
+        return false;
+    }
+    for (std::uint64_t i = 0; i < objects; ++i) {
+        std::uint64_t at = readBigEndian(data + table + i * offsetSize, offsetSize);
+        if (at >= end) {
+            continue;
+        }
+        const int type = static_cast<std::uint8_t>(data[at]) >> 4;
+        std::uint64_t length = static_cast<std::uint8_t>(data[at]) & 0xf;
+        ++at;
+        // 5: ASCII, 6: UTF-16, 7: UTF-8; a length of 15 is followed by an integer.
+        if (type < 5 || type > 7) {
+            continue;
+        }
+        if (length == 0xf) {
+            if (at >= end || (static_cast<std::uint8_t>(data[at]) >> 4) != 1) {
+                continue;
+            }
+            const int lengthSize = 1 << (data[at] & 0xf);
+            if (lengthSize > 8 || end - at - 1 < static_cast<std::uint64_t>(lengthSize)) {
+                continue;
+            }
+            length = readBigEndian(data + at + 1, lengthSize);
+            at += 1 + lengthSize;
+        }
+        const std::uint64_t unit = type == 6 ? 2 : 1;
+        if (length > (end - at) / unit) {
+            continue;
+        }
+        for (std::uint64_t j = 0; j < length; ++j) {
+            const char *c = data + at + j * unit;
+            if (c[0] == 0 && (unit == 1 || c[1] == 0)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void setError(QString *error, const QString &message)
 {
     if (error) {
@@ -104,6 +169,11 @@ std::optional<PropertyList> fromNode(plist_t node, int depth)
     case PLIST_STRING: {
         std::uint64_t length = 0;
         const char *text = plist_get_string_ptr(node, &length);
+        // Binary lists can hold a NUL inside a string, which the XML we write
+        // cannot: saving would quietly cut the string short.
+        if (text && std::memchr(text, 0, length)) {
+            return std::nullopt;
+        }
         return PropertyList::string(text ? QString::fromUtf8(text, static_cast<qsizetype>(length))
                                          : QString());
     }
@@ -114,11 +184,13 @@ std::optional<PropertyList> fromNode(plist_t node, int depth)
                                         : QByteArray());
     }
     case PLIST_DATE: {
+        // Whole seconds, as the XML we write holds dates: a binary list's fraction
+        // would otherwise vanish unseen at the next save (and the library makes
+        // nonsense of it for dates beyond 32-bit seconds).
         std::int32_t seconds = 0;
         std::int32_t microseconds = 0;
         plist_get_date_val(node, &seconds, &microseconds);
-        const qint64 msecs = qint64(seconds) * 1000 + microseconds / 1000;
-        return PropertyList::date(referenceDate().addMSecs(msecs));
+        return PropertyList::date(referenceDate().addSecs(seconds));
     }
     case PLIST_ARRAY: {
         PropertyList::Array array;
@@ -224,7 +296,8 @@ std::optional<PropertyList::Dictionary> parse(const QByteArray &bytes, QString *
         setError(error, QStringLiteral("its root is not a dictionary"));
         return std::nullopt;
     }
-    std::optional<PropertyList::Dictionary> dictionary = dictionaryFromNode(root.get(), 0);
+    std::optional<PropertyList::Dictionary> dictionary =
+        binaryStringHoldsNul(bytes) ? std::nullopt : dictionaryFromNode(root.get(), 0);
     if (!dictionary) {
         setError(error, QStringLiteral("it holds values that are not settings"));
     }

@@ -18,6 +18,8 @@ void fail(QString *error, const QString &message)
     }
 }
 
+// Every pattern ends in \z, not $: $ also matches before a final newline, which
+// would let "#ff000080\n" through as an opaque colour and "12\n" as a number.
 std::optional<PropertyList> parsePlain(const QString &text)
 {
     if (text == u"true") {
@@ -26,7 +28,7 @@ std::optional<PropertyList> parsePlain(const QString &text)
     if (text == u"false") {
         return PropertyList::boolean(false);
     }
-    static const QRegularExpression integer(QStringLiteral("^[+-]?[0-9]+$"));
+    static const QRegularExpression integer(QStringLiteral("^[+-]?[0-9]+\\z"));
     if (integer.match(text).hasMatch()) {
         bool ok = false;
         const qlonglong value = text.toLongLong(&ok);
@@ -35,7 +37,7 @@ std::optional<PropertyList> parsePlain(const QString &text)
         }
     }
     static const QRegularExpression real(
-        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?\\z"));
     if (real.match(text).hasMatch()) {
         bool ok = false;
         const double value = text.toDouble(&ok);
@@ -50,7 +52,7 @@ std::optional<PropertyList> parsePlain(const QString &text)
 
 std::optional<PropertyList> parseColor(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^#([0-9a-fA-F]{6}|[0-9a-fA-F]{8})$"));
+    static const QRegularExpression form(QStringLiteral("^#([0-9a-fA-F]{6}|[0-9a-fA-F]{8})\\z"));
     if (!form.match(text).hasMatch()) {
         return std::nullopt;
     }
@@ -65,7 +67,7 @@ std::optional<PropertyList> parseColor(const QString &text)
 std::optional<Setting> parse(const QString &assignment, QString *error)
 {
     const qsizetype equals = assignment.indexOf(u'=');
-    static const QRegularExpression keyForm(QStringLiteral("^[A-Za-z][A-Za-z0-9]*$"));
+    static const QRegularExpression keyForm(QStringLiteral("^[A-Za-z][A-Za-z0-9]*\\z"));
     const QString key = equals < 0 ? QString() : assignment.left(equals);
     if (!keyForm.match(key).hasMatch()) {
         fail(error, QStringLiteral("\"%1\" is not of the form KEY=VALUE").arg(assignment));

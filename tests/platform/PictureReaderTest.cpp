@@ -77,7 +77,10 @@ protected:
         QFile file(mFolder.filePath(QString::fromUtf8(name)));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
         file.close();
-        return PictureReader::read(file.fileName());
+        const QImage image = PictureReader::read(file.fileName());
+        // The same bytes in memory read as the same picture, or as none alike.
+        EXPECT_TRUE(PictureReader::fromData(contents) == image) << name;
+        return image;
     }
 
     QTemporaryDir mFolder;

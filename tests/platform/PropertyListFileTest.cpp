@@ -86,6 +86,19 @@ TEST_F(PropertyListFileTest, ReadsBinaryPropertyLists)
     EXPECT_EQ(dictionary->value(QStringLiteral("TKWLocal")), PropertyList::boolean(true));
 }
 
+TEST_F(PropertyListFileTest, BinaryDatesReadAsTheWholeSecondsASaveKeeps)
+{
+    // Written by Python's plistlib: {"d": 2026-12-06T14:30:05.5Z}.
+    const QByteArray binary = QByteArray::fromHex(
+        "62706c6973743030d1010251643341c862d476c00000080b0d000000000000010100000000000000030000"
+        "0000000000000000000000000016");
+    const auto read = PropertyListFile::parse(binary);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->value(QStringLiteral("d")),
+              PropertyList::date(QDateTime(QDate(2026, 12, 6), QTime(14, 30, 5), Qt::UTC)));
+    EXPECT_EQ(PropertyListFile::parse(PropertyListFile::toXml(*read)), read);
+}
+
 TEST_F(PropertyListFileTest, WhatIsNotADictionaryReadsAsNone)
 {
     const QByteArray header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
@@ -152,7 +165,18 @@ TEST_F(PropertyListFileTest, ValuesSettingsNeverHoldMakeTheWholeFileUnreadable)
     const QByteArray binary = QByteArray::fromHex(
         "62706c6973743030d201020304526f6b5375696410018001080d10141600000000000001010000000000"
         "00000500000000000000000000000000000018");
-    QString error;
-    EXPECT_FALSE(PropertyListFile::parse(binary, &error).has_value());
-    EXPECT_EQ(error, QStringLiteral("it holds values that are not settings"));
+    // {"ok": 1, "zone": "Paris\0junk"}: XML cannot hold the NUL, so saving would cut
+    // the string short.
+    const QByteArray nulInString = QByteArray::fromHex(
+        "62706c6973743030d201020304526f6b547a6f6e6510015a5061726973006a756e6b080d10151700000000"
+        "00000101000000000000000500000000000000000000000000000022");
+    // {"ok": 1, "zo\0ne": "Paris"}: the library aborts when asked for such a key.
+    const QByteArray nulInKey = QByteArray::fromHex(
+        "62706c6973743030d201020304526f6b557a6f006e651001555061726973080d10161800000000000001010000"
+        "0000000000050000000000000000000000000000001e");
+    for (const QByteArray &bytes : {binary, nulInString, nulInKey}) {
+        QString error;
+        EXPECT_FALSE(PropertyListFile::parse(bytes, &error).has_value());
+        EXPECT_EQ(error, QStringLiteral("it holds values that are not settings"));
+    }
 }
