@@ -2,7 +2,10 @@
 
 #include "platform/AutostartEntry.h"
 
+#include <QFile>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 
 TKWApplication::TKWApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -10,10 +13,32 @@ TKWApplication::TKWApplication(int &argc, char **argv) : QApplication(argc, argv
     setOrganizationDomain(QStringLiteral("tockwise.org"));
     setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
     setDesktopFileName(QStringLiteral("org.tockwise.Tockwise"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/org.tockwise.Tockwise.svg")));
+    setWindowIcon(applicationIcon());
     // Closing a settings panel or an alert must not end a program whose windows
     // are clocks.
     setQuitOnLastWindowClosed(false);
+}
+
+QIcon TKWApplication::applicationIcon()
+{
+    // Raw pixels drawn at build time: decoding a picture file would load every
+    // image plugin Qt has, at every start.
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64}) {
+        QFile file(QStringLiteral(":/icons/%1.argb").arg(size));
+        if (!file.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray bytes = file.readAll();
+        if (bytes.size() != qsizetype(size) * size * 4) {
+            continue;
+        }
+        const QImage image(reinterpret_cast<const uchar *>(bytes.constData()), size, size,
+                           QImage::Format_ARGB32_Premultiplied);
+        // A deep copy: the image must outlive the bytes it was read from.
+        icon.addPixmap(QPixmap::fromImage(image.copy()));
+    }
+    return icon;
 }
 
 bool TKWApplication::autoLaunch() const

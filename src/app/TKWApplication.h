@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 
 // The application object. Its one addition is the login item: whether the session
 // starts Tockwise at login.
@@ -21,6 +22,9 @@ public:
     // that only switches the setting runs with a bare core application.
     static bool autoLaunchOf(const QString &executable);
     static void setAutoLaunchOf(const QString &executable, bool on);
+
+    // The dial of the menu entry, for windows and the status item.
+    static QIcon applicationIcon();
 
 Q_SIGNALS:
     // After every write, with the value read back: a failed write leaves a bound

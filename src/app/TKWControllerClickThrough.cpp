@@ -1,6 +1,7 @@
 // Click-through in TKWController: every clock lets the mouse through, and a
 // status item (where the desktop has a tray) switches it off again.
 
+#include "app/TKWApplication.h"
 #include "app/TKWController.h"
 #include "platform/Color.h"
 #include "platform/StringTable.h"
@@ -52,7 +53,7 @@ QIcon statusIcon()
     if (!application.isNull() && !application.availableSizes().isEmpty()) {
         return application;
     }
-    const QIcon resource(QStringLiteral(":/icons/org.tockwise.Tockwise.svg"));
+    const QIcon resource = TKWApplication::applicationIcon();
     if (!resource.pixmap(trayThickness - iconMargin).isNull()) {
         return resource;
     }
