@@ -83,7 +83,11 @@ const ZoneNameTree &TKWController::timeZoneNames()
 
 void TKWController::applicationWillFinishLaunching()
 {
-    if (UserDefaults::standard().boolForKey(Keys::Converted)) {
+    // Defaults that cannot be read hold no single clock we could carry over, and
+    // the mark of a migration could not be read back either: migrating would add
+    // a clock at every launch.
+    if (UserDefaults::standard().boolForKey(Keys::Converted) ||
+        !UserDefaults::standard().isReadable()) {
         return;
     }
     migrateSingleClockSettings();
@@ -138,7 +142,10 @@ void TKWController::applicationDidFinishLaunching()
 void TKWController::openSavedClocks()
 {
     const QDir folder(TKWWindowController::settingsFolder());
-    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    // System entries too (pipes, devices, dangling links): whatever bears a
+    // clock's name and cannot be one is reported rather than passed over in silence.
+    const QStringList names =
+        folder.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
     for (const QString &name : names) {
         // Exactly ".tkw": a file named ".TKW" is someone else's.
         if (QFileInfo(name).suffix() != QStringLiteral("tkw")) {
@@ -296,12 +303,14 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
     }
     if (!acted) {
         // Starting Tockwise again is how a user without a tray gets out of
-        // click-through; otherwise it offers a new clock.
+        // click-through; otherwise it offers a new clock. The start that asked
+        // ends at once, so it says where its effect went.
         if (UserDefaults::standard().boolForKey(Keys::ClickThrough)) {
             setClickThrough(false);
-        } else {
-            showNewClockPanel();
+            return {0, tr("Tockwise is already running; click-through is now off.")};
         }
+        showNewClockPanel();
+        return {0, tr("Tockwise is already running; it shows its New Clock panel.")};
     }
     return {};
 }

@@ -49,12 +49,27 @@ void UserDefaults::load() const
     if (auto contents = PropertyListFile::read(mFilePath, &error)) {
         mPersistent = std::move(*contents);
     } else {
+        mReadFailed = true;
         // Only a regular file is moved aside later; a folder or a device in its
-        // place is left alone and simply cannot be written.
+        // place is left alone and cannot be written either, which its one warning
+        // says as well.
         mUnreadable = QFileInfo(mFilePath).isFile();
-        qWarning("The settings file %s could not be read (%s); default settings are used.",
-                 qUtf8Printable(mFilePath), qUtf8Printable(error));
+        if (mUnreadable) {
+            qWarning("The settings file %s could not be read (%s); default settings are used.",
+                     qUtf8Printable(mFilePath), qUtf8Printable(error));
+        } else {
+            mWarnedUnwritable = true;
+            qWarning("The settings file %s could not be read (%s); default settings are used "
+                     "and changes are not saved.",
+                     qUtf8Printable(mFilePath), qUtf8Printable(error));
+        }
     }
+}
+
+bool UserDefaults::isReadable() const
+{
+    load();
+    return !mReadFailed;
 }
 
 void UserDefaults::registerDefaults(const PropertyList::Dictionary &defaults)

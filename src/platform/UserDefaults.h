@@ -24,6 +24,9 @@ public:
     UserDefaults &operator=(const UserDefaults &) = delete;
 
     QString filePath() const { return mFilePath; }
+    // False when the file is there but could not be read: the user's values are
+    // then unknown, not absent.
+    bool isReadable() const;
 
     // Registered values answer only for keys that the user's own values lack.
     void registerDefaults(const PropertyList::Dictionary &defaults);
@@ -58,10 +61,11 @@ private:
     mutable bool mLoaded = false;
     // The file was there but could not be read; it is moved aside, not overwritten.
     mutable bool mUnreadable = false;
+    mutable bool mReadFailed = false;
     bool mDirty = false;
     bool mWriteScheduled = false;
     bool mFlushesAtQuit = false;
-    bool mWarnedUnwritable = false;
+    mutable bool mWarnedUnwritable = false;
     std::shared_ptr<bool> mAlive = std::make_shared<bool>(true);
     KeyObservers mObservers;
 };
