@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -31,6 +32,20 @@ QString systemError(const QString &what, const QString &path)
 {
     return QStringLiteral("%1 %2: %3")
         .arg(what, path, QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// The socket's mode keeps other users out only as far as the file system is
+// asked (root passes anyway, and so does anyone if the folder is ever opened);
+// the kernel's record of who connected is what decides.
+std::optional<uid_t> peerUser(const QLocalSocket &client)
+{
+    ucred credentials = {};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(static_cast<int>(client.socketDescriptor()), SOL_SOCKET, SO_PEERCRED,
+                     &credentials, &size) != 0) {
+        return std::nullopt;
+    }
+    return credentials.uid;
 }
 
 } // namespace
@@ -217,7 +232,13 @@ SingleInstance::Role SingleInstance::exchange(QLocalSocket &socket, const QByteA
 void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *client = mServer->nextPendingConnection()) {
-        if (mClients >= maximumClients) {
+        const std::optional<uid_t> peer = peerUser(*client);
+        const bool sameUser = peer == ::geteuid();
+        if (!sameUser) {
+            qWarning("Refused a connection to the instance socket from user %lld.",
+                     peer ? static_cast<long long>(*peer) : -1LL);
+        }
+        if (!sameUser || mClients >= maximumClients) {
             client->abort();
             client->deleteLater();
             continue;
