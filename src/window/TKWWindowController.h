@@ -38,8 +38,10 @@ public:
     // A new upper-case UUID with the extension "tkw".
     static QString newSettingsFileName();
 
-    // How soon a changed clock reaches its file.
-    static constexpr int writeDelayMs = 2000;
+    // A crash or a kill may cost the changes of the last two seconds, no more: a
+    // burst of changes is written this long after its first, which leaves the
+    // rest of those two seconds for the write itself on a busy machine.
+    static constexpr int writeDelayMs = 1500;
 
     void showWindow();
     bool windowShouldClose();
