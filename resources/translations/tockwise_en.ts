@@ -276,11 +276,22 @@
     </message>
     <message>
         <location line="+4"/>
+        <source>zone</source>
+        <extracomment>The name of the argument in the help, as --new-clock&apos;s description calls it.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>With --new-clock: a zone such as Europe/Paris.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+2"/>
+        <source>[zone]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>Adds a clock for ZONE (a local clock without ZONE), starting Tockwise first where none runs.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -326,6 +337,19 @@
     </message>
 </context>
 <context>
+    <name>DisplayPlatform</name>
+    <message>
+        <location filename="../../src/app/DisplayPlatform.cpp" line="+38"/>
+        <source>Tockwise runs through XWayland: Wayland lets no program place its own windows or keep them above or below the others.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>This Wayland session has no XWayland, so Tockwise runs on Wayland itself: clocks open where the compositor puts them rather than where you left them, and cannot be kept above or below other windows or shown on every workspace. Install XWayland (Debian&apos;s package xwayland) for clocks that stay in place.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>NewClockPanel</name>
     <message>
         <location filename="../NewClockPanel.ui" line="+14"/>
@@ -349,6 +373,50 @@
     </message>
 </context>
 <context>
+    <name>PropertyListFile</name>
+    <message>
+        <location filename="../../src/platform/PropertyListFile.cpp" line="+287"/>
+        <source>the file is empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+55"/>
+        <source>the file is too large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-47"/>
+        <source>it is not a property list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>its root is not a dictionary</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>it holds values that are not settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>it is not a regular file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>the file changed while it was read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>the settings could not be put in a readable form</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QZTimeZonePanel</name>
     <message>
         <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+55"/>
@@ -357,9 +425,130 @@
     </message>
 </context>
 <context>
+    <name>RenderCommand</name>
+    <message>
+        <location filename="../../src/app/RenderCommand.cpp" line="+62"/>
+        <source>Draws one frame of a clock into a PNG file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>file.png</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>With --render: the clock&apos;s settings file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>file.tkw</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>With --render: sets one clock setting (repeatable): true/false, a number, #rrggbb[aa] for a colour, a file for TKWFaceImage, or text.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>KEY=VALUE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>With --render: the instant shown, ISO 8601 with an offset or Z.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>instant</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>With --render: the device pixel ratio (default 1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>factor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>--render needs the path of the PNG file to write</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>cannot read the settings file %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>--time takes an ISO 8601 instant with an offset or Z, such as 2026-12-06T10:10:30Z, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>--scale takes a number from 0.25 to 16, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>cannot write %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SettingArgument</name>
+    <message>
+        <location filename="../../src/settings/SettingArgument.cpp" line="+75"/>
+        <source>&quot;%1&quot; is not of the form KEY=VALUE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>%1 takes a colour as #rrggbb or #rrggbbaa, not &quot;%2&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>%1 takes a picture file; there is none at &quot;%2&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>SingleInstance</name>
     <message>
-        <location filename="../../src/platform/SingleInstance.cpp" line="+124"/>
+        <location filename="../../src/platform/SingleInstance.cpp" line="+63"/>
+        <source>cannot create %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>cannot examine %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 is not a directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 belongs to another user</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 is open to other users</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+58"/>
         <source>The command line is too long.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -404,7 +593,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+66"/>
+        <location line="+75"/>
         <source>Tockwise is not ready yet.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -417,7 +606,7 @@
 <context>
     <name>StringTable</name>
     <message>
-        <location filename="../../src/platform/StringTable.cpp" line="+12"/>
+        <location filename="../../src/platform/StringTable.cpp" line="+13"/>
         <source>LastClockTitle</source>
         <extracomment>Message of the alert shown before the last clock is removed.</extracomment>
         <translation>Remove the last clock?</translation>
@@ -486,7 +675,7 @@
 <context>
     <name>TKWController</name>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+178"/>
+        <location filename="../../src/app/TKWController.cpp" line="+207"/>
         <source>New Clock…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -541,6 +730,16 @@
         <source>There is no time zone named &quot;%1&quot;.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <location line="+28"/>
+        <source>Tockwise is already running; click-through is now off.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Tockwise is already running; it shows its New Clock panel.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TKWView</name>
@@ -556,9 +755,18 @@
     </message>
 </context>
 <context>
+    <name>TKWWindowController</name>
+    <message>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+146"/>
+        <source>Tockwise clock</source>
+        <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
-        <location filename="../../src/app/main.cpp" line="+101"/>
+        <location filename="../../src/app/main.cpp" line="+105"/>
         <source>tockwise: there is no time zone named &quot;%1&quot;.</source>
         <translation type="unfinished"></translation>
     </message>

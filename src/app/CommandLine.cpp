@@ -12,10 +12,11 @@ void addOptions(QCommandLineParser &parser)
         QCoreApplication::translate("CommandLine", "Clocks that float on your desktop."));
     parser.addHelpOption();
     parser.addPositionalArgument(
-        QStringLiteral("zone"),
+        //: The name of the argument in the help, as --new-clock's description calls it.
+        QCoreApplication::translate("CommandLine", "zone"),
         QCoreApplication::translate("CommandLine",
                                     "With --new-clock: a zone such as Europe/Paris."),
-        QStringLiteral("[zone]"));
+        QCoreApplication::translate("CommandLine", "[zone]"));
     parser.addVersionOption();
     parser.addOptions(RenderCommand::options());
     parser.addOptions({

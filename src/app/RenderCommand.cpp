@@ -8,6 +8,7 @@
 #include "window/TKWWindowController.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QImageWriter>
 #include <QRegularExpression>
@@ -57,19 +58,27 @@ namespace RenderCommand {
 QList<QCommandLineOption> options()
 {
     return {
-        {renderOption, QStringLiteral("Draws one frame of a clock into a PNG file."),
-         QStringLiteral("file.png")},
-        {settingsOption, QStringLiteral("With --render: the clock's settings file."),
-         QStringLiteral("file.tkw")},
+        {renderOption,
+         QCoreApplication::translate("RenderCommand",
+                                     "Draws one frame of a clock into a PNG file."),
+         QCoreApplication::translate("RenderCommand", "file.png")},
+        {settingsOption,
+         QCoreApplication::translate("RenderCommand", "With --render: the clock's settings file."),
+         QCoreApplication::translate("RenderCommand", "file.tkw")},
         {setOption,
-         QStringLiteral("With --render: sets one clock setting (repeatable): true/false, a "
-                        "number, #rrggbb[aa] for a colour, a file for TKWFaceImage, or text."),
-         QStringLiteral("KEY=VALUE")},
+         QCoreApplication::translate(
+             "RenderCommand",
+             "With --render: sets one clock setting (repeatable): true/false, a number, "
+             "#rrggbb[aa] for a colour, a file for TKWFaceImage, or text."),
+         QCoreApplication::translate("RenderCommand", "KEY=VALUE")},
         {timeOption,
-         QStringLiteral("With --render: the instant shown, ISO 8601 with an offset or Z."),
-         QStringLiteral("instant")},
-        {scaleOption, QStringLiteral("With --render: the device pixel ratio (default 1)."),
-         QStringLiteral("factor")},
+         QCoreApplication::translate(
+             "RenderCommand", "With --render: the instant shown, ISO 8601 with an offset or Z."),
+         QCoreApplication::translate("RenderCommand", "instant")},
+        {scaleOption,
+         QCoreApplication::translate("RenderCommand",
+                                     "With --render: the device pixel ratio (default 1)."),
+         QCoreApplication::translate("RenderCommand", "factor")},
     };
 }
 
@@ -87,7 +96,8 @@ int run(const QCommandLineParser &parser)
 {
     const QString output = parser.value(renderOption);
     if (output.isEmpty()) {
-        return failure(QStringLiteral("--render needs the path of the PNG file to write"));
+        return failure(QCoreApplication::translate(
+            "RenderCommand", "--render needs the path of the PNG file to write"));
     }
 
     PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
@@ -96,7 +106,9 @@ int run(const QCommandLineParser &parser)
         QString error;
         std::optional<PropertyList::Dictionary> loaded = PropertyListFile::read(path, &error);
         if (!loaded) {
-            return failure(QStringLiteral("cannot read the settings file %1: %2").arg(path, error));
+            return failure(
+                QCoreApplication::translate("RenderCommand", "cannot read the settings file %1: %2")
+                    .arg(path, error));
         }
         settings = std::move(*loaded);
         ClockDefaults::applyFillIns(settings);
@@ -114,8 +126,10 @@ int run(const QCommandLineParser &parser)
     if (parser.isSet(timeOption)) {
         instant = parseInstant(parser.value(timeOption));
         if (!instant) {
-            return failure(QStringLiteral("--time takes an ISO 8601 instant with an offset or Z, "
-                                          "such as 2026-12-06T10:10:30Z, not \"%1\"")
+            return failure(QCoreApplication::translate(
+                               "RenderCommand",
+                               "--time takes an ISO 8601 instant with an offset or Z, such as "
+                               "2026-12-06T10:10:30Z, not \"%1\"")
                                .arg(parser.value(timeOption)));
         }
     }
@@ -124,8 +138,10 @@ int run(const QCommandLineParser &parser)
         bool ok = false;
         scale = parser.value(scaleOption).toDouble(&ok);
         if (!ok || !(scale >= 0.25 && scale <= 16)) {
-            return failure(QStringLiteral("--scale takes a number from 0.25 to 16, not \"%1\"")
-                               .arg(parser.value(scaleOption)));
+            return failure(
+                QCoreApplication::translate("RenderCommand",
+                                            "--scale takes a number from 0.25 to 16, not \"%1\"")
+                    .arg(parser.value(scaleOption)));
         }
     }
 
@@ -139,7 +155,8 @@ int run(const QCommandLineParser &parser)
 
     QImageWriter writer(output, "png");
     if (!writer.write(image)) {
-        return failure(QStringLiteral("cannot write %1: %2").arg(output, writer.errorString()));
+        return failure(QCoreApplication::translate("RenderCommand", "cannot write %1: %2")
+                           .arg(output, writer.errorString()));
     }
     return 0;
 }

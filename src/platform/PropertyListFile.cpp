@@ -1,5 +1,6 @@
 #include "platform/PropertyListFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 #include <QTimeZone>
@@ -281,25 +282,30 @@ namespace PropertyListFile {
 std::optional<PropertyList::Dictionary> parse(const QByteArray &bytes, QString *error)
 {
     if (bytes.isEmpty() || bytes.size() > maximumFileSize) {
-        setError(error, bytes.isEmpty() ? QStringLiteral("the file is empty")
-                                        : QStringLiteral("the file is too large"));
+        setError(error,
+                 bytes.isEmpty()
+                     ? QCoreApplication::translate("PropertyListFile", "the file is empty")
+                     : QCoreApplication::translate("PropertyListFile", "the file is too large"));
         return std::nullopt;
     }
     plist_t raw = nullptr;
     plist_from_memory(bytes.constData(), static_cast<std::uint32_t>(bytes.size()), &raw);
     PlistHandle root(raw);
     if (!root) {
-        setError(error, QStringLiteral("it is not a property list"));
+        setError(error,
+                 QCoreApplication::translate("PropertyListFile", "it is not a property list"));
         return std::nullopt;
     }
     if (plist_get_node_type(root.get()) != PLIST_DICT) {
-        setError(error, QStringLiteral("its root is not a dictionary"));
+        setError(error,
+                 QCoreApplication::translate("PropertyListFile", "its root is not a dictionary"));
         return std::nullopt;
     }
     std::optional<PropertyList::Dictionary> dictionary =
         binaryStringHoldsNul(bytes) ? std::nullopt : dictionaryFromNode(root.get(), 0);
     if (!dictionary) {
-        setError(error, QStringLiteral("it holds values that are not settings"));
+        setError(error, QCoreApplication::translate("PropertyListFile",
+                                                    "it holds values that are not settings"));
     }
     return dictionary;
 }
@@ -328,12 +334,13 @@ std::optional<PropertyList::Dictionary> read(const QString &path, QString *error
     struct stat info = {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        setError(error, QStringLiteral("it is not a regular file"));
+        setError(error,
+                 QCoreApplication::translate("PropertyListFile", "it is not a regular file"));
         return std::nullopt;
     }
     if (info.st_size > maximumFileSize) {
         ::close(fd);
-        setError(error, QStringLiteral("the file is too large"));
+        setError(error, QCoreApplication::translate("PropertyListFile", "the file is too large"));
         return std::nullopt;
     }
     QByteArray bytes;
@@ -351,7 +358,8 @@ std::optional<PropertyList::Dictionary> read(const QString &path, QString *error
     }
     ::close(fd);
     if (filled > info.st_size) {
-        setError(error, QStringLiteral("the file changed while it was read"));
+        setError(error, QCoreApplication::translate("PropertyListFile",
+                                                    "the file changed while it was read"));
         return std::nullopt;
     }
     bytes.truncate(filled);
@@ -372,7 +380,9 @@ bool write(const QString &path, const PropertyList::Dictionary &dictionary, QStr
     // next start; better to keep the old file and say so.
     if (!parse(bytes)) {
         file.cancelWriting();
-        setError(error, QStringLiteral("the settings could not be put in a readable form"));
+        setError(error,
+                 QCoreApplication::translate("PropertyListFile",
+                                             "the settings could not be put in a readable form"));
         return false;
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {

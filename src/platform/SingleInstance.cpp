@@ -28,10 +28,9 @@ constexpr int maximumClients = 32;
 // seems to live (a reused PID); the lock is only ever held for a connect or a listen.
 constexpr int staleLockMilliseconds = 10'000;
 
-QString systemError(const QString &what, const QString &path)
+QString systemReason(int code)
 {
-    return QStringLiteral("%1 %2: %3")
-        .arg(what, path, QString::fromLocal8Bit(std::strerror(errno)));
+    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 // The socket's mode keeps other users out only as far as the file system is
@@ -60,7 +59,8 @@ bool SingleInstance::ensurePrivateDirectory(const QString &path, QString *error)
     const QByteArray native = QFile::encodeName(path);
     if (::mkdir(native.constData(), S_IRWXU) != 0 && errno != EEXIST) {
         if (error) {
-            *error = systemError(QStringLiteral("cannot create"), path);
+            const int code = errno;
+            *error = tr("cannot create %1: %2").arg(path, systemReason(code));
         }
         return false;
     }
@@ -68,20 +68,21 @@ bool SingleInstance::ensurePrivateDirectory(const QString &path, QString *error)
     struct stat status;
     if (::lstat(native.constData(), &status) != 0) {
         if (error) {
-            *error = systemError(QStringLiteral("cannot examine"), path);
+            const int code = errno;
+            *error = tr("cannot examine %1: %2").arg(path, systemReason(code));
         }
         return false;
     }
     QString problem;
     if (!S_ISDIR(status.st_mode)) {
-        problem = QStringLiteral("is not a directory");
+        problem = tr("%1 is not a directory");
     } else if (status.st_uid != ::geteuid()) {
-        problem = QStringLiteral("belongs to another user");
+        problem = tr("%1 belongs to another user");
     } else if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        problem = QStringLiteral("is open to other users");
+        problem = tr("%1 is open to other users");
     }
     if (!problem.isEmpty() && error) {
-        *error = path + QLatin1Char(' ') + problem;
+        *error = problem.arg(path);
     }
     return problem.isEmpty();
 }

@@ -4,6 +4,7 @@
 #include "platform/ValueTransformer.h"
 #include "settings/SettingsKeys.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -70,7 +71,9 @@ std::optional<Setting> parse(const QString &assignment, QString *error)
     static const QRegularExpression keyForm(QStringLiteral("^[A-Za-z][A-Za-z0-9]*\\z"));
     const QString key = equals < 0 ? QString() : assignment.left(equals);
     if (!keyForm.match(key).hasMatch()) {
-        fail(error, QStringLiteral("\"%1\" is not of the form KEY=VALUE").arg(assignment));
+        fail(error,
+             QCoreApplication::translate("SettingArgument", "\"%1\" is not of the form KEY=VALUE")
+                 .arg(assignment));
         return std::nullopt;
     }
     const QString text = assignment.mid(equals + 1);
@@ -78,9 +81,9 @@ std::optional<Setting> parse(const QString &assignment, QString *error)
         if (auto color = parseColor(text)) {
             return Setting{key, *color};
         }
-        fail(
-            error,
-            QStringLiteral("%1 takes a colour as #rrggbb or #rrggbbaa, not \"%2\"").arg(key, text));
+        fail(error, QCoreApplication::translate(
+                        "SettingArgument", "%1 takes a colour as #rrggbb or #rrggbbaa, not \"%2\"")
+                        .arg(key, text));
         return std::nullopt;
     }
     if (key == Keys::FaceImage) {
@@ -91,8 +94,9 @@ std::optional<Setting> parse(const QString &assignment, QString *error)
                               PropertyList::string(QFileInfo(text).absoluteFilePath()))
                         : PropertyList();
         if (alias.isNone()) {
-            fail(error,
-                 QStringLiteral("%1 takes a picture file; there is none at \"%2\"").arg(key, text));
+            fail(error, QCoreApplication::translate(
+                            "SettingArgument", "%1 takes a picture file; there is none at \"%2\"")
+                            .arg(key, text));
             return std::nullopt;
         }
         return Setting{key, alias};
