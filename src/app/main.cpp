@@ -49,6 +49,7 @@ int render(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TKWApplication app(argc, argv);
+    StringTable::install();
     QCommandLineParser parser;
     CommandLine::addOptions(parser);
     parser.process(app);

@@ -1,6 +1,7 @@
 #include "platform/StringTable.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <QTranslator>
 
@@ -41,6 +42,38 @@ QPointer<QTranslator> &installed()
     return translator;
 }
 
+QPointer<QTranslator> &installedForQt()
+{
+    static QPointer<QTranslator> translator;
+    return translator;
+}
+
+void uninstall(QPointer<QTranslator> &slot)
+{
+    if (QTranslator *previous = slot) {
+        QCoreApplication::removeTranslator(previous);
+        delete previous;
+    }
+}
+
+// Qt's buttons and dialogs speak the language Tockwise's own texts were found in,
+// not the next one down the user's list: a German panel with French buttons would
+// be worse than either. Qt's source texts are English, so English needs nothing.
+void installQtTranslation(const QString &language)
+{
+    if (language.isEmpty() || language == u"en" || language.startsWith(u"en_")) {
+        return;
+    }
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+    installedForQt() = translator;
+}
+
 } // namespace
 
 namespace StringTable {
@@ -69,10 +102,8 @@ bool install(const QLocale &locale)
     if (!QCoreApplication::instance()) {
         return false;
     }
-    if (QTranslator *previous = installed()) {
-        QCoreApplication::removeTranslator(previous);
-        delete previous;
-    }
+    uninstall(installedForQt());
+    uninstall(installed());
     auto *translator = new QTranslator(QCoreApplication::instance());
     const bool loaded = translator->load(locale, baseName, QStringLiteral("_"), resourceFolder) ||
                         translator->load(baseName + QStringLiteral("_en"), resourceFolder);
@@ -82,6 +113,7 @@ bool install(const QLocale &locale)
     }
     QCoreApplication::installTranslator(translator);
     installed() = translator;
+    installQtTranslation(translator->language());
     return true;
 }
 

@@ -30,8 +30,10 @@ QString localizedString(const QString &key);
 QStringList keys();
 
 // Installs the translation for the user's locale (LANGUAGE, LC_ALL, LC_MESSAGES,
-// LANG), or English where there is none for it; replaces an earlier
-// installation. Needs the application object. False when not even English loads.
+// LANG), or English where there is none for it, and Qt's own translation of its
+// standard buttons and dialogs in that same language where the system has one;
+// replaces an earlier installation. Needs the application object. False when not
+// even English loads.
 bool install();
 bool install(const QLocale &locale);
 

@@ -17,14 +17,18 @@ TEST(StringTable, KeysShowTheirTextAndUnknownKeysShowThemselves)
     }
 }
 
-TEST(StringTable, EveryKeyHasAnEnglishText)
+TEST(StringTable, EveryKeyHasAnEnglishAndAGermanText)
 {
-    QTranslator english;
-    ASSERT_TRUE(english.load(QStringLiteral(":/i18n/tockwise_en.qm")));
     const QStringList keys = StringTable::keys();
     EXPECT_EQ(keys.size(), 11);
-    for (const QString &key : keys) {
-        EXPECT_FALSE(english.translate(StringTable::context, key.toUtf8().constData()).isEmpty())
-            << key.toStdString();
+    for (const char *language : {"en", "de"}) {
+        QTranslator translation;
+        ASSERT_TRUE(translation.load(
+            QStringLiteral(":/i18n/tockwise_%1.qm").arg(QLatin1StringView(language))));
+        for (const QString &key : keys) {
+            EXPECT_FALSE(
+                translation.translate(StringTable::context, key.toUtf8().constData()).isEmpty())
+                << language << ": " << key.toStdString();
+        }
     }
 }

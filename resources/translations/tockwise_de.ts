@@ -1,0 +1,779 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de" sourcelanguage="en">
+<context>
+    <name>ClockSettingsPanel</name>
+    <message>
+        <location filename="../ClockWindow.ui" line="+6"/>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+12"/>
+        <source>Clock Settings</source>
+        <translation>Uhreinstellungen</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Time zone:</source>
+        <translation>Zeitzone:</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+24"/>
+        <source>Local time</source>
+        <translation>Ortszeit</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <location line="+55"/>
+        <location line="+225"/>
+        <source>Choose…</source>
+        <translation>Auswählen…</translation>
+    </message>
+    <message>
+        <location line="-277"/>
+        <source>Choose the time zone the clock shows</source>
+        <translation>Wählen Sie die Zeitzone, die die Uhr anzeigt</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Alternate zone:</source>
+        <translation>Zweite Zeitzone:</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+24"/>
+        <location line="+198"/>
+        <location line="+27"/>
+        <location line="+81"/>
+        <source>None</source>
+        <translation>Keine</translation>
+    </message>
+    <message>
+        <location line="-296"/>
+        <source>Choose the time zone of the alternate hand</source>
+        <translation>Wählen Sie die Zeitzone, die der Zusatzzeiger anzeigt</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Face</source>
+        <translation>Zifferblatt</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Size:</source>
+        <translation>Größe:</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The size of the clock, in steps of 4 points</source>
+        <translation>Die Größe der Uhr, in Schritten von 4 Punkt</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source> × 4 pt</source>
+        <translation> × 4 pt</translation>
+    </message>
+    <message>
+        <location line="+40"/>
+        <source>Digital clock</source>
+        <translation>Digitaluhr</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Face color:</source>
+        <translation>Zifferblattfarbe:</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+263"/>
+        <location line="+79"/>
+        <location line="+40"/>
+        <location line="+40"/>
+        <location line="+125"/>
+        <source>Click to choose a color</source>
+        <translation>Klicken Sie, um eine Farbe zu wählen</translation>
+    </message>
+    <message>
+        <location line="-522"/>
+        <source>Opacity:</source>
+        <translation>Deckkraft:</translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>Draw border</source>
+        <translation>Rand zeichnen</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Use face picture</source>
+        <translation>Bild als Zifferblatt verwenden</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Picture:</source>
+        <translation>Bild:</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>Choose a picture to show as the clock face</source>
+        <translation>Wählen Sie ein Bild, das als Zifferblatt erscheint</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Calibrate Hands</source>
+        <translation>Zeiger ausrichten</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Then drag on the clock from where the hands turn to the edge of the dial</source>
+        <translation>Ziehen Sie danach auf der Uhr vom Drehpunkt der Zeiger bis zum Rand des Zifferblatts</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Reset Hands</source>
+        <translation>Zeiger zurücksetzen</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Center the hands on the picture again</source>
+        <translation>Die Zeiger wieder in die Mitte des Bildes setzen</translation>
+    </message>
+    <message>
+        <location line="+25"/>
+        <source>Marks</source>
+        <translation>Markierungen</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Hour marks:</source>
+        <translation>Stundenmarkierungen:</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Dots</source>
+        <translation>Punkte</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Roman numerals</source>
+        <translation>Römische Ziffern</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Arabic numerals</source>
+        <translation>Arabische Ziffern</translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <source>Minute marks</source>
+        <translation>Minutenmarkierungen</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Mark color:</source>
+        <translation>Farbe der Markierungen:</translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>24-hour dial</source>
+        <translation>24-Stunden-Zifferblatt</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>Hands</source>
+        <translation>Zeiger</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Hand color:</source>
+        <translation>Zeigerfarbe:</translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>Second hand color:</source>
+        <translation>Farbe des Sekundenzeigers:</translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>Alternate hand color:</source>
+        <translation>Farbe des Zusatzzeigers:</translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>Show seconds</source>
+        <translation>Sekunden anzeigen</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Fade hands with the face</source>
+        <translation>Zeiger mit dem Zifferblatt verblassen lassen</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Give the hands, marks and texts the opacity of the face</source>
+        <translation>Zeiger, Markierungen und Texte erhalten die Deckkraft des Zifferblatts</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Texts</source>
+        <translation>Texte</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Show date</source>
+        <translation>Datum anzeigen</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Day of the month only</source>
+        <translation>Nur den Tag des Monats</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Show weekday</source>
+        <translation>Wochentag anzeigen</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Show AM/PM</source>
+        <translation>AM/PM anzeigen</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Show time zone</source>
+        <translation>Zeitzone anzeigen</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Text color:</source>
+        <translation>Textfarbe:</translation>
+    </message>
+    <message>
+        <location line="+59"/>
+        <source>Remove Clock</source>
+        <translation>Uhr entfernen</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Remove this clock and its settings</source>
+        <translation>Diese Uhr und ihre Einstellungen entfernen</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <location filename="../../src/app/CommandLine.cpp" line="+12"/>
+        <source>Clocks that float on your desktop.</source>
+        <translation>Uhren, die auf Ihrem Schreibtisch schweben.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>zone</source>
+        <extracomment>The name of the argument in the help, as --new-clock&apos;s description calls it.</extracomment>
+        <translation>Zone</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>With --new-clock: a zone such as Europe/Paris.</source>
+        <translation>Mit --new-clock: eine Zeitzone wie Europe/Berlin.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>[zone]</source>
+        <translation>[Zone]</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Adds a clock for ZONE (a local clock without ZONE), starting Tockwise first where none runs.</source>
+        <translation>Fügt eine Uhr für ZONE hinzu (ohne ZONE eine Uhr in Ortszeit) und startet dazu Tockwise, falls es noch nicht läuft.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Switches click-through on, off or over (toggle).</source>
+        <translation>Schaltet das Durchlassen von Klicks ein, aus oder um (toggle).</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Starts Tockwise at login, or not.</source>
+        <translation>Legt fest, ob Tockwise bei der Anmeldung startet.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Prints the running instance&apos;s clocks: settings file, zone.</source>
+        <translation>Gibt die Uhren der laufenden Instanz aus: Einstellungsdatei, Zeitzone.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Asks the running instance to quit, saving every clock.</source>
+        <translation>Bittet die laufende Instanz, sich zu beenden; dabei wird jede Uhr gesichert.</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>Unexpected argument &quot;%1&quot;.</source>
+        <translation>Unerwartetes Argument „%1“.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>--new-clock takes one zone at most.</source>
+        <translation>--new-clock erwartet höchstens eine Zeitzone.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>--click-through takes on, off or toggle, not &quot;%1&quot;.</source>
+        <translation>--click-through erwartet on, off oder toggle, nicht „%1“.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>--autostart takes on or off, not &quot;%1&quot;.</source>
+        <translation>--autostart erwartet on oder off, nicht „%1“.</translation>
+    </message>
+</context>
+<context>
+    <name>DisplayPlatform</name>
+    <message>
+        <location filename="../../src/app/DisplayPlatform.cpp" line="+38"/>
+        <source>Tockwise runs through XWayland: Wayland lets no program place its own windows or keep them above or below the others.</source>
+        <translation>Tockwise läuft über XWayland: Unter Wayland kann kein Programm seine Fenster selbst platzieren oder über oder unter anderen Fenstern halten.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>This Wayland session has no XWayland, so Tockwise runs on Wayland itself: clocks open where the compositor puts them rather than where you left them, and cannot be kept above or below other windows or shown on every workspace. Install XWayland (Debian&apos;s package xwayland) for clocks that stay in place.</source>
+        <translation>Diese Wayland-Sitzung bietet kein XWayland, daher läuft Tockwise direkt unter Wayland: Uhren erscheinen dort, wo der Compositor sie hinsetzt, statt dort, wo Sie sie verlassen haben, und lassen sich weder über oder unter anderen Fenstern halten noch auf allen Arbeitsflächen anzeigen. Installieren Sie XWayland (Debian-Paket xwayland), damit die Uhren an ihrem Platz bleiben.</translation>
+    </message>
+</context>
+<context>
+    <name>NewClockPanel</name>
+    <message>
+        <location filename="../NewClockPanel.ui" line="+14"/>
+        <source>New Clock</source>
+        <translation>Neue Uhr</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Choose the time zone of the new clock, or none for a clock that follows this computer&apos;s zone.</source>
+        <translation>Wählen Sie die Zeitzone der neuen Uhr – oder keine, damit die Uhr der Zeitzone dieses Computers folgt.</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>Create</source>
+        <translation>Erstellen</translation>
+    </message>
+</context>
+<context>
+    <name>PropertyListFile</name>
+    <message>
+        <location filename="../../src/platform/PropertyListFile.cpp" line="+287"/>
+        <source>the file is empty</source>
+        <translation>die Datei ist leer</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+55"/>
+        <source>the file is too large</source>
+        <translation>die Datei ist zu groß</translation>
+    </message>
+    <message>
+        <location line="-47"/>
+        <source>it is not a property list</source>
+        <translation>sie ist keine Eigenschaftsliste</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>its root is not a dictionary</source>
+        <translation>ihr Wurzelelement ist kein Wörterbuch</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>it holds values that are not settings</source>
+        <translation>sie enthält Werte, die keine Einstellungen sind</translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>it is not a regular file</source>
+        <translation>sie ist keine reguläre Datei</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>the file changed while it was read</source>
+        <translation>die Datei hat sich beim Lesen geändert</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>the settings could not be put in a readable form</source>
+        <translation>die Einstellungen ließen sich nicht in eine lesbare Form bringen</translation>
+    </message>
+</context>
+<context>
+    <name>QZTimeZonePanel</name>
+    <message>
+        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+55"/>
+        <source>Time Zone</source>
+        <translation>Zeitzone</translation>
+    </message>
+</context>
+<context>
+    <name>RenderCommand</name>
+    <message>
+        <location filename="../../src/app/RenderCommand.cpp" line="+62"/>
+        <source>Draws one frame of a clock into a PNG file.</source>
+        <translation>Zeichnet ein einzelnes Bild einer Uhr in eine PNG-Datei.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>file.png</source>
+        <translation>datei.png</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>With --render: the clock&apos;s settings file.</source>
+        <translation>Mit --render: die Einstellungsdatei der Uhr.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>file.tkw</source>
+        <translation>datei.tkw</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>With --render: sets one clock setting (repeatable): true/false, a number, #rrggbb[aa] for a colour, a file for TKWFaceImage, or text.</source>
+        <translation>Mit --render: setzt eine Einstellung der Uhr (wiederholbar): true/false, eine Zahl, #rrggbb[aa] für eine Farbe, eine Datei für TKWFaceImage oder Text.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>KEY=VALUE</source>
+        <translation>SCHLÜSSEL=WERT</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>With --render: the instant shown, ISO 8601 with an offset or Z.</source>
+        <translation>Mit --render: der angezeigte Zeitpunkt, nach ISO 8601 mit Zeitversatz oder Z.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>instant</source>
+        <translation>zeitpunkt</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>With --render: the device pixel ratio (default 1).</source>
+        <translation>Mit --render: das Pixelverhältnis des Geräts (Standard: 1).</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>factor</source>
+        <translation>faktor</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>--render needs the path of the PNG file to write</source>
+        <translation>--render braucht den Pfad der zu schreibenden PNG-Datei</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>cannot read the settings file %1: %2</source>
+        <translation>die Einstellungsdatei %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>--time takes an ISO 8601 instant with an offset or Z, such as 2026-12-06T10:10:30Z, not &quot;%1&quot;</source>
+        <translation>--time erwartet einen Zeitpunkt nach ISO 8601 mit Zeitversatz oder Z, etwa 2026-12-06T10:10:30Z, nicht „%1“</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>--scale takes a number from 0.25 to 16, not &quot;%1&quot;</source>
+        <translation>--scale erwartet eine Zahl von 0.25 bis 16, nicht „%1“</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SettingArgument</name>
+    <message>
+        <location filename="../../src/settings/SettingArgument.cpp" line="+75"/>
+        <source>&quot;%1&quot; is not of the form KEY=VALUE</source>
+        <translation>„%1“ hat nicht die Form SCHLÜSSEL=WERT</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>%1 takes a colour as #rrggbb or #rrggbbaa, not &quot;%2&quot;</source>
+        <translation>%1 erwartet eine Farbe als #rrggbb oder #rrggbbaa, nicht „%2“</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>%1 takes a picture file; there is none at &quot;%2&quot;</source>
+        <translation>%1 erwartet eine Bilddatei; unter „%2“ gibt es keine</translation>
+    </message>
+</context>
+<context>
+    <name>SingleInstance</name>
+    <message>
+        <location filename="../../src/platform/SingleInstance.cpp" line="+63"/>
+        <source>cannot create %1: %2</source>
+        <translation>%1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>cannot examine %1: %2</source>
+        <translation>%1 kann nicht geprüft werden: %2</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 is not a directory</source>
+        <translation>%1 ist kein Ordner</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 belongs to another user</source>
+        <translation>%1 gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 is open to other users</source>
+        <translation>%1 ist für andere Benutzer zugänglich</translation>
+    </message>
+    <message>
+        <location line="+58"/>
+        <source>The command line is too long.</source>
+        <translation>Die Befehlszeile ist zu lang.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>No private folder for the instance socket: %1</source>
+        <translation>Kein privater Ordner für den Socket der Instanz: %1</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The socket path %1 is too long.</source>
+        <translation>Der Socket-Pfad %1 ist zu lang.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Another start of Tockwise holds %1.</source>
+        <translation>Ein anderer Start von Tockwise hält %1 belegt.</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>Cannot reach the running Tockwise: %1</source>
+        <translation>Das laufende Tockwise ist nicht erreichbar: %1</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Cannot listen on %1: %2</source>
+        <translation>An %1 kann nicht auf Verbindungen gewartet werden: %2</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>The running Tockwise did not answer in time.</source>
+        <translation>Das laufende Tockwise hat nicht rechtzeitig geantwortet.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The running Tockwise closed the connection.</source>
+        <translation>Das laufende Tockwise hat die Verbindung geschlossen.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The running Tockwise gave an answer that makes no sense.</source>
+        <translation>Das laufende Tockwise hat eine unverständliche Antwort gegeben.</translation>
+    </message>
+    <message>
+        <location line="+75"/>
+        <source>Tockwise is not ready yet.</source>
+        <translation>Tockwise ist noch nicht bereit.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The answer is too long to pass on.</source>
+        <translation>Die Antwort ist zu lang, um sie weiterzugeben.</translation>
+    </message>
+</context>
+<context>
+    <name>StringTable</name>
+    <message>
+        <location filename="../../src/platform/StringTable.cpp" line="+13"/>
+        <source>LastClockTitle</source>
+        <extracomment>Message of the alert shown before the last clock is removed.</extracomment>
+        <translation>Die letzte Uhr entfernen?</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>LastClockWarning</source>
+        <extracomment>Informative text of that alert.</extracomment>
+        <translation>Dies ist Ihre einzige Uhr. Wenn Sie sie entfernen, werden ihre Einstellungen gelöscht und Tockwise wird beendet.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Yes</source>
+        <extracomment>The button that removes the last clock.</extracomment>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No</source>
+        <extracomment>The button that keeps the last clock.</extracomment>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>ClickThroughWarning</source>
+        <extracomment>Shown once, when click-through is first switched on.</extracomment>
+        <translation>Klicks gehen jetzt durch Ihre Uhren hindurch an die Fenster darunter; die Uhren lassen sich deshalb weder verschieben noch einstellen. Zum Ausschalten klicken Sie auf das Tockwise-Symbol in der Statusleiste oder führen Sie „tockwise --click-through off“ aus.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>OK</source>
+        <extracomment>Closes the click-through explanation; confirms the time zone panel.</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Click here to cancel Tockwise&apos;s click-through feature.</source>
+        <extracomment>Tool tip of the status-bar icon while click-through is on.</extracomment>
+        <translation>Klicken Sie hier, um das Durchlassen von Klicks auszuschalten.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Region</source>
+        <extracomment>Title of the first column of the time zone browser.</extracomment>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Cancel</source>
+        <extracomment>Button of the time zone panel.</extracomment>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Local</source>
+        <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
+        <translation>Ortszeit</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Clear</source>
+        <extracomment>Button of the time zone panel: the clock loses its alternate time zone.</extracomment>
+        <translation>Leeren</translation>
+    </message>
+</context>
+<context>
+    <name>TKWController</name>
+    <message>
+        <location filename="../../src/app/TKWController.cpp" line="+207"/>
+        <source>New Clock…</source>
+        <translation>Neue Uhr…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Settings…</source>
+        <translation>Einstellungen…</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Remove Clock</source>
+        <translation>Uhr entfernen</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Click-Through</source>
+        <translation>Klicks durchlassen</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Keep on Desktop</source>
+        <translation>Auf dem Schreibtisch halten</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Show on All Workspaces</source>
+        <translation>Auf allen Arbeitsflächen anzeigen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Start at Login</source>
+        <translation>Bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <location line="+1"/>
+        <source>About Tockwise</source>
+        <translation>Über Tockwise</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&lt;p&gt;&lt;b&gt;Tockwise&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Clocks that float on your desktop.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Tockwise&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Uhren, die auf Ihrem Schreibtisch schweben.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Quit Tockwise</source>
+        <translation>Tockwise beenden</translation>
+    </message>
+    <message>
+        <location line="+33"/>
+        <source>There is no time zone named &quot;%1&quot;.</source>
+        <translation>Es gibt keine Zeitzone namens „%1“.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Tockwise is already running; click-through is now off.</source>
+        <translation>Tockwise läuft bereits; das Durchlassen von Klicks ist jetzt ausgeschaltet.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Tockwise is already running; it shows its New Clock panel.</source>
+        <translation>Tockwise läuft bereits und zeigt das Fenster „Neue Uhr“.</translation>
+    </message>
+</context>
+<context>
+    <name>TKWView</name>
+    <message>
+        <location filename="../../src/clockview/TKWViewActions.cpp" line="+140"/>
+        <source>Choose a Face Picture</source>
+        <translation>Bild für das Zifferblatt auswählen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Pictures (%1)</source>
+        <translation>Bilder (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>TKWWindowController</name>
+    <message>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+146"/>
+        <source>Tockwise clock</source>
+        <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
+        <translation>Tockwise-Uhr</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <location filename="../../src/app/main.cpp" line="+105"/>
+        <source>tockwise: there is no time zone named &quot;%1&quot;.</source>
+        <translation>tockwise: Es gibt keine Zeitzone namens „%1“.</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>Tockwise is not running.</source>
+        <translation>Tockwise läuft nicht.</translation>
+    </message>
+</context>
+</TS>
