@@ -1,0 +1,112 @@
+// The real tockwise started several times at one moment, as a double click or a
+// login script may: one instance runs on, every other start ends cleanly saying
+// so, and the settings are written by that one instance alone.
+
+#include "Support.h"
+#include "platform/PropertyListFile.h"
+#include "settings/SettingsKeys.h"
+#include "window/TKWWindowController.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+using namespace Reliability;
+
+namespace {
+
+void startTogether(int count)
+{
+    Home home;
+    const QDir folder(home.settingsFolder());
+    ASSERT_TRUE(QDir().mkpath(folder.path()));
+    ASSERT_TRUE(PropertyListFile::write(home.defaultsFile(),
+                                        {{Keys::Converted, PropertyList::boolean(true)}}));
+    const QStringList names = {QStringLiteral("A.tkw"), QStringLiteral("B.tkw")};
+    for (const QString &name : names) {
+        ASSERT_TRUE(
+            PropertyListFile::write(folder.filePath(name), TKWWindowController::defaultConfig()));
+    }
+
+    // Each start waits in a shell for one line of a shared pipe; one write lets
+    // them all go within a millisecond.
+    int gate[2];
+    ASSERT_EQ(::pipe2(gate, O_CLOEXEC), 0);
+    std::vector<std::unique_ptr<Process>> starts;
+    Process::Options options{home.environment()};
+    options.input = gate[0];
+    for (int i = 0; i < count; ++i) {
+        starts.push_back(std::make_unique<Process>(
+            QStringLiteral("/bin/sh"),
+            QStringList{QStringLiteral("-c"), QStringLiteral("read -r go && exec \"$0\""),
+                        tockwiseBinary()},
+            options));
+    }
+    ::close(gate[0]);
+    waitFor([] { return false; }, 300ms);
+    const QByteArray lines(count, '\n');
+    ASSERT_EQ(::write(gate[1], lines.constData(), std::size_t(count)), count);
+    ::close(gate[1]);
+
+    // All but one end on their own.
+    const auto running = [&starts] {
+        int alive = 0;
+        for (const auto &start : starts) {
+            alive += !start->poll();
+        }
+        return alive;
+    };
+    waitFor([&] { return running() <= 1; }, 30s);
+    waitFor([] { return false; }, 1s); // and none that lingers joins them late
+    ASSERT_EQ(running(), 1);
+    Process *primary = nullptr;
+    for (const auto &start : starts) {
+        if (!start->poll()) {
+            primary = start.get();
+            continue;
+        }
+        const Outcome ended = start->finish();
+        EXPECT_TRUE(ended.cleanExit()) << ended.describe();
+        EXPECT_FALSE((ended.standardOutput + ended.standardError).trimmed().isEmpty())
+            << "a start that hands over says so";
+    }
+
+    const Outcome listed = tockwise(home, {QStringLiteral("--list")});
+    EXPECT_TRUE(listed.cleanExit()) << listed.describe();
+    EXPECT_EQ(listed.standardOutput.count('\n'), names.size()) << "the saved clocks, no more";
+    EXPECT_TRUE(tockwise(home, {QStringLiteral("--quit")}).cleanExit());
+    const Outcome ended = primary->finish(15s);
+    EXPECT_TRUE(ended.cleanExit()) << ended.describe();
+
+    EXPECT_EQ(
+        folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                         QDir::Name),
+        names)
+        << "no stray or half-written files";
+    for (const QString &name : names) {
+        QString error;
+        EXPECT_TRUE(PropertyListFile::read(folder.filePath(name), &error)) << error.toStdString();
+    }
+    QString error;
+    EXPECT_TRUE(PropertyListFile::read(home.defaultsFile(), &error)) << error.toStdString();
+    EXPECT_EQ(QDir(home.configFolder())
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+              QStringList{QFileInfo(home.defaultsFile()).fileName()});
+}
+
+} // namespace
+
+TEST(SimultaneousStarts, TwoLeaveOneInstance)
+{
+    startTogether(2);
+}
+
+TEST(SimultaneousStarts, TenLeaveOneInstance)
+{
+    startTogether(10);
+}
