@@ -15,7 +15,9 @@ ENV = dict(os.environ,
            XDG_CONFIG_HOME=os.path.join(HOME, "config"),
            XDG_DATA_HOME=os.path.join(HOME, "data"),
            XDG_RUNTIME_DIR=RUNTIME,
-           QT_QPA_PLATFORM="xcb")
+           QT_QPA_PLATFORM="xcb",
+           # Windows and panels are found by their English titles.
+           LANGUAGE="", LC_ALL="C.UTF-8")
 FOLDER = os.path.join(HOME, "data", "org.tockwise.Tockwise")
 failures = []
 
