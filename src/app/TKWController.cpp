@@ -86,8 +86,17 @@ void TKWController::applicationWillFinishLaunching()
     // Defaults that cannot be read hold no single clock we could carry over, and
     // the mark of a migration could not be read back either: migrating would add
     // a clock at every launch.
-    if (UserDefaults::standard().boolForKey(Keys::Converted) ||
-        !UserDefaults::standard().isReadable()) {
+    UserDefaults &defaults = UserDefaults::standard();
+    if (defaults.boolForKey(Keys::Converted) || !defaults.isReadable()) {
+        return;
+    }
+    // Clock files can only come after a migration: its mark was lost (defaults
+    // that cannot be written, or were deleted), and migrating again would add a
+    // clock at every launch.
+    if (!QDir(TKWWindowController::settingsFolder())
+             .entryList({QStringLiteral("*.tkw")}, QDir::Files | QDir::System | QDir::Hidden)
+             .isEmpty()) {
+        defaults.setBool(Keys::Converted, true);
         return;
     }
     migrateSingleClockSettings();

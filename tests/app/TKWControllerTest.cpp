@@ -114,6 +114,18 @@ TEST(Launch, MigratesTheSingleClockOnceIntoANewFolder)
     EXPECT_EQ(again.numberOfClocks(), 1u);
 }
 
+TEST(Launch, ALostMarkOfMigrationAddsNoSecondClock)
+{
+    // Clocks saved, but the defaults that said the migration was done are gone
+    // (deleted, or never writable).
+    writeClock(QStringLiteral("A.tkw"), {{Keys::ClockSize, PropertyList::integer(64)}});
+    UserDefaults::standard().setInteger(Keys::ClockSize, 200);
+    TKWController controller;
+    launch(controller);
+    EXPECT_EQ(controller.numberOfClocks(), 1u);
+    EXPECT_EQ(settingsFiles(), QStringList{QStringLiteral("A.tkw")});
+}
+
 TEST(Launch, MigrationWithoutOldKeysWritesTheDefaultClock)
 {
     TKWController controller;
