@@ -118,6 +118,12 @@ int main(int argc, char *argv[])
             print(stderr, reply.output);
             return 2;
         }
+        // A Tockwise that is there but does not answer (busy, or still starting)
+        // must not get a twin writing the same settings files.
+        if (instance.anotherInstanceMayRun()) {
+            print(stderr, reply.output);
+            return 1;
+        }
         // Without a private place for the socket every start runs on its own.
         qWarning("%s", qUtf8Printable(reply.output));
         break;

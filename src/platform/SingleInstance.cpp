@@ -153,6 +153,7 @@ SingleInstance::Role SingleInstance::claim(const QStringList &arguments, Instanc
     QLockFile lock(base + QStringLiteral(".lock"));
     lock.setStaleLockTime(staleLockMilliseconds);
     if (!lock.tryLock(static_cast<int>(deadline.remainingTime()))) {
+        mAnotherMayRun = true;
         return fail(reply, tr("Another start of Tockwise holds %1.").arg(lock.fileName()));
     }
 
@@ -160,6 +161,8 @@ SingleInstance::Role SingleInstance::claim(const QStringList &arguments, Instanc
     socket.connectToServer(mSocketPath);
     if (socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
         lock.unlock();
+        // Whatever the exchange gives, an instance listens there.
+        mAnotherMayRun = true;
         return exchange(
             socket, request, reply,
             std::chrono::ceil<std::chrono::milliseconds>(deadline.remainingTimeAsDuration()));
@@ -170,6 +173,7 @@ SingleInstance::Role SingleInstance::claim(const QStringList &arguments, Instanc
     const QLocalSocket::LocalSocketError refusal = socket.error();
     if (refusal != QLocalSocket::ServerNotFoundError &&
         refusal != QLocalSocket::ConnectionRefusedError) {
+        mAnotherMayRun = true;
         return fail(reply, tr("Cannot reach the running Tockwise: %1").arg(socket.errorString()));
     }
     return listen(reply);

@@ -48,6 +48,11 @@ public:
 
     // Where the socket lives; empty until claim() found a private folder for it.
     QString socketPath() const { return mSocketPath; }
+    // After a failed claim: whether another start or a running instance may be
+    // there (it holds the lock, or its socket does not answer properly). Only when
+    // none can be, may this start run on its own without two instances writing
+    // the same files.
+    bool anotherInstanceMayRun() const { return mAnotherMayRun; }
 
     // The folder for the socket: $XDG_RUNTIME_DIR where it is private to the user,
     // else /tmp/tockwise-UID. None (with the reason) when neither can be trusted.
@@ -67,6 +72,7 @@ private:
 
     QString mName;
     QString mSocketPath;
+    bool mAnotherMayRun = false;
     QLocalServer *mServer = nullptr;
     Handler mHandler;
     std::chrono::milliseconds mClientTimeout = std::chrono::seconds(5);

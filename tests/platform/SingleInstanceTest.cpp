@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -201,4 +202,22 @@ TEST(SingleInstanceTest, SimultaneousStartsLeaveExactlyOnePrimary)
         EXPECT_TRUE(start->state() == QProcess::NotRunning || start->waitForFinished(10'000));
         EXPECT_EQ(start->exitCode(), 0);
     }
+}
+
+TEST(SingleInstanceTest, AFailedClaimTellsWhetherAnotherInstanceMayRun)
+{
+    // Another start holding the lock: this one must not run beside it.
+    QLockFile held(qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + uniqueName() +
+                   QStringLiteral(".lock"));
+    ASSERT_TRUE(held.tryLock());
+    SingleInstance blocked(uniqueName());
+    InstanceReply reply;
+    EXPECT_EQ(blocked.claim({}, &reply, 300ms), Role::Failed);
+    EXPECT_TRUE(blocked.anotherInstanceMayRun()) << qPrintable(reply.output);
+    held.unlock();
+
+    // A command line too long to send: nobody was asked, nothing stands in the way.
+    SingleInstance alone(uniqueName());
+    EXPECT_EQ(alone.claim({QString(2 * 1024 * 1024, u'x')}, &reply), Role::Failed);
+    EXPECT_FALSE(alone.anotherInstanceMayRun());
 }
