@@ -2,6 +2,7 @@
 // two screens side by side): a clock comes back on the monitor it was left on,
 // and one left on a monitor that has since gone comes back where it can be seen.
 
+#include "TestClockList.h"
 #include "app/TKWController.h"
 #include "clockview/TKWView.h"
 #include "window/ApplicationDelegate.h"
@@ -17,20 +18,7 @@
 
 namespace {
 
-class Clocks : public ApplicationDelegate
-{
-public:
-    Clocks() { setDelegate(this); }
-    ~Clocks() override { setDelegate(nullptr); }
-    void addClock(std::shared_ptr<TKWWindowController> clock) override
-    {
-        list.push_back(std::move(clock));
-    }
-    void removeClock(TKWWindowController *) override {}
-    std::size_t numberOfClocks() const override { return list.size(); }
-    void showMenu(TKWWindowController *, const QPoint &) override {}
-    std::vector<std::shared_ptr<TKWWindowController>> list;
-};
+using Clocks = TestClockList;
 
 class TwoMonitors : public ::testing::Test
 {

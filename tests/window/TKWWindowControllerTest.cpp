@@ -3,6 +3,7 @@
 
 #include "window/TKWWindowController.h"
 
+#include "TestClockList.h"
 #include "app/TKWController.h"
 #include "clockview/TKWView.h"
 #include "platform/CompositingWatch.h"
@@ -28,28 +29,7 @@
 
 namespace {
 
-// A clock list of the test's own, so that removing the last clock quits nothing.
-class Clocks : public ApplicationDelegate
-{
-public:
-    Clocks() { setDelegate(this); }
-    ~Clocks() override { setDelegate(nullptr); }
-
-    void addClock(std::shared_ptr<TKWWindowController> clock) override
-    {
-        list.push_back(std::move(clock));
-    }
-    void removeClock(TKWWindowController *clock) override
-    {
-        std::erase_if(list, [clock](const auto &entry) { return entry.get() == clock; });
-        ++removals;
-    }
-    std::size_t numberOfClocks() const override { return list.size(); }
-    void showMenu(TKWWindowController *, const QPoint &) override {}
-
-    std::vector<std::shared_ptr<TKWWindowController>> list;
-    int removals = 0;
-};
+using Clocks = TestClockList;
 
 // Runs the event loop until `done` holds or the deadline passes.
 bool waitFor(const std::function<bool()> &done, int milliseconds)
