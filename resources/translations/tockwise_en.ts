@@ -523,7 +523,7 @@
 <context>
     <name>SingleInstance</name>
     <message>
-        <location filename="../../src/platform/SingleInstance.cpp" line="+63"/>
+        <location filename="../../src/platform/SingleInstance.cpp" line="+88"/>
         <source>cannot create %1: %2</source>
         <translation type="unfinished"></translation>
     </message>
@@ -558,47 +558,47 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>The socket path %1 is too long.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>Another start of Tockwise holds %1.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+17"/>
+        <location line="+23"/>
         <source>Cannot reach the running Tockwise: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+12"/>
         <source>Cannot listen on %1: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+35"/>
+        <location line="+53"/>
         <source>The running Tockwise did not answer in time.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-1"/>
         <source>The running Tockwise closed the connection.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>The running Tockwise gave an answer that makes no sense.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+75"/>
+        <location line="+64"/>
         <source>Tockwise is not ready yet.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>The answer is too long to pass on.</source>
         <translation type="unfinished"></translation>
     </message>

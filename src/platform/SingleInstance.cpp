@@ -1,22 +1,24 @@
 #include "platform/SingleInstance.h"
 
-#include <QDeadlineTimer>
+#include "platform/InstanceConnection.h"
+
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
-#include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
-#include <memory>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -28,23 +30,33 @@ constexpr int maximumClients = 32;
 // seems to live (a reused PID); the lock is only ever held for a connect or a listen.
 constexpr int staleLockMilliseconds = 10'000;
 
+// A listener with a full backlog is alive but busy: it is asked again this often.
+constexpr auto busyRetryInterval = 20ms;
+
+// Out of descriptors, accepting would fail again at once; the pending starts wait
+// in the backlog meanwhile.
+constexpr auto acceptRetryInterval = 100ms;
+
+// What one read of the answer takes at the most; most answers are a line or two.
+constexpr qsizetype readChunk = 64 * 1024;
+
 QString systemReason(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-// The socket's mode keeps other users out only as far as the file system is
-// asked (root passes anyway, and so does anyone if the folder is ever opened);
-// the kernel's record of who connected is what decides.
-std::optional<uid_t> peerUser(const QLocalSocket &client)
+bool isTransient(int code)
 {
-    ucred credentials = {};
-    socklen_t size = sizeof credentials;
-    if (::getsockopt(static_cast<int>(client.socketDescriptor()), SOL_SOCKET, SO_PEERCRED,
-                     &credentials, &size) != 0) {
+    return code == EAGAIN || code == EWOULDBLOCK || code == EINTR;
+}
+
+std::optional<std::pair<dev_t, ino_t>> fileIdentity(const QByteArray &path)
+{
+    struct stat status;
+    if (::lstat(path.constData(), &status) != 0) {
         return std::nullopt;
     }
-    return credentials.uid;
+    return std::pair{status.st_dev, status.st_ino};
 }
 
 } // namespace
@@ -52,7 +64,20 @@ std::optional<uid_t> peerUser(const QLocalSocket &client)
 SingleInstance::SingleInstance(const QString &name, QObject *parent) : QObject(parent), mName(name)
 {}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (!mListener.isValid()) {
+        return;
+    }
+    mAccepting.reset();
+    mListener.close();
+    // Only the file this instance bound: a start that found it dead may have bound
+    // its own in its place since.
+    const QByteArray path = QFile::encodeName(mSocketPath);
+    if (mSocketFile && fileIdentity(path) == mSocketFile) {
+        ::unlink(path.constData());
+    }
+}
 
 bool SingleInstance::ensurePrivateDirectory(const QString &path, QString *error)
 {
@@ -128,7 +153,7 @@ SingleInstance::Role SingleInstance::fail(InstanceReply *reply, const QString &r
 SingleInstance::Role SingleInstance::claim(const QStringList &arguments, InstanceReply *reply,
                                            std::chrono::milliseconds timeout)
 {
-    if (mServer) {
+    if (mListener.isValid()) {
         if (reply) {
             *reply = {};
         }
@@ -146,7 +171,8 @@ SingleInstance::Role SingleInstance::claim(const QStringList &arguments, Instanc
     }
     const QString base = *directory + QLatin1Char('/') + mName;
     mSocketPath = base + QStringLiteral(".socket");
-    if (QFile::encodeName(mSocketPath).size() >= qsizetype(sizeof(sockaddr_un::sun_path))) {
+    const QByteArray path = QFile::encodeName(mSocketPath);
+    if (path.size() >= qsizetype(sizeof(sockaddr_un::sun_path))) {
         return fail(reply, tr("The socket path %1 is too long.").arg(mSocketPath));
     }
 
@@ -157,71 +183,92 @@ SingleInstance::Role SingleInstance::claim(const QStringList &arguments, Instanc
         return fail(reply, tr("Another start of Tockwise holds %1.").arg(lock.fileName()));
     }
 
-    QLocalSocket socket;
-    socket.connectToServer(mSocketPath);
-    if (socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
+    int refusal = 0;
+    UnixSocket socket = UnixSocket::connectTo(path, refusal);
+    while (!socket.isValid() && isTransient(refusal) && !deadline.hasExpired()) {
+        const qint64 left = deadline.remainingTime();
+        const qint64 pause = left < 0 ? busyRetryInterval.count()
+                                      : std::min<qint64>(busyRetryInterval.count(), left);
+        ::poll(nullptr, 0, static_cast<int>(pause));
+        socket = UnixSocket::connectTo(path, refusal);
+    }
+    if (socket.isValid()) {
         lock.unlock();
         // Whatever the exchange gives, an instance listens there.
         mAnotherMayRun = true;
-        return exchange(
-            socket, request, reply,
-            std::chrono::ceil<std::chrono::milliseconds>(deadline.remainingTimeAsDuration()));
+        return exchange(socket, request, reply, deadline);
     }
     // Only no socket, or a socket file that outlived its server, means nobody runs;
     // the lock keeps everyone else from listening meanwhile. A server too busy to
     // accept is still there, and must not be replaced.
-    const QLocalSocket::LocalSocketError refusal = socket.error();
-    if (refusal != QLocalSocket::ServerNotFoundError &&
-        refusal != QLocalSocket::ConnectionRefusedError) {
+    if (refusal != ENOENT && refusal != ECONNREFUSED) {
         mAnotherMayRun = true;
-        return fail(reply, tr("Cannot reach the running Tockwise: %1").arg(socket.errorString()));
+        return fail(reply, tr("Cannot reach the running Tockwise: %1")
+                               .arg(systemReason(isTransient(refusal) ? ETIMEDOUT : refusal)));
     }
     return listen(reply);
 }
 
 SingleInstance::Role SingleInstance::listen(InstanceReply *reply)
 {
-    QLocalServer::removeServer(mSocketPath);
-    auto server = std::make_unique<QLocalServer>(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(mSocketPath)) {
-        return fail(reply, tr("Cannot listen on %1: %2").arg(mSocketPath, server->errorString()));
+    const QByteArray path = QFile::encodeName(mSocketPath);
+    int error = 0;
+    UnixSocket listener = UnixSocket::listenOn(path, SOMAXCONN, error);
+    if (!listener.isValid()) {
+        return fail(reply, tr("Cannot listen on %1: %2").arg(mSocketPath, systemReason(error)));
     }
-    mServer = server.release();
-    connect(mServer, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    mListener = std::move(listener);
+    mSocketFile = fileIdentity(path);
+    mAccepting = std::make_unique<QSocketNotifier>(mListener.descriptor(), QSocketNotifier::Read);
+    connect(mAccepting.get(), &QSocketNotifier::activated, this,
+            &SingleInstance::acceptConnections);
     if (reply) {
         *reply = {};
     }
     return Role::Primary;
 }
 
-SingleInstance::Role SingleInstance::exchange(QLocalSocket &socket, const QByteArray &request,
-                                              InstanceReply *reply,
-                                              std::chrono::milliseconds timeout)
+SingleInstance::Role SingleInstance::exchange(const UnixSocket &socket, const QByteArray &request,
+                                              InstanceReply *reply, QDeadlineTimer deadline)
 {
-    socket.write(request);
+    qsizetype sent = 0;
+    bool sending = true;
+    bool closed = false;
     QByteArray received;
-    bool complete = false;
-    QEventLoop loop;
-    const auto take = [&] {
-        received += socket.readAll();
+    std::array<char, readChunk> chunk;
+    const auto complete = [&received] {
         const std::optional<qsizetype> size = announcedInstanceMessageSize(received);
-        if (size && (*size > maximumInstanceMessageSize || received.size() >= *size)) {
-            complete = true;
-            loop.quit();
-        }
+        return size && (*size > maximumInstanceMessageSize || received.size() >= *size);
     };
-    connect(&socket, &QLocalSocket::readyRead, &loop, take);
-    connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!complete) {
-        take(); // the answer may have come with the close
+    while (!complete() && !closed && !deadline.hasExpired()) {
+        pollfd watched = {socket.descriptor(), POLLIN, 0};
+        if (sending) {
+            watched.events |= POLLOUT;
+        }
+        if (::poll(&watched, 1, static_cast<int>(deadline.remainingTime())) <= 0) {
+            continue;
+        }
+        if ((watched.revents & POLLOUT) != 0) {
+            const qsizetype written =
+                socket.send(request.constData() + sent, request.size() - sent);
+            if (written > 0) {
+                sent += written;
+            }
+            // A primary that hung up may still have said why: read on to the end.
+            sending = sent < request.size() && (written > 0 || isTransient(errno));
+        }
+        if ((watched.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            const qsizetype got = socket.receive(chunk.data(), chunk.size());
+            if (got > 0) {
+                received.append(chunk.data(), got);
+            } else if (got == 0 || !isTransient(errno)) {
+                closed = true;
+            }
+        }
     }
-    if (!complete) {
-        return fail(reply, socket.state() == QLocalSocket::ConnectedState
-                               ? tr("The running Tockwise did not answer in time.")
-                               : tr("The running Tockwise closed the connection."));
+    if (!complete()) {
+        return fail(reply, closed ? tr("The running Tockwise closed the connection.")
+                                  : tr("The running Tockwise did not answer in time."));
     }
     const std::optional<InstanceReply> answer =
         parseInstanceReply(received.left(*announcedInstanceMessageSize(received)));
@@ -236,84 +283,68 @@ SingleInstance::Role SingleInstance::exchange(QLocalSocket &socket, const QByteA
 
 void SingleInstance::acceptConnections()
 {
-    while (QLocalSocket *client = mServer->nextPendingConnection()) {
-        const std::optional<uid_t> peer = peerUser(*client);
+    for (;;) {
+        int error = 0;
+        UnixSocket client = mListener.accept(error);
+        if (!client.isValid()) {
+            if (error == EINTR || error == ECONNABORTED) {
+                continue;
+            }
+            if (!isTransient(error)) {
+                mAccepting->setEnabled(false);
+                QTimer::singleShot(acceptRetryInterval, this, [this] {
+                    if (mAccepting) {
+                        mAccepting->setEnabled(true);
+                    }
+                });
+            }
+            return;
+        }
+        // The socket's mode keeps other users out only as far as the file system is
+        // asked (root passes anyway, and so does anyone if the folder is ever opened);
+        // the kernel's record of who connected is what decides.
+        const std::optional<uid_t> peer = client.peerUser();
         const bool sameUser = peer == ::geteuid();
         if (!sameUser) {
             qWarning("Refused a connection to the instance socket from user %lld.",
                      peer ? static_cast<long long>(*peer) : -1LL);
         }
-        if (!sameUser || mClients >= maximumClients) {
-            client->abort();
-            client->deleteLater();
-            continue;
+        if (sameUser && mClients < maximumClients) {
+            serve(std::move(client));
         }
-        serve(client);
     }
 }
 
-void SingleInstance::serve(QLocalSocket *client)
+void SingleInstance::serve(UnixSocket socket)
 {
     ++mClients;
-    connect(client, &QObject::destroyed, this, [this] { --mClients; });
-    connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-    // Past the whole maximum the message is dropped anyway; Qt need not read further.
-    client->setReadBufferSize(maximumInstanceMessageSize + 1);
+    auto *client = new InstanceConnection(std::move(socket), mClientTimeout, this);
+    connect(client, &InstanceConnection::closed, this, [this] { --mClients; });
+    // Queued, so that a handler running an event loop of its own does so from the
+    // main loop and not from inside the client's socket notifier, which may go
+    // meanwhile.
+    connect(
+        client, &InstanceConnection::received, this,
+        [this, client](const QStringList &arguments) {
+            answer(arguments, QPointer<InstanceConnection>(client));
+        },
+        Qt::QueuedConnection);
+}
 
-    // Covers a start that never sends, and one that never reads its answer.
-    auto *timer = new QTimer(client);
-    timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, client, [client] {
-        client->abort();
-        client->deleteLater();
-    });
-    timer->start(mClientTimeout);
-
-    auto buffer = std::make_shared<QByteArray>();
-    auto answered = std::make_shared<bool>(false);
-    const auto take = [this, client, buffer, answered] {
-        if (*answered) {
-            client->readAll();
-            return;
-        }
-        *buffer += client->readAll();
-        const std::optional<qsizetype> size = announcedInstanceMessageSize(*buffer);
-        const bool oversized =
-            size ? *size > maximumInstanceMessageSize : buffer->size() > maximumInstanceMessageSize;
-        if (oversized) {
-            qWarning("Ignored a message of %lld bytes on the instance socket: too large.",
-                     static_cast<long long>(size.value_or(buffer->size())));
-            client->abort();
-            client->deleteLater();
-            return;
-        }
-        if (!size || buffer->size() < *size) {
-            return;
-        }
-        const std::optional<QStringList> arguments = parseInstanceMessage(*buffer);
-        if (!arguments) {
-            qWarning("Ignored a malformed message on the instance socket.");
-            client->abort();
-            client->deleteLater();
-            return;
-        }
-        *answered = true;
-        // The handler may run an event loop of its own, in which the client can go.
-        const QPointer<QLocalSocket> alive(client);
-        const InstanceReply reply =
-            mHandler ? mHandler(*arguments) : InstanceReply{1, tr("Tockwise is not ready yet.")};
-        if (!alive) {
-            return;
-        }
-        QByteArray message = encodeInstanceReply(reply);
-        if (message.isEmpty()) {
-            message = encodeInstanceReply({1, tr("The answer is too long to pass on.")});
-        }
-        client->write(message);
-        client->disconnectFromServer();
-    };
-    connect(client, &QLocalSocket::readyRead, client, take);
-    if (client->bytesAvailable() > 0) {
-        take();
+void SingleInstance::answer(const QStringList &arguments,
+                            const QPointer<InstanceConnection> &client)
+{
+    // A start that went away after sending its whole command still gets it done,
+    // as one whose answer is lost on the way would.
+    const InstanceReply reply =
+        mHandler ? mHandler(arguments) : InstanceReply{1, tr("Tockwise is not ready yet.")};
+    // The handler may run an event loop of its own, in which the client can go.
+    if (!client || !client->isOpen()) {
+        return;
     }
+    QByteArray message = encodeInstanceReply(reply);
+    if (message.isEmpty()) {
+        message = encodeInstanceReply({1, tr("The answer is too long to pass on.")});
+    }
+    client->reply(message);
 }

@@ -1,17 +1,23 @@
 #pragma once
 
 #include "platform/InstanceMessage.h"
+#include "platform/UnixSocket.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <sys/types.h>
+#include <utility>
 
-class QLocalServer;
-class QLocalSocket;
+class InstanceConnection;
+class QSocketNotifier;
 
 // One running Tockwise per user. A start first offers its command line to the
 // running instance over a socket only the user can reach; only when none answers
@@ -35,8 +41,8 @@ public:
     ~SingleInstance() override;
 
     // Becomes the primary, or hands `arguments` to the primary and puts its answer in
-    // `reply`. On failure `reply` says why. While it waits for the answer it runs a
-    // local event loop, so call it before any window exists.
+    // `reply`. On failure `reply` says why. It blocks until the answer comes, without
+    // serving this thread's events, so call it before any window exists.
     Role claim(const QStringList &arguments, InstanceReply *reply,
                std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
@@ -65,15 +71,20 @@ public:
 private:
     Role fail(InstanceReply *reply, const QString &reason);
     Role listen(InstanceReply *reply);
-    Role exchange(QLocalSocket &socket, const QByteArray &request, InstanceReply *reply,
-                  std::chrono::milliseconds timeout);
+    Role exchange(const UnixSocket &socket, const QByteArray &request, InstanceReply *reply,
+                  QDeadlineTimer deadline);
     void acceptConnections();
-    void serve(QLocalSocket *client);
+    void serve(UnixSocket socket);
+    void answer(const QStringList &arguments, const QPointer<InstanceConnection> &client);
 
     QString mName;
     QString mSocketPath;
     bool mAnotherMayRun = false;
-    QLocalServer *mServer = nullptr;
+    UnixSocket mListener;
+    // The socket file this instance bound, told apart from any successor's by its
+    // device and inode.
+    std::optional<std::pair<dev_t, ino_t>> mSocketFile;
+    std::unique_ptr<QSocketNotifier> mAccepting;
     Handler mHandler;
     std::chrono::milliseconds mClientTimeout = std::chrono::seconds(5);
     int mClients = 0;

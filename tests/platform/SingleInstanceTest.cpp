@@ -14,8 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <future>
 #include <memory>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -31,6 +35,27 @@ QString uniqueName()
     return QStringLiteral("t%1.%2")
         .arg(qHash(QLatin1String(test->name())), 0, 36)
         .arg(QCoreApplication::applicationPid());
+}
+
+// A later start, from a thread of its own: a start waits for its answer without
+// serving the events of its thread, and the primary here serves in this one.
+Role claimBeside(const QStringList &arguments, InstanceReply *reply)
+{
+    const QString name = uniqueName();
+    auto later = std::async(std::launch::async,
+                            [&] { return SingleInstance(name).claim(arguments, reply); });
+    while (later.wait_for(5ms) != std::future_status::ready) {
+        QCoreApplication::processEvents();
+    }
+    return later.get();
+}
+
+void serveFor(std::chrono::milliseconds time)
+{
+    const QDeadlineTimer deadline(time);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
 }
 
 bool disconnects(QLocalSocket &socket)
@@ -101,7 +126,7 @@ TEST(SingleInstanceTest, ALaterStartHandsOverItsCommandLineAndGetsTheAnswer)
     ASSERT_EQ(::stat(QFile::encodeName(primary->socketPath()).constData(), &socket), 0);
     EXPECT_EQ(socket.st_mode & 077, 0u) << "only the user may connect";
 
-    EXPECT_EQ(SingleInstance(uniqueName()).claim({}, &reply), Role::Secondary);
+    EXPECT_EQ(claimBeside({}, &reply), Role::Secondary);
     EXPECT_NE(reply.exitCode, 0) << "answered before the primary had a handler";
 
     QStringList heard;
@@ -110,7 +135,7 @@ TEST(SingleInstanceTest, ALaterStartHandsOverItsCommandLineAndGetsTheAnswer)
         return InstanceReply{3, QStringLiteral("clock added\n")};
     });
     const QStringList arguments{QStringLiteral("--new-clock"), QStringLiteral("Asia/Kolkata")};
-    EXPECT_EQ(SingleInstance(uniqueName()).claim(arguments, &reply), Role::Secondary);
+    EXPECT_EQ(claimBeside(arguments, &reply), Role::Secondary);
     EXPECT_EQ(reply, (InstanceReply{3, QStringLiteral("clock added\n")}));
     EXPECT_EQ(heard, arguments);
 
@@ -149,9 +174,79 @@ TEST(SingleInstanceTest, BadOrSilentClientsAreDroppedWhileServingGoesOn)
     EXPECT_EQ(served, 0);
 
     // The silent client, still connected, holds nobody up.
-    EXPECT_EQ(SingleInstance(uniqueName()).claim({}, &reply), Role::Secondary);
+    EXPECT_EQ(claimBeside({}, &reply), Role::Secondary);
     EXPECT_EQ(reply, (InstanceReply{0, QStringLiteral("ok")}));
     EXPECT_TRUE(disconnects(silent));
+}
+
+TEST(SingleInstanceTest, SlowPeersAreServedInPiecesAndOneThatNeverReadsIsDropped)
+{
+    SingleInstance primary(uniqueName());
+    InstanceReply reply;
+    ASSERT_EQ(primary.claim({}, &reply), Role::Primary) << qPrintable(reply.output);
+    primary.setClientTimeout(2s);
+    // Several times what a socket's queue holds, so the answer leaves in pieces too.
+    const InstanceReply large{0, QString(600'000, u'x')};
+    primary.setHandler([&](const QStringList &) { return large; });
+    const QByteArray request = encodeInstanceRequest({QStringLiteral("--list")});
+
+    QLocalSocket slow;
+    slow.connectToServer(primary.socketPath());
+    ASSERT_TRUE(slow.waitForConnected(5000));
+    for (const QByteArray &piece : {request.left(2), request.mid(2, 5), request.mid(7)}) {
+        slow.write(piece);
+        ASSERT_TRUE(slow.waitForBytesWritten(5000));
+        serveFor(100ms);
+    }
+    QByteArray answer;
+    const QDeadlineTimer deadline(10s);
+    while (!deadline.hasExpired() && slow.state() == QLocalSocket::ConnectedState) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        answer += slow.readAll();
+    }
+    answer += slow.readAll();
+    ASSERT_EQ(announcedInstanceMessageSize(answer), answer.size());
+    EXPECT_EQ(parseInstanceReply(answer), large);
+
+    // A peer that sends its request and never reads: the answer fills its queue,
+    // and only the timeout frees the primary of it.
+    primary.setClientTimeout(300ms);
+    const int stuck = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(stuck, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(primary.socketPath());
+    std::copy(path.begin(), path.end(), address.sun_path);
+    ASSERT_EQ(::connect(stuck, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::send(stuck, request.constData(), std::size_t(request.size()), MSG_NOSIGNAL),
+              ssize_t(request.size()));
+    pollfd hangUp = {stuck, 0, 0};
+    const QDeadlineTimer patience(10s);
+    while (!patience.hasExpired() && (hangUp.revents & POLLHUP) == 0) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ::poll(&hangUp, 1, 5);
+    }
+    EXPECT_NE(hangUp.revents & POLLHUP, 0) << "still connected after the timeout";
+    ::close(stuck);
+    EXPECT_EQ(claimBeside({}, &reply), Role::Secondary);
+    EXPECT_EQ(reply, large);
+}
+
+TEST(SingleInstanceTest, APrimaryLeavesASuccessorsSocketFileAlone)
+{
+    auto first = std::make_unique<SingleInstance>(uniqueName());
+    InstanceReply reply;
+    ASSERT_EQ(first->claim({}, &reply), Role::Primary) << qPrintable(reply.output);
+    // Its socket file deleted by hand: the next start finds nobody and takes over.
+    ASSERT_TRUE(QFile::remove(first->socketPath()));
+    SingleInstance successor(uniqueName());
+    ASSERT_EQ(successor.claim({}, &reply), Role::Primary) << qPrintable(reply.output);
+    successor.setHandler([](const QStringList &) { return InstanceReply{6, {}}; });
+
+    first.reset();
+    EXPECT_TRUE(QFileInfo::exists(successor.socketPath()));
+    EXPECT_EQ(claimBeside({}, &reply), Role::Secondary);
+    EXPECT_EQ(reply.exitCode, 6);
 }
 
 TEST(SingleInstanceTest, TheSocketOfAKilledPrimaryDoesNotStopANewOne)
@@ -167,7 +262,7 @@ TEST(SingleInstanceTest, TheSocketOfAKilledPrimaryDoesNotStopANewOne)
     InstanceReply reply;
     ASSERT_EQ(successor.claim({}, &reply), Role::Primary) << qPrintable(reply.output);
     successor.setHandler([](const QStringList &) { return InstanceReply{4, {}}; });
-    EXPECT_EQ(SingleInstance(uniqueName()).claim({}, &reply), Role::Secondary);
+    EXPECT_EQ(claimBeside({}, &reply), Role::Secondary);
     EXPECT_EQ(reply.exitCode, 4);
 }
 
