@@ -63,6 +63,9 @@ public:
     void cacheDrawingParameters();
     // Asks for the whole clock to be drawn again, its hands where they are now.
     void setNeedsDisplay();
+    // While the clock's window lies wholly under other windows, ticks draw nothing.
+    void setCovered(bool covered);
+    bool isCovered() const { return mCovered; }
     void cacheAlternateHourAngle();
     // A "TKWTimeZone" that names no zone reads as the system zone.
     TimeZone clockTimeZone() const;
@@ -77,6 +80,12 @@ public:
     void drawRect(QPainter &painter);
     // One frame into a transparent image of the view's size at the pixel ratio.
     QImage renderImage(qreal devicePixelRatio = 1);
+    // The part of a frame within `area` (widget coordinates), into an image of that
+    // part's size.
+    QImage renderImage(qreal devicePixelRatio, const QRect &area);
+    // The analog dial under the hands as frames copy it: null for a digital clock
+    // and while the dial is being calibrated, when nothing stays from frame to frame.
+    QImage dialLayer(qreal devicePixelRatio);
     DigitalReadout digitalTimeStringForDate(Instant date) const;
     float digitalTimeSize(const Rect &rect) const;
     float digitalWeekdaySize(const Rect &rect, const QString &dayName, float timeSize) const;
@@ -160,6 +169,7 @@ private:
     // Face, decorations and marks: all that lies under the hands.
     void drawDial(Canvas &canvas, const DecorationTexts &texts);
     void drawDialLayer(Canvas &canvas, const DecorationTexts &texts);
+    const QImage &currentDialLayer(qreal devicePixelRatio, const DecorationTexts &texts);
     void drawClockHands(Canvas &canvas);
     void drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &readout);
     void drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readout);
@@ -179,6 +189,7 @@ private:
     float mAngleA = 0;
     bool mFlagPM = false;
     bool mWoken = false;
+    bool mCovered = false;
 
     // Where the hands were last asked to be drawn. A hand that would move by less
     // than a quarter of a device pixel keeps its place, so that a clock without a

@@ -42,6 +42,27 @@ QImage TKWView::renderImage(qreal devicePixelRatio)
     return image;
 }
 
+QImage TKWView::renderImage(qreal devicePixelRatio, const QRect &area)
+{
+    QImage image(static_cast<int>(std::ceil(area.width() * devicePixelRatio)),
+                 static_cast<int>(std::ceil(area.height() * devicePixelRatio)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.translate(-area.topLeft());
+    drawRect(painter);
+    return image;
+}
+
+QImage TKWView::dialLayer(qreal devicePixelRatio)
+{
+    if (!mWoken || !mCachesDial || mDefiningDial || boolSettingForKey(Keys::DigitalClock)) {
+        return {};
+    }
+    return currentDialLayer(devicePixelRatio, decorationTexts());
+}
+
 void TKWView::drawRect(QPainter &painter)
 {
     if (!mWoken) {
@@ -86,8 +107,15 @@ void TKWView::drawDial(Canvas &canvas, const DecorationTexts &texts)
 
 void TKWView::drawDialLayer(Canvas &canvas, const DecorationTexts &texts)
 {
+    // Frames are drawn on a cleared surface (a translucent window's backing store,
+    // a transparent image), where copying the layer gives exactly the pixels that
+    // drawing the dial there would give, and copies faster than blending.
+    canvas.copyImage(currentDialLayer(canvas.devicePixelRatio(), texts), bounds());
+}
+
+const QImage &TKWView::currentDialLayer(qreal ratio, const DecorationTexts &texts)
+{
     const Rect area = bounds();
-    const qreal ratio = canvas.devicePixelRatio();
     DialLayerKey key{
         mSettingsGeneration, area.size(), ratio, mCenter, mRadius, mFaceImage.cacheKey(), texts,
         mNumeralsGeneration};
@@ -102,10 +130,7 @@ void TKWView::drawDialLayer(Canvas &canvas, const DecorationTexts &texts)
         drawDial(layer, texts);
         mDialLayerKey = std::move(key);
     }
-    // Frames are drawn on a cleared surface (a translucent window's backing store,
-    // a transparent image), where copying the layer gives exactly the pixels that
-    // drawing the dial there would give, and copies faster than blending.
-    canvas.copyImage(mDialLayer, area);
+    return mDialLayer;
 }
 
 // --- The analog dial ----------------------------------------------------------
@@ -395,6 +420,18 @@ std::int64_t TKWView::readoutKey(std::int64_t local) const
     return boolSettingForKey(Keys::ShowSeconds) ? local : local - ((local % 60) + 60) % 60;
 }
 
+void TKWView::setCovered(bool covered)
+{
+    if (covered == mCovered) {
+        return;
+    }
+    mCovered = covered;
+    if (!covered) {
+        // The window system shows what was last drawn, not an exposure to draw on.
+        setNeedsDisplay();
+    }
+}
+
 void TKWView::setNeedsDisplay()
 {
     mDrawn = {mAngleH, mAngleM, mAngleS, mAngleA};
@@ -411,6 +448,10 @@ void TKWView::scheduleRepaint()
     if (!isVisible()) {
         // Nothing is shown: the next exposure draws the hands where they are then.
         mDrawn = {mAngleH, mAngleM, mAngleS, mAngleA};
+        return;
+    }
+    if (mCovered) {
+        // Nobody sees it; uncovered, the whole clock is drawn again.
         return;
     }
     const std::int64_t local = localSecond();

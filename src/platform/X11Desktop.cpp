@@ -2,8 +2,10 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QRegion>
 #include <QWindow>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -328,6 +330,124 @@ std::optional<bool> isCompositing()
         return std::nullopt;
     }
     return reply->owner != XCB_WINDOW_NONE;
+}
+
+void followScreenStructure()
+{
+    xcb_connection_t *c = connection();
+    if (!c) {
+        return;
+    }
+    // Added to what this connection already asks of the root window (Qt follows its
+    // properties), since a new mask replaces the old one.
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root), nullptr));
+    if (!attributes) {
+        return;
+    }
+    const quint32 mask = attributes->your_event_mask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    if (mask != attributes->your_event_mask) {
+        xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(c);
+    }
+}
+
+bool isStructureEvent(const void *xcbEvent)
+{
+    switch (static_cast<const xcb_generic_event_t *>(xcbEvent)->response_type & 0x7f) {
+    case XCB_CREATE_NOTIFY:
+    case XCB_DESTROY_NOTIFY:
+    case XCB_MAP_NOTIFY:
+    case XCB_UNMAP_NOTIFY:
+    case XCB_REPARENT_NOTIFY:
+    case XCB_CONFIGURE_NOTIFY:
+    case XCB_GRAVITY_NOTIFY:
+    case XCB_CIRCULATE_NOTIFY:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<bool> coveredWindows(const std::vector<QWindow *> &windows)
+{
+    xcb_connection_t *c = connection();
+    if (!c) {
+        return {};
+    }
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, screen->root), nullptr));
+    if (!tree) {
+        return std::vector<bool>(windows.size(), false);
+    }
+    // The screen's top-level windows, bottom first, and what each hides.
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
+    std::vector<xcb_get_geometry_cookie_t> geometryCookies;
+    for (int i = 0; i < count; ++i) {
+        attributeCookies.push_back(xcb_get_window_attributes(c, children[i]));
+        geometryCookies.push_back(xcb_get_geometry(c, children[i]));
+    }
+    struct TopLevel
+    {
+        QRect area;
+        bool viewable = false;
+        bool opaque = false;
+    };
+    std::vector<TopLevel> stack(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, attributeCookies[i], nullptr));
+        const Reply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(c, geometryCookies[i], nullptr));
+        if (!attributes || !geometry) {
+            continue;
+        }
+        TopLevel &level = stack[static_cast<std::size_t>(i)];
+        const int border = 2 * geometry->border_width;
+        level.area =
+            QRect(geometry->x, geometry->y, geometry->width + border, geometry->height + border);
+        level.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        // A window of another depth (32 bits: translucent) lets what is below show.
+        level.opaque = level.viewable && attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT &&
+                       geometry->depth == screen->root_depth;
+    }
+
+    std::vector<bool> covered;
+    for (QWindow *window : windows) {
+        bool hidden = false;
+        if (window && window->handle()) {
+            // The window's own top-level window: itself, or the frame a window
+            // manager put it in.
+            xcb_window_t top = static_cast<xcb_window_t>(window->winId());
+            for (int depth = 0; depth < 8; ++depth) {
+                const Reply<xcb_query_tree_reply_t> up(
+                    xcb_query_tree_reply(c, xcb_query_tree(c, top), nullptr));
+                if (!up || up->parent == screen->root || up->parent == XCB_WINDOW_NONE) {
+                    break;
+                }
+                top = up->parent;
+            }
+            const xcb_window_t *position = std::find(children, children + count, top);
+            const auto index = static_cast<std::size_t>(position - children);
+            if (position != children + count && stack[index].viewable &&
+                !stack[index].area.isEmpty()) {
+                QRegion shown(stack[index].area);
+                for (std::size_t above = index + 1; above < stack.size() && !shown.isEmpty();
+                     ++above) {
+                    if (stack[above].opaque) {
+                        shown -= stack[above].area;
+                    }
+                }
+                hidden = shown.isEmpty();
+            }
+        }
+        covered.push_back(hidden);
+    }
+    return covered;
 }
 
 } // namespace X11Desktop

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <optional>
+#include <vector>
 
 class QWindow;
 
@@ -41,5 +42,15 @@ std::optional<QPoint> positionOnScreen(QWindow *window);
 
 // Whether a compositing manager composites the display's screen; nothing off X11.
 std::optional<bool> isCompositing();
+
+// Asks the X server to report every top-level window of the screen that is
+// created, destroyed, mapped, unmapped, moved, resized or restacked, as events on
+// this connection (which isStructureEvent() recognises).
+void followScreenStructure();
+bool isStructureEvent(const void *xcbEvent);
+// For each window, whether the opaque top-level windows stacked above its own
+// top-level window hide the whole of it. Unknown (false) for a window that is not
+// mapped; empty off X11.
+std::vector<bool> coveredWindows(const std::vector<QWindow *> &windows);
 
 } // namespace X11Desktop

@@ -1,14 +1,18 @@
 #include "window/TKWWindow.h"
 
 #include "platform/CompositingWatch.h"
+#include "platform/CoverWatch.h"
 #include "platform/UserDefaults.h"
 #include "platform/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 
-#include <QBitmap>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QTransform>
 #include <QWindow>
+
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -27,23 +31,58 @@ constexpr int positionCheckDelayMs = 100;
 // anti-aliasing are left out; a half-transparent face stays in, darker.
 constexpr int minimumShapeAlpha = 32;
 
+// The pixels of `painted` opaque enough to keep, in device pixels. Runs of such
+// pixels are taken row by row, and a row that repeats the one above widens its
+// rectangles instead of adding new ones, which keeps the region (and the request
+// that sends it to the X server) small.
 QRegion paintedRegion(const QImage &painted)
 {
     const QImage image = painted.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QImage bits(image.size(), QImage::Format_MonoLSB);
-    // Bit 1 is colour 1, which a bitmap region takes in.
-    bits.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    bits.fill(0);
-    for (int y = 0; y < image.height(); ++y) {
+    const int width = image.width();
+    const int height = image.height();
+    std::vector<QRect> rects;
+    std::size_t previousRow = 0;
+    std::vector<std::pair<int, int>> runs;
+    std::vector<std::pair<int, int>> previousRuns;
+    for (int y = 0; y < height; ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        uchar *out = bits.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(line[x]) >= minimumShapeAlpha) {
-                out[x >> 3] |= uchar(1 << (x & 7));
+        runs.clear();
+        for (int x = 0; x < width;) {
+            while (x < width && qAlpha(line[x]) < minimumShapeAlpha) {
+                ++x;
+            }
+            const int start = x;
+            while (x < width && qAlpha(line[x]) >= minimumShapeAlpha) {
+                ++x;
+            }
+            if (x > start) {
+                runs.emplace_back(start, x - start);
             }
         }
+        if (!runs.empty() && runs == previousRuns && previousRow + runs.size() == rects.size()) {
+            for (std::size_t i = previousRow; i < rects.size(); ++i) {
+                rects[i].setBottom(y);
+            }
+            continue;
+        }
+        previousRow = rects.size();
+        for (const auto &[x, length] : runs) {
+            rects.emplace_back(x, y, length, 1);
+        }
+        std::swap(runs, previousRuns);
     }
-    return QRegion(QBitmap::fromImage(bits));
+    QRegion region;
+    // Sorted by row, then by column, none overlapping: what setRects asks for.
+    region.setRects(rects.data(), static_cast<int>(rects.size()));
+    return region;
+}
+
+QRegion toWindowPixels(QRegion devicePixels, qreal ratio)
+{
+    if (ratio != 1) {
+        devicePixels = QTransform::fromScale(1 / ratio, 1 / ratio).map(devicePixels);
+    }
+    return devicePixels;
 }
 
 } // namespace
@@ -65,6 +104,13 @@ TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), m
     mPositionCheck.setSingleShot(true);
     mPositionCheck.setInterval(positionCheckDelayMs);
     connect(&mPositionCheck, &QTimer::timeout, this, &TKWWindow::syncPositionWithScreen);
+
+    connect(&CoverWatch::shared(), &CoverWatch::coveredChanged, this,
+            [this](QWindow *window, bool covered) {
+                if (window == windowHandle()) {
+                    Q_EMIT coveredChanged(covered);
+                }
+            });
 
     UserDefaults &defaults = UserDefaults::standard();
     if (defaults.boolForKey(Keys::AllSpaces)) {
@@ -165,12 +211,14 @@ void TKWWindow::showEvent(QShowEvent *event)
     if (QWindow *handle = windowHandle()) {
         X11Desktop::setSkipTaskbar(handle);
         X11Desktop::setOnAllWorkspaces(handle, mOnAllWorkspaces);
+        CoverWatch::shared().watch(handle);
     }
 }
 
-void TKWWindow::setShapeSource(ShapeSource source)
+void TKWWindow::setShapeSource(ShapeSource source, SteadySource steady)
 {
     mShapeSource = std::move(source);
+    mSteadySource = std::move(steady);
     if (mContent) {
         mContent->installEventFilter(this);
     }
@@ -181,52 +229,78 @@ void TKWWindow::setShapeSource(ShapeSource source)
 
 bool TKWWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    // Every paint may change the shape (hands that move over a transparent face),
-    // so the shape is taken again once the paints of this turn are done.
-    if (watched == mContent && event->type() == QEvent::Paint && !mShapePending && mShapeSource &&
+    // A paint may change the shape (hands that move over a transparent face), so
+    // what was painted is looked at again once the paints of this turn are done.
+    if (watched == mContent && event->type() == QEvent::Paint && mShapeSource &&
         !CompositingWatch::shared().isCompositing()) {
-        mShapePending = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                mShapePending = false;
-                updateShape();
-            },
-            Qt::QueuedConnection);
+        mPaintedSinceShape += static_cast<QPaintEvent *>(event)->region();
+        if (!mShapePending) {
+            mShapePending = true;
+            QMetaObject::invokeMethod(this, &TKWWindow::updatePaintedShape, Qt::QueuedConnection);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void TKWWindow::updateShape()
 {
+    mPaintedSinceShape = QRegion();
+    mSteadyShape = QRegion();
     QRegion shape;
     if (mShapeSource && !CompositingWatch::shared().isCompositing()) {
         const qreal ratio = devicePixelRatioF();
-        shape = paintedRegion(mShapeSource(ratio));
-        if (ratio != 1) {
-            shape = QTransform::fromScale(1 / ratio, 1 / ratio).map(shape);
-        }
-        if (shape.isEmpty()) {
-            // An empty mask is no mask at all, which would show the whole square.
-            shape = QRegion(0, 0, 1, 1);
+        mShapeRatio = ratio;
+        shape = toWindowPixels(paintedRegion(mShapeSource(ratio, rect())), ratio);
+        if (mSteadySource) {
+            mSteadyShape = toWindowPixels(paintedRegion(mSteadySource(ratio)), ratio);
         }
     }
-    if (shape == mShape) {
+    applyShape(std::move(shape));
+}
+
+void TKWWindow::updatePaintedShape()
+{
+    mShapePending = false;
+    const QRegion painted = std::exchange(mPaintedSinceShape, QRegion());
+    if (!mShapeSource || CompositingWatch::shared().isCompositing()) {
         return;
     }
-    const QRegion added = shape - mShape;
+    const qreal ratio = devicePixelRatioF();
+    // A part taken at a fractional ratio would not meet the rest at whole pixels;
+    // and a whole repaint may bring a new steady paint.
+    if (mShape.isEmpty() || ratio != mShapeRatio || ratio != std::round(ratio) ||
+        painted.boundingRect().contains(rect())) {
+        updateShape();
+        return;
+    }
+    // Over the steady paint, paint only ever adds cover.
+    const QRect area = (painted - mSteadyShape).boundingRect() & rect();
+    if (area.isEmpty()) {
+        return;
+    }
+    QRegion part = toWindowPixels(paintedRegion(mShapeSource(ratio, area)), ratio);
+    part.translate(area.topLeft());
+    applyShape((mShape - area) | part);
+}
+
+void TKWWindow::applyShape(QRegion shape)
+{
+    if (shape.isEmpty() && mShapeSource && !CompositingWatch::shared().isCompositing()) {
+        // An empty mask is no mask at all, which would show the whole square.
+        shape = QRegion(0, 0, 1, 1);
+    }
+    const bool cleared = shape.isEmpty() && !mShape.isEmpty();
     mShape = shape;
-    if (mShape.isEmpty()) {
-        clearMask();
-        if (mContent) {
-            mContent->update();
-        }
-        return;
+    // The window system window's mask, not the widget's: a widget's mask would
+    // also clip its paints, and what the clock paints outside the shape is what
+    // tells that the shape must grow.
+    QWindow *handle = windowHandle();
+    if (handle && handle->mask() != mShape) {
+        handle->setMask(mShape);
     }
-    setMask(mShape);
-    // Paints are clipped to the old shape: what it newly takes in is painted again.
-    if (mContent && !added.isEmpty()) {
-        mContent->update(added);
+    if (cleared && mContent) {
+        // A compositor now shows the whole window: it is drawn once anew.
+        mContent->update();
     }
 }
 

@@ -43,11 +43,17 @@ public:
     bool isOnAllWorkspaces() const { return mOnAllWorkspaces; }
     void setOnAllWorkspaces(bool onAll);
 
-    // What the content paints, as an image at the given device pixel ratio. Where
-    // no compositing manager blends the window onto the desktop, the window is cut
-    // to the pixels this paints (see CompositingWatch).
-    using ShapeSource = std::function<QImage(qreal devicePixelRatio)>;
-    void setShapeSource(ShapeSource source);
+    // What the content paints within `area` (window coordinates), as an image of
+    // that part at the given device pixel ratio. Where no compositing manager
+    // blends the window onto the desktop, the window is cut to the pixels this
+    // paints (see CompositingWatch).
+    using ShapeSource = std::function<QImage(qreal devicePixelRatio, const QRect &area)>;
+    // What the content paints under all that moves, as an image of the whole
+    // window; it may change only with a repaint of the whole window. Where a later
+    // paint lies within it, the shape cannot change there, so a ticking clock need
+    // not be drawn again to be cut. Null where nothing stays.
+    using SteadySource = std::function<QImage(qreal devicePixelRatio)>;
+    void setShapeSource(ShapeSource source, SteadySource steady = {});
     // The window's shape now: empty when it is not cut to shape.
     QRegion shape() const { return mShape; }
 
@@ -56,6 +62,8 @@ Q_SIGNALS:
     void menuRequested(const QPoint &globalPosition);
     // The window was moved or resized by anyone.
     void frameChanged();
+    // The window came to lie wholly under other windows, or out from under them.
+    void coveredChanged(bool covered);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -69,7 +77,11 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void setWindowFlag(Qt::WindowType flag, bool on);
     void syncPositionWithScreen();
+    // Takes the whole shape afresh.
     void updateShape();
+    // Takes the shape again where the content was painted since the last time.
+    void updatePaintedShape();
+    void applyShape(QRegion shape);
 
     QWidget *mContent = nullptr;
     bool mOnAllWorkspaces = false;
@@ -79,6 +91,11 @@ private:
     std::vector<Observation> mObservations;
     QTimer mPositionCheck;
     ShapeSource mShapeSource;
+    SteadySource mSteadySource;
     QRegion mShape;
+    // The part of the shape that the steady paint holds, at this pixel ratio.
+    QRegion mSteadyShape;
+    qreal mShapeRatio = 0;
+    QRegion mPaintedSinceShape;
     bool mShapePending = false;
 };

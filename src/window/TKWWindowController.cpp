@@ -158,11 +158,15 @@ void TKWWindowController::loadWindow()
         }
     });
     connect(mWindow, &TKWWindow::frameChanged, this, &TKWWindowController::frameChanged);
+    connect(mWindow, &TKWWindow::coveredChanged, mClockView, &TKWView::setCovered);
     awakeFromNib();
     // Once the view has its settings: the shape is what the clock paints.
-    mWindow->setShapeSource([view = QPointer<TKWView>(mClockView)](qreal ratio) {
-        return view ? view->renderImage(ratio) : QImage();
-    });
+    const QPointer<TKWView> view(mClockView);
+    mWindow->setShapeSource(
+        [view](qreal ratio, const QRect &area) {
+            return view ? view->renderImage(ratio, area) : QImage();
+        },
+        [view](qreal ratio) { return view ? view->dialLayer(ratio) : QImage(); });
 }
 
 void TKWWindowController::awakeFromNib()

@@ -111,6 +111,24 @@ TEST_F(Repaint, AHiddenClockDoesNotPaint)
     EXPECT_TRUE(isInk(pixelAt(image, alongAngle(clock.view, -102.0f, 0.7f)))) << "32 s";
 }
 
+TEST_F(Repaint, ACoveredClockDoesNotPaintUntilUncovered)
+{
+    RenderedClock clock(utcInstant(2026, 12, 6, 10, 10, 30), {});
+    show(clock);
+    PaintCounter counter(clock.view);
+    clock.view.setCovered(true);
+    tickAt(clock, 10, 10, 31);
+    tickAt(clock, 10, 10, 32);
+    EXPECT_EQ(counter.paints, 0);
+    // The window system keeps showing the last frame: all of it is drawn anew.
+    clock.view.setCovered(false);
+    settle();
+    ASSERT_EQ(counter.paints, 1);
+    EXPECT_EQ(counter.region.boundingRect(), QRect(0, 0, 128, 128));
+    tickAt(clock, 10, 10, 33);
+    EXPECT_EQ(counter.paints, 2);
+}
+
 TEST_F(Repaint, ADigitalClockRepaintsWithTheTimeItShows)
 {
     RenderedClock clock(utcInstant(2026, 12, 6, 10, 10, 30),

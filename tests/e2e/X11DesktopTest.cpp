@@ -3,6 +3,8 @@
 
 #include "platform/X11Desktop.h"
 
+#include "platform/CoverWatch.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -145,4 +147,59 @@ TEST_F(X11DesktopTest, HintsChangedWhileShownHoldThroughHidingAndShowing)
         return !X11Desktop::netWmState(window).contains(
             QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR"));
     }));
+}
+
+// Only opaque windows hide a clock, and only when they hide all of it.
+TEST_F(X11DesktopTest, AWindowIsCoveredOnlyWhileOpaqueWindowsHideAllOfIt)
+{
+    const auto clock = clockLikeWindow();
+    clock->move(200, 200);
+    clock->show();
+    ASSERT_TRUE(waitUntil([&] { return isViewable(*clock); }));
+    QWindow *window = clock->windowHandle();
+    CoverWatch &covers = CoverWatch::shared();
+    QList<bool> reports;
+    QObject::connect(&covers, &CoverWatch::coveredChanged, clock.get(),
+                     [&](QWindow *changed, bool covered) {
+                         if (changed == window) {
+                             reports.append(covered);
+                         }
+                     });
+    covers.watch(window);
+    const auto staysUncovered = [&] {
+        const QDeadlineTimer settled(800);
+        while (!settled.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(5);
+        }
+        return !covers.isCovered(window);
+    };
+    EXPECT_TRUE(staysUncovered());
+
+    QWidget cover(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+    cover.setGeometry(150, 150, 300, 300);
+    cover.show();
+    EXPECT_TRUE(waitUntil([&] { return covers.isCovered(window); }));
+    EXPECT_EQ(reports, QList<bool>{true});
+
+    // Moved so that a strip of the clock shows.
+    cover.move(250, 150);
+    EXPECT_TRUE(waitUntil([&] { return !covers.isCovered(window); }));
+    cover.move(150, 150);
+    EXPECT_TRUE(waitUntil([&] { return covers.isCovered(window); }));
+    // The cover gone, and back.
+    cover.hide();
+    EXPECT_TRUE(waitUntil([&] { return !covers.isCovered(window); }));
+    cover.show();
+    EXPECT_TRUE(waitUntil([&] { return covers.isCovered(window); }));
+    cover.hide();
+    EXPECT_TRUE(waitUntil([&] { return !covers.isCovered(window); }));
+    EXPECT_EQ(reports, (QList<bool>{true, false, true, false, true, false}));
+
+    // A translucent window over it lets it show through.
+    const auto glass = clockLikeWindow();
+    glass->setGeometry(150, 150, 300, 300);
+    glass->show();
+    ASSERT_TRUE(waitUntil([&] { return isViewable(*glass); }));
+    EXPECT_TRUE(staysUncovered());
 }

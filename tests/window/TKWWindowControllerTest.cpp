@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -221,7 +222,7 @@ TEST_F(ClockFile, WithoutACompositorTheWindowIsCutToWhatItPaints)
 
     // Set before the window is first shown, so it never shows as a square.
     const QRegion round = window->shape();
-    EXPECT_EQ(window->mask(), round);
+    EXPECT_EQ(window->windowHandle()->mask(), round);
     EXPECT_TRUE(round.contains(centre));
     EXPECT_TRUE(round.contains(bareFace));
     for (const QPoint corner :
@@ -238,6 +239,42 @@ TEST_F(ClockFile, WithoutACompositorTheWindowIsCutToWhatItPaints)
     // A compositor that starts takes the cut away.
     CompositingWatch::shared().setOverride(true);
     EXPECT_TRUE(window->shape().isEmpty());
-    EXPECT_TRUE(window->mask().isEmpty());
+    EXPECT_TRUE(window->windowHandle()->mask().isEmpty());
+    CompositingWatch::shared().setOverride(std::nullopt);
+}
+
+// The shape is taken again only where the hands moved off the steady dial; after
+// any number of ticks it must still be exactly what a whole frame paints.
+TEST_F(ClockFile, TheShapeFollowsTheHandsTickByTick)
+{
+    Instant instant = std::chrono::sys_days(std::chrono::year(2026) / 12 / 6) +
+                      std::chrono::hours(10) + std::chrono::minutes(59) + std::chrono::seconds(10);
+    PinnedTime now([&] { return instant; });
+    CompositingWatch::shared().setOverride(false);
+    const auto clock = TKWWindowController::initWithTimeZoneName(QStringLiteral("UTC"));
+    clock->clockSettings()->setValue(Keys::Opacity, PropertyList::real(0));
+    clock->clockSettings()->setValue(Keys::MinutePips, PropertyList::boolean(true));
+    clock->showWindow();
+    TKWWindow *window = clock->window();
+    TKWView *view = clock->clockView();
+
+    const auto mismatches = [&] {
+        const QImage frame = view->renderImage(1);
+        int wrong = 0;
+        for (int y = 0; y < frame.height(); ++y) {
+            for (int x = 0; x < frame.width(); ++x) {
+                const bool painted = qAlpha(frame.pixel(x, y)) >= 32;
+                wrong += painted != window->shape().contains(QPoint(x, y));
+            }
+        }
+        return wrong;
+    };
+    // Across a turn of the minute and of the hour, so every hand moves.
+    for (int second = 0; second < 65; ++second) {
+        instant += std::chrono::seconds(1);
+        view->timerFired();
+        waitFor([] { return false; }, 30);
+        ASSERT_EQ(mismatches(), 0) << "after " << second + 1 << " s";
+    }
     CompositingWatch::shared().setOverride(std::nullopt);
 }
