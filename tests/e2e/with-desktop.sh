@@ -27,7 +27,10 @@ done
 # A window manager announces itself on the root window once it manages the screen;
 # windows shown before then would never be managed.
 ready=no
-for _ in 1 2 3; do
+# On a loaded machine openbox has been seen to fail to open a display that
+# answers xprop; it is given a moment and tried again.
+for attempt in 1 2 3 4 5; do
+  [ "$attempt" = 1 ] || sleep 0.5
   openbox --sm-disable --config-file "$here/openbox-rc.xml" &
   wm=$!
   for _ in $(seq 1 200); do
