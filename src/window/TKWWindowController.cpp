@@ -77,6 +77,9 @@ TKWWindowController::initWithTimeZoneName(const std::optional<QString> &name)
     const QString file = QDir(settingsFolder()).filePath(newSettingsFileName());
     std::shared_ptr<TKWWindowController> clock(
         new TKWWindowController(std::make_shared<ObservableDictionary>(std::move(settings)), file));
+    // Nothing may ever change a new clock; were it written only after a change or
+    // at quit, a crash would take it along.
+    clock->writeSettings();
     if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
         delegate->addClock(clock);
     }
@@ -184,7 +187,8 @@ void TKWWindowController::showWindow()
 {
     loadWindow();
     WindowFrame &frame = mClockView->windowFrame();
-    if (const std::optional<Rect> saved = FrameAutosave::saved(frameAutosaveName())) {
+    const std::optional<Rect> saved = FrameAutosave::saved(frameAutosaveName());
+    if (saved) {
         frame.setFrame(FrameAutosave::restored(*saved, frame.frame().size()), false);
     }
     // A frame kept from a screen that is gone comes back onto one that is here.
@@ -194,6 +198,10 @@ void TKWWindowController::showWindow()
         frame.setFrame(*corrected, false);
     }
     mWindow->show();
+    if (!saved) {
+        // A new clock keeps its first place too, should it never be moved.
+        mFrameTimer.start();
+    }
 }
 
 void TKWWindowController::frameChanged()

@@ -23,7 +23,7 @@ class TKWWindowController : public QObject, public std::enable_shared_from_this<
 
 public:
     // A new clock for a zone, or a local clock that follows the system's zone.
-    // Its file is first written after a change or at quit.
+    // Its file is written at once.
     static std::shared_ptr<TKWWindowController>
     initWithTimeZoneName(const std::optional<QString> &name);
     // A saved clock. A file that cannot be read as a dictionary opens no clock: it

@@ -253,3 +253,44 @@ TEST(Kill, EveryFileHoldsOneMomentAndNothingOlderThanTwoSecondsIsLost)
               << " changes; the oldest change missing from a file at a kill was "
               << oldestLost / 1000 << " ms old (allowed: " << budget / 1000 << " ms)" << std::endl;
 }
+
+// A clock that has just come into being has never been changed; it must reach its
+// file all the same, or a kill takes it along. The first clock of a first start
+// and one added by a later start are both asked for.
+TEST(Kill, ANewClockIsOnDiskBeforeItIsEverChanged)
+{
+    Home home;
+    const QDir folder(home.settingsFolder());
+    const auto clocksOnDisk = [&folder] {
+        QStringList zones;
+        for (const QString &name : folder.entryList({QStringLiteral("*.tkw")}, QDir::Files)) {
+            const auto settings = PropertyListFile::read(folder.filePath(name));
+            if (!settings || !(QFileInfo(folder.filePath(name)).permissions() ==
+                               (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                QFile::WriteUser))) {
+                return QStringList{QStringLiteral("unreadable or not private: ") + name};
+            }
+            const PropertyList zone = settings->value(Keys::TimeZone);
+            zones.append(zone.asString() ? *zone.asString() : QStringLiteral("local"));
+        }
+        zones.sort();
+        return zones;
+    };
+    const QStringList expected = {QStringLiteral("Asia/Tokyo"), QStringLiteral("local")};
+    {
+        RunningTockwise first(home);
+        ASSERT_TRUE(first.serving());
+        ASSERT_TRUE(tockwise(home, {QStringLiteral("--new-clock"), QStringLiteral("Asia/Tokyo")})
+                        .cleanExit());
+        EXPECT_TRUE(waitFor([&] { return clocksOnDisk() == expected; }, 20s)) << [&] {
+            return clocksOnDisk().join(u' ').toStdString();
+        }();
+        first.process().signal(SIGKILL);
+        first.process().finish(10s);
+    }
+    RunningTockwise next(home);
+    ASSERT_TRUE(next.serving());
+    EXPECT_EQ(next.listedFiles().size(), 2);
+    EXPECT_TRUE(next.quit().cleanExit());
+    EXPECT_EQ(clocksOnDisk().join(u' '), expected.join(u' '));
+}
