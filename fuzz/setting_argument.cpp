@@ -6,8 +6,10 @@
 #include "platform/AliasData.h"
 #include "platform/Color.h"
 #include "platform/PropertyListFile.h"
+#include "platform/SizeString.h"
 #include "platform/ValueTransformer.h"
 #include "settings/SettingArgument.h"
+#include "settings/SettingKinds.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TKWPathToAliasTransformer.h"
 
@@ -34,14 +36,20 @@ QString hexText(const Color &color, bool withAlpha)
 
 void checkValue(const QString &key, const QString &text, const PropertyList &value)
 {
-    if (key.endsWith(Keys::ColorSuffix)) {
+    using SettingKinds::Kind;
+    const std::optional<Kind> kind = SettingKinds::kindOf(key);
+    FUZZ_CHECK(kind && !SettingKinds::misfit(key, value));
+    if (*kind == Kind::Color) {
         const std::optional<Color> color =
             value.asData() ? Color::decode(*value.asData()) : std::nullopt;
         FUZZ_CHECK(color && color->space() == Color::Space::CalibratedRGB);
         FUZZ_CHECK(text.size() == 9 || color->alpha() == 1.0f);
         FUZZ_CHECK(hexText(*color, text.size() == 9) == text.toLower());
-    } else if (key == Keys::FaceImage) {
+    } else if (*kind == Kind::Picture) {
         FUZZ_CHECK(value.asData() && AliasData::decode(*value.asData()));
+    } else if (*kind == Kind::CenterSize) {
+        FUZZ_CHECK(value.asString() && SizeString::sizeFromString(*value.asString()) ==
+                                           SizeString::sizeFromString(text));
     } else if (const bool *flag = value.asBoolean()) {
         FUZZ_CHECK(text == (*flag ? u"true" : u"false"));
     } else if (const std::int64_t *integer = value.asInteger()) {
@@ -51,7 +59,7 @@ void checkValue(const QString &key, const QString &text, const PropertyList &val
         bool ok = false;
         FUZZ_CHECK(std::isfinite(*real) && text.toDouble(&ok) == *real && ok);
     } else {
-        FUZZ_CHECK(value.asString() && *value.asString() == text);
+        FUZZ_CHECK(*kind == Kind::ZoneName && value.asString() && *value.asString() == text);
     }
 }
 

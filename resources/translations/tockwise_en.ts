@@ -316,7 +316,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+22"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -427,7 +427,7 @@
 <context>
     <name>RenderCommand</name>
     <message>
-        <location filename="../../src/app/RenderCommand.cpp" line="+62"/>
+        <location filename="../../src/app/RenderCommand.cpp" line="+63"/>
         <source>Draws one frame of a clock into a PNG file.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -477,7 +477,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+8"/>
+        <source>--%1 works only with --render</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <source>--%1 is given more than once</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>--render needs the path of the PNG file to write</source>
         <translation type="unfinished"></translation>
     </message>
@@ -487,7 +497,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+9"/>
+        <source>cannot draw the settings file %1: its %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+21"/>
         <source>--time takes an ISO 8601 instant with an offset or Z, such as 2026-12-06T10:10:30Z, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
@@ -505,18 +520,81 @@
 <context>
     <name>SettingArgument</name>
     <message>
-        <location filename="../../src/settings/SettingArgument.cpp" line="+75"/>
+        <location filename="../../src/settings/SettingArgument.cpp" line="+105"/>
         <source>&quot;%1&quot; is not of the form KEY=VALUE</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+9"/>
-        <source>%1 takes a colour as #rrggbb or #rrggbbaa, not &quot;%2&quot;</source>
+        <location line="+27"/>
+        <source>%1 takes %2, not &quot;%3&quot;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="-9"/>
         <source>%1 takes a picture file; there is none at &quot;%2&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SettingKinds</name>
+    <message>
+        <location filename="../../src/settings/SettingKinds.cpp" line="+182"/>
+        <source>a whole number of points from %1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>0 (no hour marks), 1 (dots), 2 (Roman numerals) or 3 (Arabic numerals)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>the dial&apos;s radius as a fraction of the picture&apos;s width, such as 0.25 (0: half the picture&apos;s smaller side)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>a time zone such as Europe/Paris or UTC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>true or false</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>a number from %1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>a colour as #rrggbb or #rrggbbaa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>a picture file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>the dial&apos;s centre as {x, y}, each a fraction of the face from 0 to 1, such as {0.5, 0.5}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>%1 takes %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>there is no clock setting named &quot;%1&quot;; did you mean %2?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>there is no clock setting named &quot;%1&quot;; the settings are %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -675,7 +753,7 @@
 <context>
     <name>TKWController</name>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+207"/>
+        <location filename="../../src/app/TKWController.cpp" line="+216"/>
         <source>New Clock…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -757,7 +835,7 @@
 <context>
     <name>TKWWindowController</name>
     <message>
-        <location filename="../../src/window/TKWWindowController.cpp" line="+146"/>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+149"/>
         <source>Tockwise clock</source>
         <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
         <translation type="unfinished"></translation>
@@ -766,12 +844,12 @@
 <context>
     <name>main</name>
     <message>
-        <location filename="../../src/app/main.cpp" line="+105"/>
+        <location filename="../../src/app/main.cpp" line="+144"/>
         <source>tockwise: there is no time zone named &quot;%1&quot;.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+29"/>
         <source>Tockwise is not running.</source>
         <translation type="unfinished"></translation>
     </message>

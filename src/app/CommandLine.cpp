@@ -48,6 +48,9 @@ bool changesSettingsOnly(const QCommandLineParser &parser)
 
 std::optional<QString> checkArguments(const QCommandLineParser &parser)
 {
+    if (const std::optional<QString> stray = RenderCommand::strayOption(parser)) {
+        return *stray;
+    }
     const QStringList positional = parser.positionalArguments();
     if (!parser.isSet(newClock) && !positional.isEmpty()) {
         return QCoreApplication::translate("CommandLine", "Unexpected argument \"%1\".")

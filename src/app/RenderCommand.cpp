@@ -5,6 +5,7 @@
 #include "platform/TimeSource.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingArgument.h"
+#include "settings/SettingKinds.h"
 #include "window/TKWWindowController.h"
 
 #include <QCommandLineParser>
@@ -82,6 +83,29 @@ QList<QCommandLineOption> options()
     };
 }
 
+std::optional<QString> strayOption(const QCommandLineParser &parser)
+{
+    for (const QString &option : {settingsOption, setOption, timeOption, scaleOption}) {
+        if (parser.isSet(option)) {
+            return QCoreApplication::translate("RenderCommand", "--%1 works only with --render")
+                .arg(option);
+        }
+    }
+    return std::nullopt;
+}
+
+bool isRenderOption(const QByteArray &argument)
+{
+    for (const QString &option :
+         {renderOption, settingsOption, setOption, timeOption, scaleOption}) {
+        const QByteArray name = "--" + option.toLatin1();
+        if (argument == name || argument.startsWith(name + '=')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool requested(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
@@ -94,6 +118,13 @@ bool requested(int argc, char **argv)
 
 int run(const QCommandLineParser &parser)
 {
+    for (const QString &option : {renderOption, settingsOption, timeOption, scaleOption}) {
+        if (parser.values(option).size() > 1) {
+            return failure(
+                QCoreApplication::translate("RenderCommand", "--%1 is given more than once")
+                    .arg(option));
+        }
+    }
     const QString output = parser.value(renderOption);
     if (output.isEmpty()) {
         return failure(QCoreApplication::translate(
@@ -108,7 +139,18 @@ int run(const QCommandLineParser &parser)
         if (!loaded) {
             return failure(
                 QCoreApplication::translate("RenderCommand", "cannot read the settings file %1: %2")
-                    .arg(path, error));
+                    .arg(SettingArgument::printable(path), error));
+        }
+        // Keys that are no clock setting may be another version's, and are kept.
+        for (auto entry = loaded->cbegin(); entry != loaded->cend(); ++entry) {
+            if (!SettingKinds::kindOf(entry.key())) {
+                continue;
+            }
+            if (const std::optional<QString> misfit = SettingKinds::misfit(entry.key(), *entry)) {
+                return failure(QCoreApplication::translate(
+                                   "RenderCommand", "cannot draw the settings file %1: its %2")
+                                   .arg(SettingArgument::printable(path), *misfit));
+            }
         }
         settings = std::move(*loaded);
         ClockDefaults::applyFillIns(settings);
@@ -130,7 +172,7 @@ int run(const QCommandLineParser &parser)
                                "RenderCommand",
                                "--time takes an ISO 8601 instant with an offset or Z, such as "
                                "2026-12-06T10:10:30Z, not \"%1\"")
-                               .arg(parser.value(timeOption)));
+                               .arg(SettingArgument::printable(parser.value(timeOption))));
         }
     }
     double scale = 1;
@@ -141,7 +183,7 @@ int run(const QCommandLineParser &parser)
             return failure(
                 QCoreApplication::translate("RenderCommand",
                                             "--scale takes a number from 0.25 to 16, not \"%1\"")
-                    .arg(parser.value(scaleOption)));
+                    .arg(SettingArgument::printable(parser.value(scaleOption))));
         }
     }
 
@@ -156,7 +198,7 @@ int run(const QCommandLineParser &parser)
     QImageWriter writer(output, "png");
     if (!writer.write(image)) {
         return failure(QCoreApplication::translate("RenderCommand", "cannot write %1: %2")
-                           .arg(output, writer.errorString()));
+                           .arg(SettingArgument::printable(output), writer.errorString()));
     }
     return 0;
 }

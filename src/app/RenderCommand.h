@@ -3,6 +3,8 @@
 #include <QCommandLineOption>
 #include <QStringList>
 
+#include <optional>
+
 class QCommandLineParser;
 
 // `tockwise --render`: one frame of a clock, exactly as its window shows it, into
@@ -13,6 +15,10 @@ QList<QCommandLineOption> options();
 // True when the command line asks for a rendering (decided before any
 // application object exists, since rendering needs no display).
 bool requested(int argc, char **argv);
+// Whether a command-line argument is one of the options of rendering.
+bool isRenderOption(const QByteArray &argument);
+// The reason when an option of rendering is given without --render.
+std::optional<QString> strayOption(const QCommandLineParser &parser);
 // Returns the exit status; bad input gives one line on standard error.
 int run(const QCommandLineParser &parser);
 

@@ -102,12 +102,14 @@ void TKWController::establishStatusItem()
     if ((!defaults.boolForKey(Keys::ClickThroughWarning) || !tray) && !mClickThroughWarning) {
         // Shown without blocking: the command that switched click-through on may
         // come from another start waiting for its answer, and clocks keep ticking.
+        // Nor modal: the status item it tells of must take a click while it shows.
         auto *alert =
             new QMessageBox(QMessageBox::Information, QStringLiteral("Tockwise"),
                             StringTable::localizedString(QStringLiteral("ClickThroughWarning")));
         alert->addButton(StringTable::localizedString(QStringLiteral("OK")),
                          QMessageBox::AcceptRole);
         alert->setAttribute(Qt::WA_DeleteOnClose);
+        alert->setWindowModality(Qt::NonModal);
         alert->show();
         mClickThroughWarning = alert;
         defaults.setBool(Keys::ClickThroughWarning, true);
@@ -116,8 +118,11 @@ void TKWController::establishStatusItem()
 
 void TKWController::removeStatusItem()
 {
-    if (mStatusItem) {
-        mStatusItem->hide();
-        delete mStatusItem;
+    // The item may be removed from its own activation: it goes once that has
+    // returned, whichever backend (XEmbed or D-Bus) delivered the click.
+    if (QSystemTrayIcon *item = mStatusItem) {
+        mStatusItem = nullptr;
+        item->hide();
+        item->deleteLater();
     }
 }

@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -28,11 +29,28 @@ bool needsNoDisplay(int argc, char **argv)
         if (argument == "--list" || argument == "--quit" || argument == "--help" ||
             argument == "-h" || argument == "--help-all" || argument == "--version" ||
             argument == "-v" || argument.startsWith("--click-through") ||
-            argument.startsWith("--autostart")) {
+            argument.startsWith("--autostart") || RenderCommand::isRenderOption(argument)) {
             return true;
         }
     }
     return false;
+}
+
+// Without XDG_RUNTIME_DIR (cron, ssh, scripts) Qt warns on every run, then does
+// what it would have done anyway; Tockwise picks the folder of its own socket
+// itself. A command prints only what it means to say.
+QtMessageHandler qtMessages = nullptr;
+
+void withoutRuntimeNoise(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg && text.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR not set")) {
+        return;
+    }
+    if (qtMessages) {
+        qtMessages(type, context, text);
+    } else {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(type, context, text)));
+    }
 }
 
 void print(FILE *stream, const QString &text)
@@ -45,14 +63,33 @@ void print(FILE *stream, const QString &text)
     }
 }
 
+// As QCommandLineParser::process, but a mistake ends with status 2 and one line,
+// as every other mistake on Tockwise's command line does.
+std::optional<int> parseCommandLine(QCommandLineParser &parser)
+{
+    CommandLine::addOptions(parser);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        print(stderr, QStringLiteral("tockwise: ") + parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        parser.showHelp();
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        parser.showVersion();
+    }
+    return std::nullopt;
+}
+
 int render(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TKWApplication app(argc, argv);
     StringTable::install();
     QCommandLineParser parser;
-    CommandLine::addOptions(parser);
-    parser.process(app);
+    if (const std::optional<int> ended = parseCommandLine(parser)) {
+        return *ended;
+    }
     TKWController::initialize();
     return RenderCommand::run(parser);
 }
@@ -78,6 +115,7 @@ int applySettingsWithoutInstance(const QCommandLineParser &parser)
 
 int main(int argc, char *argv[])
 {
+    qtMessages = qInstallMessageHandler(withoutRuntimeNoise);
     if (RenderCommand::requested(argc, argv)) {
         return render(argc, argv);
     }
@@ -93,8 +131,9 @@ int main(int argc, char *argv[])
     }
     StringTable::install();
     QCommandLineParser parser;
-    CommandLine::addOptions(parser);
-    parser.process(*app);
+    if (const std::optional<int> ended = parseCommandLine(parser)) {
+        return *ended;
+    }
     if (const std::optional<QString> problem = CommandLine::checkArguments(parser)) {
         print(stderr, QStringLiteral("tockwise: ") + *problem);
         return 2;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Geometry.h"
+#include "settings/SettingKinds.h"
 
 #include <QSizeF>
 
@@ -23,8 +24,8 @@ DialGeometry faceGeometry(const Rect &bounds, bool picture, QSizeF centerFactor,
 
 namespace WindowSizing {
 
-inline constexpr float smallestClockSize = 16;
-inline constexpr float largestClockSize = 2048;
+inline constexpr float smallestClockSize = SettingKinds::smallestClockSize;
+inline constexpr float largestClockSize = SettingKinds::largestClockSize;
 
 // The stored size as drawn: sizes beyond the bounds are drawn at the nearest one,
 // while the setting keeps what the user stored.

@@ -1,7 +1,9 @@
 #include "settings/SettingArgument.h"
 
 #include "platform/Color.h"
+#include "platform/SizeString.h"
 #include "platform/ValueTransformer.h"
+#include "settings/SettingKinds.h"
 #include "settings/SettingsKeys.h"
 
 #include <QCoreApplication>
@@ -21,14 +23,8 @@ void fail(QString *error, const QString &message)
 
 // Every pattern ends in \z, not $: $ also matches before a final newline, which
 // would let "#ff000080\n" through as an opaque colour and "12\n" as a number.
-std::optional<PropertyList> parsePlain(const QString &text)
+std::optional<PropertyList> parseNumber(const QString &text)
 {
-    if (text == u"true") {
-        return PropertyList::boolean(true);
-    }
-    if (text == u"false") {
-        return PropertyList::boolean(false);
-    }
     static const QRegularExpression integer(QStringLiteral("^[+-]?[0-9]+\\z"));
     if (integer.match(text).hasMatch()) {
         bool ok = false;
@@ -46,7 +42,41 @@ std::optional<PropertyList> parsePlain(const QString &text)
             return PropertyList::real(value);
         }
     }
-    return PropertyList::string(text);
+    return std::nullopt;
+}
+
+std::optional<PropertyList> parseValue(SettingKinds::Kind kind, const QString &text)
+{
+    using SettingKinds::Kind;
+    switch (kind) {
+    case Kind::ZoneName:
+        return PropertyList::string(text);
+    case Kind::Boolean:
+        if (text == u"true" || text == u"false") {
+            return PropertyList::boolean(text == u"true");
+        }
+        // As the stock settings store their switches.
+        if (text == u"1" || text == u"0") {
+            return PropertyList::integer(text == u"1" ? 1 : 0);
+        }
+        return std::nullopt;
+    case Kind::Integer:
+    case Kind::Real:
+        return parseNumber(text);
+    case Kind::Color:
+        return parseColor(text);
+    case Kind::CenterSize: {
+        const std::optional<PropertyList> value = PropertyList::string(text);
+        if (SettingKinds::misfit(Keys::CenterFactor, *value)) {
+            return std::nullopt;
+        }
+        // Stored in the form the clock itself writes.
+        return PropertyList::string(SizeString::stringFromSize(SizeString::sizeFromString(text)));
+    }
+    case Kind::Picture:
+        break;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -73,20 +103,16 @@ std::optional<Setting> parse(const QString &assignment, QString *error)
     if (!keyForm.match(key).hasMatch()) {
         fail(error,
              QCoreApplication::translate("SettingArgument", "\"%1\" is not of the form KEY=VALUE")
-                 .arg(assignment));
+                 .arg(printable(assignment)));
         return std::nullopt;
     }
     const QString text = assignment.mid(equals + 1);
-    if (key.endsWith(Keys::ColorSuffix)) {
-        if (auto color = parseColor(text)) {
-            return Setting{key, *color};
-        }
-        fail(error, QCoreApplication::translate(
-                        "SettingArgument", "%1 takes a colour as #rrggbb or #rrggbbaa, not \"%2\"")
-                        .arg(key, text));
+    const std::optional<SettingKinds::Kind> kind = SettingKinds::kindOf(key);
+    if (!kind) {
+        fail(error, SettingKinds::unknownKey(key));
         return std::nullopt;
     }
-    if (key == Keys::FaceImage) {
+    if (*kind == SettingKinds::Kind::Picture) {
         const ValueTransformer *transformer =
             ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
         const PropertyList alias =
@@ -96,12 +122,34 @@ std::optional<Setting> parse(const QString &assignment, QString *error)
         if (alias.isNone()) {
             fail(error, QCoreApplication::translate(
                             "SettingArgument", "%1 takes a picture file; there is none at \"%2\"")
-                            .arg(key, text));
+                            .arg(key, printable(text)));
             return std::nullopt;
         }
         return Setting{key, alias};
     }
-    return Setting{key, *parsePlain(text)};
+    const std::optional<PropertyList> value = parseValue(*kind, text);
+    if (!value || SettingKinds::misfit(key, *value)) {
+        fail(error, QCoreApplication::translate("SettingArgument", "%1 takes %2, not \"%3\"")
+                        .arg(key, SettingKinds::description(key), printable(text)));
+        return std::nullopt;
+    }
+    return Setting{key, *value};
+}
+
+// A value as a message may show it: a control character (a newline, a terminal's
+// escape) is spelt out rather than sent to the terminal.
+QString printable(const QString &text)
+{
+    QString visible;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            visible += c == u'\n' ? QStringLiteral("\\n")
+                                  : QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+        } else {
+            visible += c;
+        }
+    }
+    return visible;
 }
 
 } // namespace SettingArgument

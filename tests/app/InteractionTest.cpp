@@ -11,6 +11,7 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -118,11 +119,16 @@ TEST_F(Interaction, TheStatusItemComesAndGoesWithClickThrough)
     EXPECT_FALSE(UserDefaults::standard().boolForKey(Keys::ClickThrough));
     EXPECT_EQ(controller.statusItem(), nullptr);
     // Clicking the item switches click-through off and takes the item away.
+    // The item outlives its own activation, whose handler may still use it.
     controller.toggleClickThrough();
-    ASSERT_NE(controller.statusItem(), nullptr);
-    Q_EMIT controller.statusItem()->activated(QSystemTrayIcon::Trigger);
+    const QPointer<QSystemTrayIcon> clicked = controller.statusItem();
+    ASSERT_NE(clicked, nullptr);
+    Q_EMIT clicked->activated(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(UserDefaults::standard().boolForKey(Keys::ClickThrough));
     EXPECT_EQ(controller.statusItem(), nullptr);
+    EXPECT_NE(clicked, nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(clicked, nullptr);
 
     settle();
     EXPECT_EQ(alerts.count, 1); // the explanation is given once

@@ -265,9 +265,9 @@ TEST(Kill, ANewClockIsOnDiskBeforeItIsEverChanged)
         QStringList zones;
         for (const QString &name : folder.entryList({QStringLiteral("*.tkw")}, QDir::Files)) {
             const auto settings = PropertyListFile::read(folder.filePath(name));
-            if (!settings || !(QFileInfo(folder.filePath(name)).permissions() ==
-                               (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                QFile::WriteUser))) {
+            if (!settings ||
+                !(QFileInfo(folder.filePath(name)).permissions() ==
+                  (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser))) {
                 return QStringList{QStringLiteral("unreadable or not private: ") + name};
             }
             const PropertyList zone = settings->value(Keys::TimeZone);
@@ -282,9 +282,8 @@ TEST(Kill, ANewClockIsOnDiskBeforeItIsEverChanged)
         ASSERT_TRUE(first.serving());
         ASSERT_TRUE(tockwise(home, {QStringLiteral("--new-clock"), QStringLiteral("Asia/Tokyo")})
                         .cleanExit());
-        EXPECT_TRUE(waitFor([&] { return clocksOnDisk() == expected; }, 20s)) << [&] {
-            return clocksOnDisk().join(u' ').toStdString();
-        }();
+        EXPECT_TRUE(waitFor([&] { return clocksOnDisk() == expected; }, 20s))
+            << [&] { return clocksOnDisk().join(u' ').toStdString(); }();
         first.process().signal(SIGKILL);
         first.process().finish(10s);
     }
