@@ -36,14 +36,24 @@ bool needsNoDisplay(int argc, char **argv)
     return false;
 }
 
-// Without XDG_RUNTIME_DIR (cron, ssh, scripts) Qt warns on every run, then does
-// what it would have done anyway; Tockwise picks the folder of its own socket
-// itself. A command prints only what it means to say.
+// A command prints only what it means to say. Qt warns of two things that are
+// no fault: a missing XDG_RUNTIME_DIR (cron, ssh, scripts), after which it does
+// what it would have done anyway (and Tockwise picks its socket's folder itself),
+// and the client messages of window managers that its X11 backend has no use
+// for, which some send at every window.
 QtMessageHandler qtMessages = nullptr;
 
-void withoutRuntimeNoise(QtMsgType type, const QMessageLogContext &context, const QString &text)
+bool isNoise(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    if (type == QtWarningMsg && text.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR not set")) {
+    return type == QtWarningMsg &&
+           (text.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR not set") ||
+            (context.category && qstrcmp(context.category, "qt.qpa.xcb") == 0 &&
+             text.startsWith(u"Unhandled client message")));
+}
+
+void withoutNoise(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (isNoise(type, context, text)) {
         return;
     }
     if (qtMessages) {
@@ -115,7 +125,7 @@ int applySettingsWithoutInstance(const QCommandLineParser &parser)
 
 int main(int argc, char *argv[])
 {
-    qtMessages = qInstallMessageHandler(withoutRuntimeNoise);
+    qtMessages = qInstallMessageHandler(withoutNoise);
     if (RenderCommand::requested(argc, argv)) {
         return render(argc, argv);
     }

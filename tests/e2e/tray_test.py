@@ -47,8 +47,8 @@ def tray_icons():
 
 panel = subprocess.Popen(["tint2"], env=ENV, stdout=subprocess.DEVNULL,
                          stderr=subprocess.DEVNULL)
-tockwise = subprocess.Popen([TOCKWISE], env=ENV, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
+said = open(os.path.join(HOME, "tockwise.err"), "w+")
+tockwise = subprocess.Popen([TOCKWISE], env=ENV, stdout=said, stderr=said)
 try:
     check(wait_for(lambda: run("xdotool", "search", "--onlyvisible", "--class", "tint2").stdout,
                    30), "tint2 shows a panel")
@@ -77,6 +77,8 @@ finally:
         tockwise.wait(timeout=30)
     except subprocess.TimeoutExpired:
         tockwise.kill()
+    said.seek(0)
+    check(not said.read(), "Tockwise says nothing on a desktop where nothing is wrong")
     panel.terminate()
     panel.wait(timeout=30)
 
