@@ -20,6 +20,17 @@
 
 namespace {
 
+QList<QMessageBox *> shownAlerts()
+{
+    QList<QMessageBox *> alerts;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *alert = qobject_cast<QMessageBox *>(widget); alert && alert->isVisible()) {
+            alerts.append(alert);
+        }
+    }
+    return alerts;
+}
+
 // Closes every alert that shows up while it lives, and counts them.
 class AlertCounter
 {
@@ -28,12 +39,9 @@ public:
     {
         mTimer.setInterval(10);
         QObject::connect(&mTimer, &QTimer::timeout, [this] {
-            for (QWidget *widget : QApplication::topLevelWidgets()) {
-                if (auto *alert = qobject_cast<QMessageBox *>(widget);
-                    alert && alert->isVisible()) {
-                    ++count;
-                    alert->buttons().first()->click();
-                }
+            for (QMessageBox *alert : shownAlerts()) {
+                ++count;
+                alert->buttons().first()->click();
             }
         });
         mTimer.start();
@@ -44,13 +52,15 @@ private:
     QTimer mTimer;
 };
 
-// Lets queued events, the alert counter's among them, run for a moment.
-void settle()
+// Runs the queued events, then the event loop until the alert counter has
+// answered every alert shown.
+bool alertsAnswered()
 {
-    QDeadlineTimer deadline(200);
-    while (!deadline.hasExpired()) {
+    const QDeadlineTimer deadline(30'000);
+    do {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
+    } while (!shownAlerts().isEmpty() && !deadline.hasExpired());
+    return shownAlerts().isEmpty();
 }
 
 class Interaction : public ::testing::Test
@@ -130,7 +140,7 @@ TEST_F(Interaction, TheStatusItemComesAndGoesWithClickThrough)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(clicked, nullptr);
 
-    settle();
+    ASSERT_TRUE(alertsAnswered());
     EXPECT_EQ(alerts.count, 1); // the explanation is given once
 }
 
@@ -139,10 +149,10 @@ TEST_F(Interaction, WithoutATrayTheExplanationComesEachTimeAndAStartSwitchesItOf
     tray = false;
     AlertCounter alerts;
     controller.toggleClickThrough();
-    settle();
+    ASSERT_TRUE(alertsAnswered());
     controller.toggleClickThrough();
     controller.toggleClickThrough();
-    settle();
+    ASSERT_TRUE(alertsAnswered());
     EXPECT_EQ(alerts.count, 2);
     ASSERT_TRUE(UserDefaults::standard().boolForKey(Keys::ClickThrough));
     // Starting Tockwise again with no arguments gets the user out of it.

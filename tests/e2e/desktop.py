@@ -1,8 +1,13 @@
 """What the end-to-end tests share: private XDG folders for Tockwise, running
-commands on the test's X display, finding clock windows, and collecting failures.
+commands on the test's X display, finding clock windows, waiting for what the
+desktop shows, and collecting failures.
+
+Nothing here sleeps a fixed time: on a busy machine any moment can be too short.
+Each wait is for a condition, polled until a deadline far beyond its usual time.
 """
 
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -29,7 +34,8 @@ def check(condition, message):
     return condition
 
 
-def wait_for(predicate, seconds):
+def wait_for(predicate, seconds=30):
+    """The first true value of predicate(), or its last value when time is up."""
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         value = predicate()
@@ -39,6 +45,17 @@ def wait_for(predicate, seconds):
     return predicate()
 
 
+def eventually(look, seconds=30):
+    """Repeats a look, which returns what it found wrong, until it finds nothing
+    wrong or the time is up; then reports what the last look found."""
+    deadline = time.monotonic() + seconds
+    while (problems := look()) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    for problem in problems:
+        check(False, problem)
+    return not problems
+
+
 def run(*arguments, timeout=30):
     return subprocess.run(arguments, env=ENV, capture_output=True, text=True, timeout=timeout)
 
@@ -46,6 +63,25 @@ def run(*arguments, timeout=30):
 def clock_windows():
     found = run("xdotool", "search", "--onlyvisible", "--name", "^Tockwise clock$")
     return [int(w) for w in found.stdout.split()]
+
+
+def stacking():
+    """The managed windows, bottom to top, as the window manager stacks them."""
+    listed = run("xprop", "-root", "_NET_CLIENT_LIST_STACKING").stdout
+    return [int(window, 16) for window in re.findall(r"0x[0-9a-f]+", listed)]
+
+
+def above(upper, lower):
+    """Whether the window manager stacks both windows, upper above lower."""
+    ids = stacking()
+    return upper in ids and lower in ids and ids.index(upper) > ids.index(lower)
+
+
+def move_pointer(x, y):
+    """Moves the pointer and waits until the server has it there."""
+    run("xdotool", "mousemove", str(x), str(y))
+    return wait_for(lambda: run("xdotool", "getmouselocation").stdout.split()[:2]
+                    == ["x:%d" % x, "y:%d" % y])
 
 
 def geometry(window):

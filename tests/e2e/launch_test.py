@@ -12,11 +12,10 @@ import subprocess
 import sys
 import time
 
-from desktop import check, clock_windows, ENV, finish, FOLDER, geometry, run, wait_for
+from desktop import (above, check, clock_windows, ENV, finish, FOLDER, geometry, move_pointer,
+                     run, stacking, wait_for)
 
 TOCKWISE = sys.argv[1]
-def root_property(name):
-    return run("xprop", "-root", name).stdout
 
 
 def start():
@@ -26,7 +25,7 @@ def start():
 
 # A first start with empty folders shows exactly one clock.
 first = start()
-windows = wait_for(clock_windows, 15)
+windows = wait_for(clock_windows)
 check(len(windows) == 1, "a first start shows one clock window, not %r" % windows)
 clock = windows[0] if windows else 0
 check(geometry(clock)[2:] == (128, 128), "the default clock is 128 points square")
@@ -37,26 +36,22 @@ check("_NET_WM_STATE_ABOVE" in state, "the clock asks to be above: " + state.str
 x, y, width, height = geometry(clock)
 cover = subprocess.Popen(["xmessage", "-geometry", "300x300+%d+%d" % (x - 50, y - 50),
                           "over the clock"], env=ENV)
-cover_window = wait_for(lambda: [int(w) for w in run(
-    "xdotool", "search", "--onlyvisible", "--class", "xmessage").stdout.split()], 10)
-time.sleep(0.5)
-stacking = root_property("_NET_CLIENT_LIST_STACKING")
-ids = [int(part.strip().rstrip(","), 16) for part in stacking.split("#", 1)[-1].split(",")
-       if part.strip()]
-if check(clock in ids and cover_window and cover_window[0] in ids,
-         "both windows are managed: " + stacking.strip()):
-    check(ids.index(clock) > ids.index(cover_window[0]),
-          "the clock stays above a window opened over it")
+cover_window = (wait_for(lambda: [int(w) for w in run(
+    "xdotool", "search", "--onlyvisible", "--class", "xmessage").stdout.split()]) or [0])[0]
+# The window manager stacks a window as it takes it on, before it maps it.
+if check(wait_for(lambda: {clock, cover_window} <= set(stacking())),
+         "both windows are managed: %r" % stacking()):
+    check(above(clock, cover_window), "the clock stays above a window opened over it")
 cover.terminate()
-cover.wait()
+cover.wait(timeout=30)
 
 # A second start while one runs opens nothing new.
 second = run(TOCKWISE)
 check(second.returncode == 0, "a second start ends quietly: %r" % second.stderr)
-time.sleep(0.5)
-check(len(clock_windows()) == 1, "a second start opens no second clock")
-panel = wait_for(lambda: run("xdotool", "search", "--onlyvisible", "--name", "^New Clock$").stdout.split(), 5)
+panel = wait_for(lambda: run("xdotool", "search", "--onlyvisible", "--name", "^New Clock$").stdout.split())
 check(panel, "a second start offers a new clock in the running instance")
+# Once the panel shows, the running instance has dealt with that start.
+check(len(clock_windows()) == 1, "a second start opens no second clock")
 for window in panel:
     run("xdotool", "windowclose", window)
 listed = run(TOCKWISE, "--list")
@@ -66,25 +61,49 @@ check(listed.returncode == 0 and listed.stdout.count("\n") == 1,
 # Dragging the face moves the window.
 x, y, width, height = geometry(clock)
 start_x, start_y = x + width // 2 - 20, y + height // 2 + 30
-run("xdotool", "mousemove", str(start_x), str(start_y))
-time.sleep(0.2)
+move_pointer(start_x, start_y)
 run("xdotool", "mousedown", "1")
-# The window manager takes the move over a moment after the press.
-time.sleep(0.3)
+# The window manager takes the move over a moment after the press: until the
+# window follows, the pointer is moved on a pixel at a time.
+nudged = [0]
+
+
+def window_follows():
+    nudged[0] += 1
+    move_pointer(start_x - nudged[0], start_y)
+    return geometry(clock)[:2] == (x - nudged[0], y)
+
+
+check(wait_for(window_follows), "the window manager takes the drag over")
 for step in range(1, 11):
-    run("xdotool", "mousemove", str(start_x - 30 * step), str(start_y + 20 * step))
-    time.sleep(0.05)
-time.sleep(0.2)
+    move_pointer(start_x - 30 * step, start_y + 20 * step)
 run("xdotool", "mouseup", "1")
-dragged = wait_for(lambda: geometry(clock)[:2] == (x - 300, y + 200) and geometry(clock), 5)
+dragged = wait_for(lambda: geometry(clock)[:2] == (x - 300, y + 200) and geometry(clock))
 check(dragged, "dragging the face moves the clock: %r to %r" % ((x, y), geometry(clock)[:2]))
 placed = geometry(clock)
+
+
+def saved_place():
+    """Whether Tockwise has saved the clock's place as the X server has it (in the
+    settings y counts up from the foot of the screen)."""
+    x, y, width, height = placed
+    screen_height = int(run("xdotool", "getdisplaygeometry").stdout.split()[1])
+    try:
+        with open(os.path.join(ENV["XDG_CONFIG_HOME"], "org.tockwise.Tockwise.plist"), "rb") as f:
+            values = plistlib.load(f).values()
+    except (OSError, ValueError):
+        return False
+    return "%d %d %d %d" % (x, screen_height - y - height, width, height) in values
+
+
+# Tockwise saves a clock's place a moment after it moves; that save shows it has
+# taken in the last move, which SIGTERM would otherwise race.
+check(wait_for(saved_place), "the clock's new place is saved")
 # SIGTERM ends Tockwise within 2 seconds, saving the clock and where it is.
-time.sleep(0.8)
 began = time.monotonic()
 first.send_signal(signal.SIGTERM)
 try:
-    first.wait(timeout=5)
+    first.wait(timeout=30)
 except subprocess.TimeoutExpired:
     first.kill()
 took = time.monotonic() - began
@@ -103,15 +122,15 @@ if files:
 
 # The next start shows the same clock at the same place.
 again = start()
-windows = wait_for(clock_windows, 15)
+windows = wait_for(clock_windows)
 check(len(windows) == 1, "the next start shows the one saved clock")
 if windows:
-    check(wait_for(lambda: geometry(windows[0]) == placed, 5),
+    check(wait_for(lambda: geometry(windows[0]) == placed),
           "it comes back where it was: %r, not %r" % (placed, geometry(windows[0])))
 quit_reply = run(TOCKWISE, "--quit")
 check(quit_reply.returncode == 0, "--quit is taken")
 try:
-    again.wait(timeout=10)
+    again.wait(timeout=30)
 except subprocess.TimeoutExpired:
     again.kill()
     check(False, "--quit ends the running instance")

@@ -15,37 +15,35 @@ stop_wm() {
     kill "$wm" 2>/dev/null || true
     wait "$wm" 2>/dev/null || true
   fi
+  wm=
 }
 trap stop_wm EXIT
 
-# A freshly started X server can refuse its first clients for a moment.
-for _ in $(seq 1 100); do
-  xprop -root >/dev/null 2>&1 && break
-  sleep 0.05
-done
-
-# A window manager announces itself on the root window once it manages the screen;
-# windows shown before then would never be managed.
-ready=no
-# On a loaded machine openbox has been seen to fail to open a display that
-# answers xprop; it is given a moment and tried again.
-for attempt in 1 2 3 4 5; do
-  [ "$attempt" = 1 ] || sleep 0.5
-  openbox --sm-disable --config-file "$here/openbox-rc.xml" &
-  wm=$!
-  for _ in $(seq 1 200); do
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
-       xprop -root _NET_NUMBER_OF_DESKTOPS 2>/dev/null | grep -q '= '; then
-      ready=yes
-      break 2
-    fi
-    kill -0 "$wm" 2>/dev/null || break
+# Polls a command every 50 ms until it succeeds; fails after 60 s.
+poll() {
+  local deadline=$((SECONDS + 60))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
     sleep 0.05
   done
-  stop_wm
-  wm=
-done
-if [ "$ready" != yes ]; then
+}
+
+# A window manager announces itself on the root window once it manages the screen;
+# windows shown before then would never be managed. On a loaded machine openbox has
+# been seen to fail to open a display that answers xprop: one that ended is started
+# again.
+wm_ready() {
+  if [ -z "$wm" ] || ! kill -0 "$wm" 2>/dev/null; then
+    stop_wm
+    openbox --sm-disable --config-file "$here/openbox-rc.xml" &
+    wm=$!
+  fi
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+    xprop -root _NET_NUMBER_OF_DESKTOPS 2>/dev/null | grep -q '= '
+}
+
+# A freshly started X server can refuse its first clients for a moment.
+if ! poll xprop -root >/dev/null 2>&1 || ! poll wm_ready; then
   echo "with-desktop.sh: openbox did not come up on $DISPLAY" >&2
   exit 1
 fi

@@ -8,6 +8,7 @@
 #include "window/TKWWindowController.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -33,22 +34,25 @@ void startTogether(int count)
             PropertyListFile::write(folder.filePath(name), TKWWindowController::defaultConfig()));
     }
 
-    // Each start waits in a shell for one line of a shared pipe; one write lets
-    // them all go within a millisecond.
+    // Each start waits in a shell for one line of a shared pipe, once it has made a
+    // file of its own to say so; one write lets them all go within a millisecond.
     int gate[2];
     ASSERT_EQ(::pipe2(gate, O_CLOEXEC), 0);
     std::vector<std::unique_ptr<Process>> starts;
     Process::Options options{home.environment()};
     options.input = gate[0];
+    const QDir waiting(home.filePath(QStringLiteral("waiting")));
+    ASSERT_TRUE(QDir().mkpath(waiting.path()));
     for (int i = 0; i < count; ++i) {
         starts.push_back(std::make_unique<Process>(
             QStringLiteral("/bin/sh"),
-            QStringList{QStringLiteral("-c"), QStringLiteral("read -r go && exec \"$0\""),
-                        tockwiseBinary()},
+            QStringList{QStringLiteral("-c"),
+                        QStringLiteral(": >\"$1\" && read -r go && exec \"$0\""), tockwiseBinary(),
+                        waiting.filePath(QString::number(i))},
             options));
     }
     ::close(gate[0]);
-    waitFor([] { return false; }, 300ms);
+    ASSERT_TRUE(waitFor([&] { return waiting.entryList(QDir::Files).size() == count; }, 60s));
     const QByteArray lines(count, '\n');
     ASSERT_EQ(::write(gate[1], lines.constData(), std::size_t(count)), count);
     ::close(gate[1]);
@@ -61,8 +65,11 @@ void startTogether(int count)
         }
         return alive;
     };
-    waitFor([&] { return running() <= 1; }, 30s);
-    waitFor([] { return false; }, 1s); // and none that lingers joins them late
+    waitFor([&] { return running() <= 1; }, 60s);
+    // The one left serves (asked only once its socket is there: a --list that found
+    // none would stand in for it), and still runs after answering.
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(home.socketPath()); }, 60s));
+    const Outcome listed = tockwise(home, {QStringLiteral("--list")});
     ASSERT_EQ(running(), 1);
     Process *primary = nullptr;
     for (const auto &start : starts) {
@@ -76,7 +83,6 @@ void startTogether(int count)
             << "a start that hands over says so";
     }
 
-    const Outcome listed = tockwise(home, {QStringLiteral("--list")});
     EXPECT_TRUE(listed.cleanExit()) << listed.describe();
     EXPECT_EQ(listed.standardOutput.count('\n'), names.size()) << "the saved clocks, no more";
     EXPECT_TRUE(tockwise(home, {QStringLiteral("--quit")}).cleanExit());

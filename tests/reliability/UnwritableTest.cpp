@@ -110,10 +110,11 @@ TEST(Unwritable, AReadOnlySettingsFolderIsNamedOncePerClockAndKeptAsItWas)
         for (const auto &clock : clocks) {
             clock->clockSettings()->setValue(Keys::ClockSize, PropertyList::integer(size));
         }
-        const int warnings = int(log.naming(folder.path()).size());
-        waitFor([&] { return log.naming(folder.path()).size() > warnings; },
-                std::chrono::milliseconds(TKWWindowController::writeDelayMs + 2000));
-        waitFor([] { return false; }, 300ms);
+        // Timers fire in the order they fall due: once this one has, so have the writes.
+        bool written = false;
+        QObject marker;
+        QTimer::singleShot(2 * TKWWindowController::writeDelayMs, &marker, [&] { written = true; });
+        ASSERT_TRUE(waitFor([&] { return written; }, 60s));
     }
     // Still running: shown, ticking, and with the settings as changed.
     for (const auto &clock : clocks) {

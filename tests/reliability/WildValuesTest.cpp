@@ -5,6 +5,7 @@
 #include "Support.h"
 #include "app/TKWController.h"
 #include "clockview/TKWView.h"
+#include "platform/ClockTick.h"
 #include "platform/PropertyListFile.h"
 #include "platform/UserDefaults.h"
 #include "settings/SettingsKeys.h"
@@ -106,8 +107,11 @@ TEST(WildValues, ClocksOpenAtSaneSizesDrawAndKeepWhatTheFileStores)
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();
     ASSERT_EQ(controller.numberOfClocks(), cases.size());
-    // A tick or two, so that every clock has sampled its time and painted.
-    waitFor([] { return false; }, 1200ms);
+    // Two ticks, so that every clock has sampled its time and painted in between.
+    int ticks = 0;
+    QObject counter;
+    QObject::connect(&ClockTick::instance(), &ClockTick::tick, &counter, [&ticks] { ++ticks; });
+    ASSERT_TRUE(waitFor([&] { return ticks >= 2; }, 60s));
 
     QHash<QString, std::shared_ptr<TKWWindowController>> clocks;
     for (const auto &clock : controller.clocks()) {
