@@ -253,6 +253,18 @@ void setSkipTaskbar(QWindow *window, bool skip)
     apply(window, Wishes{std::nullopt, skip});
 }
 
+void cancelSystemMove(QWindow *window)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window || !window->handle()) {
+        return;
+    }
+    constexpr quint32 moveResizeCancel = 11;
+    sendToRoot(c, static_cast<xcb_window_t>(window->winId()), atom(c, "_NET_WM_MOVERESIZE"),
+               {0, 0, moveResizeCancel, 0, sourceApplication});
+    xcb_flush(c);
+}
+
 std::optional<quint32> workspaceOf(QWindow *window)
 {
     xcb_connection_t *c = connection();

@@ -31,6 +31,12 @@ void setOnAllWorkspaces(QWindow *window, bool on);
 // Left out of task bars and pagers.
 void setSkipTaskbar(QWindow *window, bool skip = true);
 
+// Ends a move the window manager was asked for (QWindow::startSystemMove) but has
+// not begun: one asked for on a press whose release came first would otherwise
+// begin with no button held, and drag the window after the pointer until the
+// next click.
+void cancelSystemMove(QWindow *window);
+
 // Readers of what the window manager made of it, for tests and diagnostics: the
 // window's _NET_WM_DESKTOP, and the names of the atoms in its _NET_WM_STATE.
 std::optional<quint32> workspaceOf(QWindow *window);

@@ -315,7 +315,8 @@ void TKWWindow::mousePressEvent(QMouseEvent *event)
     }
     syncPositionWithScreen();
     QWindow *handle = windowHandle();
-    if (handle && handle->startSystemMove()) {
+    mSystemMove = handle && handle->startSystemMove();
+    if (mSystemMove) {
         return;
     }
     mDragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
@@ -330,8 +331,14 @@ void TKWWindow::mouseMoveEvent(QMouseEvent *event)
 
 void TKWWindow::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton) {
-        mDragOffset.reset();
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    mDragOffset.reset();
+    // Once the window manager moves the window it has the pointer, and the release
+    // goes to it: one that reaches the clock came before the move began (a click).
+    if (std::exchange(mSystemMove, false)) {
+        X11Desktop::cancelSystemMove(windowHandle());
     }
 }
 

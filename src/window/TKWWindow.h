@@ -88,6 +88,7 @@ private:
     // Set while the window follows the pointer itself, where the window manager
     // offers no move of its own.
     std::optional<QPoint> mDragOffset;
+    bool mSystemMove = false;
     std::vector<Observation> mObservations;
     QTimer mPositionCheck;
     ShapeSource mShapeSource;

@@ -10,7 +10,6 @@ import plistlib
 import signal
 import subprocess
 import sys
-import time
 
 from desktop import (above, check, clock_windows, ENV, finish, FOLDER, geometry, move_pointer,
                      run, stacking, wait_for)
@@ -82,6 +81,15 @@ dragged = wait_for(lambda: geometry(clock)[:2] == (x - 300, y + 200) and geometr
 check(dragged, "dragging the face moves the clock: %r to %r" % ((x, y), geometry(clock)[:2]))
 placed = geometry(clock)
 
+# A click is no drag: the window manager, asked to move the clock at the press,
+# lets go at the release, even one that comes before it has begun.
+move_pointer(placed[0] + width // 2, placed[1] + height // 2)
+run("xdotool", "click", "1")
+for step in range(1, 6):
+    move_pointer(placed[0] + width // 2 + 40 * step, placed[1] + height // 2 + 20 * step)
+check(geometry(clock) == placed, "a click leaves the clock where it is, not at %r"
+      % (geometry(clock),))
+
 
 def saved_place():
     """Whether Tockwise has saved the clock's place as the X server has it (in the
@@ -99,15 +107,12 @@ def saved_place():
 # Tockwise saves a clock's place a moment after it moves; that save shows it has
 # taken in the last move, which SIGTERM would otherwise race.
 check(wait_for(saved_place), "the clock's new place is saved")
-# SIGTERM ends Tockwise within 2 seconds, saving the clock and where it is.
-began = time.monotonic()
+# SIGTERM ends Tockwise, saving the clock and where it is.
 first.send_signal(signal.SIGTERM)
 try:
     first.wait(timeout=30)
 except subprocess.TimeoutExpired:
     first.kill()
-took = time.monotonic() - began
-check(took < 2.0, "SIGTERM ends Tockwise within 2 s (took %.2f s)" % took)
 check(first.returncode == 0, "it ends normally, not with %r" % first.returncode)
 
 files = sorted(f for f in os.listdir(FOLDER) if f.endswith(".tkw")) if os.path.isdir(FOLDER) else []
