@@ -6,6 +6,35 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Every allocation of the process, so that a tick that allocates shows in the
+// report: a steady tick is meant to allocate nothing.
+std::atomic<long> allocations{0};
+
+} // namespace
+
+void *operator new(std::size_t size)
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    void *memory = std::malloc(size ? size : 1);
+    return memory ? memory : throw std::bad_alloc();
+}
+
+void operator delete(void *memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
 namespace {
 
 std::shared_ptr<ObservableDictionary> clock(const char *zone, bool alternate)
@@ -28,6 +57,8 @@ void tick(benchmark::State &state, const char *zone, bool alternate, bool nextSe
     view.setConfigData(clock(zone, alternate));
     Instant now = start;
     PinnedTime pinned([&now] { return now; });
+    view.cacheDrawingParameters(); // the first tick fills the caches
+    const long before = allocations.load();
     for (auto _ : state) {
         if (nextSecond) {
             now += std::chrono::seconds(1);
@@ -35,6 +66,8 @@ void tick(benchmark::State &state, const char *zone, bool alternate, bool nextSe
         view.cacheDrawingParameters();
         benchmark::DoNotOptimize(view.angleH());
     }
+    state.counters["allocations"] =
+        benchmark::Counter(double(allocations.load() - before), benchmark::Counter::kAvgIterations);
 }
 
 void sameSecond(benchmark::State &state)

@@ -527,7 +527,7 @@
     <message>
         <location line="+27"/>
         <source>%1 takes %2, not &quot;%3&quot;</source>
-        <translation>%1 erwartet %2, nicht &quot;%3&quot;</translation>
+        <translation>%1 erwartet %2, nicht „%3“</translation>
     </message>
     <message>
         <location line="-9"/>
@@ -590,12 +590,12 @@
     <message>
         <location line="+27"/>
         <source>there is no clock setting named &quot;%1&quot;; did you mean %2?</source>
-        <translation>es gibt keine Uhreinstellung namens &quot;%1&quot;; war %2 gemeint?</translation>
+        <translation>es gibt keine Uhreinstellung namens „%1“; war %2 gemeint?</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>there is no clock setting named &quot;%1&quot;; the settings are %2</source>
-        <translation>es gibt keine Uhreinstellung namens &quot;%1&quot;; die Einstellungen sind %2</translation>
+        <translation>es gibt keine Uhreinstellung namens „%1“; die Einstellungen sind %2</translation>
     </message>
 </context>
 <context>

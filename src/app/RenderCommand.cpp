@@ -56,6 +56,17 @@ ScreenInfo renderingScreen()
 
 namespace RenderCommand {
 
+QImage draw(const PropertyList::Dictionary &settings, Instant instant, double scale)
+{
+    PinnedTime pinned(instant);
+    TKWView view;
+    view.setWindowFrame(
+        std::make_shared<DetachedWindowFrame>(Rect{1000, 1000, 128, 128}, renderingScreen()));
+    view.awakeFromNib();
+    view.setConfigData(std::make_shared<ObservableDictionary>(settings));
+    return view.renderImage(scale);
+}
+
 QList<QCommandLineOption> options()
 {
     return {
@@ -187,13 +198,7 @@ int run(const QCommandLineParser &parser)
         }
     }
 
-    PinnedTime pinned(*instant);
-    TKWView view;
-    view.setWindowFrame(
-        std::make_shared<DetachedWindowFrame>(Rect{1000, 1000, 128, 128}, renderingScreen()));
-    view.awakeFromNib();
-    view.setConfigData(std::make_shared<ObservableDictionary>(settings));
-    const QImage image = view.renderImage(scale);
+    const QImage image = draw(settings, *instant, scale);
 
     QImageWriter writer(output, "png");
     if (!writer.write(image)) {

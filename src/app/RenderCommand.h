@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/PropertyList.h"
+#include "platform/TimeSource.h"
+
 #include <QCommandLineOption>
+#include <QImage>
 #include <QStringList>
 
 #include <optional>
@@ -10,6 +14,10 @@ class QCommandLineParser;
 // `tockwise --render`: one frame of a clock, exactly as its window shows it, into
 // a PNG file, without any display.
 namespace RenderCommand {
+
+// One frame of the clock these settings describe, at an instant and a device
+// pixel ratio, as its window shows it.
+QImage draw(const PropertyList::Dictionary &settings, Instant instant, double scale);
 
 QList<QCommandLineOption> options();
 // True when the command line asks for a rendering (decided before any

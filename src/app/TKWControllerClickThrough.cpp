@@ -99,7 +99,9 @@ void TKWController::establishStatusItem()
     // the command that switches click-through off, is then given every time.
     UserDefaults &defaults = UserDefaults::standard();
     const bool tray = mTrayAvailable ? mTrayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
-    if ((!defaults.boolForKey(Keys::ClickThroughWarning) || !tray) && !mClickThroughWarning) {
+    // One that was answered may wait for its deletion; it no longer shows.
+    const bool showing = mClickThroughWarning && mClickThroughWarning->isVisible();
+    if ((!defaults.boolForKey(Keys::ClickThroughWarning) || !tray) && !showing) {
         // Shown without blocking: the command that switched click-through on may
         // come from another start waiting for its answer, and clocks keep ticking.
         // Nor modal: the status item it tells of must take a click while it shows.

@@ -11,9 +11,9 @@ namespace {
 
 // Layout: "TKWc", a version byte, the space byte, then the components and the
 // alpha as big-endian IEEE single-precision numbers.
-constexpr char magic[4] = {'T', 'K', 'W', 'c'};
-constexpr quint8 encodingVersion = 1;
-constexpr int headerSize = 6;
+constexpr char colorMagic[4] = {'T', 'K', 'W', 'c'};
+constexpr quint8 colorEncodingVersion = 1;
+constexpr int colorHeaderSize = 6;
 
 void appendFloat(QByteArray &bytes, float value)
 {
@@ -119,9 +119,9 @@ QColor Color::toQColor() const
 QByteArray Color::encode() const
 {
     QByteArray bytes;
-    bytes.reserve(headerSize + 4 * (componentCount() + 1));
-    bytes.append(magic, sizeof magic);
-    bytes.append(static_cast<char>(encodingVersion));
+    bytes.reserve(colorHeaderSize + 4 * (componentCount() + 1));
+    bytes.append(colorMagic, sizeof colorMagic);
+    bytes.append(static_cast<char>(colorEncodingVersion));
     bytes.append(static_cast<char>(mSpace));
     for (int i = 0; i < componentCount(); ++i) {
         appendFloat(bytes, mComponents[static_cast<std::size_t>(i)]);
@@ -132,8 +132,9 @@ QByteArray Color::encode() const
 
 std::optional<Color> Color::decode(const QByteArray &data)
 {
-    if (data.size() < headerSize || std::memcmp(data.constData(), magic, sizeof magic) != 0 ||
-        static_cast<quint8>(data[4]) != encodingVersion) {
+    if (data.size() < colorHeaderSize ||
+        std::memcmp(data.constData(), colorMagic, sizeof colorMagic) != 0 ||
+        static_cast<quint8>(data[4]) != colorEncodingVersion) {
         return std::nullopt;
     }
     const auto space = static_cast<Space>(static_cast<quint8>(data[5]));
@@ -149,12 +150,12 @@ std::optional<Color> Color::decode(const QByteArray &data)
     default:
         return std::nullopt;
     }
-    if (data.size() != headerSize + 4 * (count + 1)) {
+    if (data.size() != colorHeaderSize + 4 * (count + 1)) {
         return std::nullopt;
     }
     std::array<float, 4> values = {};
     for (int i = 0; i <= count; ++i) {
-        values[static_cast<std::size_t>(i)] = readFloat(data.constData() + headerSize + 4 * i);
+        values[static_cast<std::size_t>(i)] = readFloat(data.constData() + colorHeaderSize + 4 * i);
         if (!std::isfinite(values[static_cast<std::size_t>(i)])) {
             return std::nullopt;
         }

@@ -1,5 +1,5 @@
-// The application's interactive commands: new clocks, click-through and its
-// status item, and what a later start asks of the running instance.
+// The application's interactive parts: click-through and its status item, the New
+// Clock panel, a start without arguments, and the clock list.
 
 #include "app/TKWController.h"
 #include "platform/UserDefaults.h"
@@ -63,6 +63,19 @@ bool alertsAnswered()
     return shownAlerts().isEmpty();
 }
 
+// Runs the event loop until the application quits; false if it did not within
+// a few seconds.
+bool quitsSoon()
+{
+    bool timedOut = false;
+    QTimer::singleShot(5000, qApp, [&timedOut] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    QCoreApplication::exec();
+    return !timedOut;
+}
+
 class Interaction : public ::testing::Test
 {
 protected:
@@ -74,7 +87,7 @@ protected:
     }
     InstanceReply command(QStringList arguments)
     {
-        arguments.prepend(QStringLiteral("tockwise"));
+        arguments.prepend("tockwise");
         return controller.handleCommand(arguments);
     }
     const PropertyList::Dictionary &lastClock() const
@@ -88,28 +101,6 @@ protected:
 
 } // namespace
 
-TEST_F(Interaction, NewClockForAZoneOrLocal)
-{
-    EXPECT_EQ(command({QStringLiteral("--new-clock"), QStringLiteral("Europe/Paris")}).exitCode, 0);
-    ASSERT_EQ(controller.numberOfClocks(), 1u);
-    EXPECT_EQ(lastClock().value(Keys::TimeZone),
-              PropertyList::string(QStringLiteral("Europe/Paris")));
-    EXPECT_EQ(lastClock().value(Keys::Local), PropertyList::boolean(false));
-    EXPECT_EQ(lastClock().value(Keys::ShowTimeZone).boolValue(), true);
-    EXPECT_TRUE(controller.clocks().back()->window()->isVisible());
-
-    EXPECT_EQ(command({QStringLiteral("--new-clock")}).exitCode, 0);
-    ASSERT_EQ(controller.numberOfClocks(), 2u);
-    EXPECT_FALSE(lastClock().contains(Keys::TimeZone));
-
-    const InstanceReply unknown =
-        command({QStringLiteral("--new-clock"), QStringLiteral("Mars/Olympus_Mons")});
-    EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_TRUE(unknown.output.contains(QStringLiteral("Mars/Olympus_Mons")));
-    EXPECT_FALSE(unknown.output.trimmed().contains(u'\n'));
-    EXPECT_EQ(controller.numberOfClocks(), 2u);
-}
-
 TEST_F(Interaction, TheStatusItemComesAndGoesWithClickThrough)
 {
     AlertCounter alerts;
@@ -122,10 +113,10 @@ TEST_F(Interaction, TheStatusItemComesAndGoesWithClickThrough)
     controller.removeStatusItem();
     EXPECT_EQ(controller.statusItem(), nullptr);
 
-    command({QStringLiteral("--click-through"), QStringLiteral("on")});
+    command({"--click-through", "on"});
     EXPECT_TRUE(UserDefaults::standard().boolForKey(Keys::ClickThrough));
     EXPECT_NE(controller.statusItem(), nullptr);
-    command({QStringLiteral("--click-through"), QStringLiteral("toggle")});
+    command({"--click-through", "toggle"});
     EXPECT_FALSE(UserDefaults::standard().boolForKey(Keys::ClickThrough));
     EXPECT_EQ(controller.statusItem(), nullptr);
     // Clicking the item switches click-through off and takes the item away.
@@ -178,42 +169,40 @@ TEST_F(Interaction, TheNewClockPanelMakesClocksOnlyForZones)
     EXPECT_FALSE(controller.newClockPanel()->isVisible());
 
     // A region alone names no zone: nothing is made for it.
-    browser.setPath(QStringLiteral("/Europe"));
+    browser.setPath("/Europe");
     controller.createNewClock();
     EXPECT_EQ(controller.numberOfClocks(), 1u);
 
-    browser.setPath(QStringLiteral("/America/Argentina/Buenos_Aires"));
+    browser.setPath("/America/Argentina/Buenos_Aires");
     controller.createNewClock();
     ASSERT_EQ(controller.numberOfClocks(), 2u);
     EXPECT_EQ(lastClock().value(Keys::TimeZone),
-              PropertyList::string(QStringLiteral("America/Argentina/Buenos_Aires")));
+              PropertyList::string("America/Argentina/Buenos_Aires"));
     // The selection stays for the next time.
-    EXPECT_EQ(browser.path(), QStringLiteral("/America/Argentina/Buenos_Aires"));
+    EXPECT_EQ(browser.path(), "/America/Argentina/Buenos_Aires");
 }
 
-TEST_F(Interaction, TheBrowserWalksTheZoneTree)
+TEST(ClockList, KeepsOrderAndQuitsAfterTheLastClockIsRemoved)
 {
-    controller.showNewClockPanel();
-    const ColumnBrowser &browser = *controller.zoneBrowser();
-    const int regions = controller.browserNumberOfRowsInColumn(browser, 0);
-    QStringList firstColumn;
-    for (int row = 0; row < regions; ++row) {
-        BrowserCell cell;
-        controller.browserWillDisplayCell(browser, cell, row, 0);
-        firstColumn << cell.stringValue;
-        if (cell.stringValue == u"GMT") {
-            EXPECT_TRUE(cell.leaf);
-        }
-        if (cell.stringValue == u"Europe") {
-            EXPECT_FALSE(cell.leaf);
-        }
-    }
-    // By character value: GMT among the regions by its letters.
-    QStringList sorted = firstColumn;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(firstColumn, sorted);
-    EXPECT_LT(firstColumn.indexOf(QStringLiteral("Europe")),
-              firstColumn.indexOf(QStringLiteral("GMT")));
-    EXPECT_LT(firstColumn.indexOf(QStringLiteral("GMT")),
-              firstColumn.indexOf(QStringLiteral("Indian")));
+    UserDefaults::standard().setBool(Keys::Converted, true);
+    TKWController controller;
+    const auto first = TKWWindowController::initWithTimeZoneName("UTC");
+    const auto second = TKWWindowController::initWithTimeZoneName("UTC");
+    const auto third = TKWWindowController::initWithTimeZoneName("UTC");
+    controller.removeClock(second.get());
+    ASSERT_EQ(controller.numberOfClocks(), 2u);
+    EXPECT_EQ(controller.clocks()[0], first);
+    EXPECT_EQ(controller.clocks()[1], third);
+    controller.removeClock(second.get()); // not in the list: nothing changes
+    EXPECT_EQ(controller.numberOfClocks(), 2u);
+
+    // The quit comes after the event that removed the last clock, not inside it.
+    bool handledInFull = false;
+    QTimer::singleShot(0, qApp, [&] {
+        controller.removeClock(first.get());
+        controller.removeClock(third.get());
+        handledInFull = true;
+    });
+    EXPECT_TRUE(quitsSoon());
+    EXPECT_TRUE(handledInFull);
 }

@@ -27,20 +27,9 @@ def grab():
     if result.returncode != 0:
         raise RuntimeError(result.stderr)
     with open(path, "rb") as f:
-        data = f.read()
-    fields = []
-    position = 0
-    while len(fields) < 4:
-        while data[position:position + 1].isspace():
-            position += 1
-        end = position
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[position:end])
-        position = end
-    position += 1
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[position:]
+        _, size, _, rgb = f.read().split(b"\n", 3)  # as Qt writes it: P6, W H, 255, pixels
+    width, height = map(int, size.split())
+    return width, height, rgb
 
 
 def pixel(screen, x, y):

@@ -1,96 +1,121 @@
-#include "platform/PropertyList.h"
+// Settings files: kept whole through saves and failed saves, refused with a reason
+// when damaged, and their colours read back bit for bit.
+
+#include "Support.h"
+#include "platform/Color.h"
+#include "platform/PropertyListFile.h"
+
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
+#include <bit>
+#include <sys/stat.h>
 
-namespace {
-
-const PropertyList kinds[] = {
-    PropertyList(),
-    PropertyList::integer(3),
-    PropertyList::real(2.5),
-    PropertyList::boolean(true),
-    PropertyList::string(QStringLiteral("7")),
-    PropertyList::data(QByteArray("\x01\x02", 2)),
-    PropertyList::date(QDateTime::fromSecsSinceEpoch(0, Qt::UTC)),
-    PropertyList::array({PropertyList::integer(1)}),
-    PropertyList::dictionary({{QStringLiteral("k"), PropertyList::integer(1)}}),
-};
-
-} // namespace
-
-TEST(PropertyListConversions, OnlyNumbersAndStringsOfferThem)
+TEST(PropertyListFile, EveryKindSurvivesASaveInAFileOnlyTheUserMayRead)
 {
-    for (const PropertyList &value : kinds) {
-        const bool offers = value.kind() == PropertyList::Kind::Integer ||
-                            value.kind() == PropertyList::Kind::Real ||
-                            value.kind() == PropertyList::Kind::Boolean ||
-                            value.kind() == PropertyList::Kind::String;
-        EXPECT_EQ(value.boolValue().has_value(), offers) << int(value.kind());
-        EXPECT_EQ(value.intValue().has_value(), offers) << int(value.kind());
-        EXPECT_EQ(value.floatValue().has_value(), offers) << int(value.kind());
+    const PropertyList::Dictionary everyKind = {
+        {"integer", PropertyList::integer(-42)},
+        {"real", PropertyList::real(0.9411764740943909)},
+        {"string", PropertyList::string("<Zürich & \"Tōkyō\">")},
+        {"data", PropertyList::data(QByteArray("\x00\xff\x10 x", 5))},
+        {"date", PropertyList::date(QDateTime(QDate(2026, 12, 6), QTime(14, 30, 5), Qt::UTC))},
+        {"array", PropertyList::array({PropertyList::boolean(true), PropertyList::dictionary({})})},
+    };
+    Scratch dir;
+    const QString file = dir.filePath("all.plist");
+    ASSERT_TRUE(PropertyListFile::write(file, everyKind));
+    EXPECT_EQ(PropertyListFile::read(file), everyKind);
+    EXPECT_TRUE(readFile(file).startsWith("<?xml"));
+    EXPECT_EQ(QFileInfo(file).permissions() & 0x0777, 0x0600);
+}
+
+TEST(PropertyListFile, ReadsBinaryPropertyLists)
+{
+    // Written by Python's plistlib: {"TKWClockSize": 200, "TKWHandColor": <01 02>,
+    // "TKWLocal": true, "TKWOpacity": 0.75, "TKWTimeZone": "Asia/Tokyo"}.
+    const QByteArray binary = QByteArray::fromHex(
+        "62706c6973743030d50102030405060708090a5c544b57436c6f636b53697a655c544b5748616e64436f"
+        "6c6f7258544b574c6f63616c5a544b574f7061636974795b544b5754696d655a6f6e6510c84201020923"
+        "3fe80000000000005a417369612f546f6b796f0813202d36414d4f52535c000000000000010100000000"
+        "0000000b00000000000000000000000000000067");
+    EXPECT_EQ(PropertyListFile::parse(binary),
+              (PropertyList::Dictionary{{"TKWClockSize", PropertyList::integer(200)},
+                                        {"TKWHandColor", PropertyList::data("\x01\x02")},
+                                        {"TKWLocal", PropertyList::boolean(true)},
+                                        {"TKWOpacity", PropertyList::real(0.75)},
+                                        {"TKWTimeZone", PropertyList::string("Asia/Tokyo")}}));
+}
+
+TEST(PropertyListFile, WhatIsNotASettingsDictionaryIsRefusedWithAReason)
+{
+    const QByteArray header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+    const QByteArray bad[] = {
+        "random bytes \x01\x02\x03",
+        header + "<array><integer>1</integer></array></plist>",
+        header + "<dict><key>TKWClockSize</key><integer>128</integer><key>TKWOpa",
+        "bplist00garbage that claims to be binary",
+        // {"ok": 1, "uid": UID(1)} by plistlib: archiver UIDs are never settings.
+        QByteArray::fromHex("62706c6973743030d201020304526f6b5375696410018001080d101416000000"
+                            "0000000101000000000000000500000000000000000000000000000018"),
+    };
+    // Nor does anything block or flood: no file, a folder, a device, a pipe, a huge file.
+    Scratch dir;
+    QStringList paths = {dir.filePath("missing"), dir.path(), "/dev/zero", dir.filePath("fifo"),
+                         dir.filePath("huge")};
+    ASSERT_EQ(::mkfifo(QFile::encodeName(paths[3]).constData(), 0600), 0);
+    ASSERT_TRUE(writeFile(paths[4], {}) &&
+                QFile::resize(paths[4], PropertyListFile::maximumFileSize + 1));
+    for (const QByteArray &bytes : bad) {
+        paths.append(dir.filePath(QString::number(paths.size())));
+        ASSERT_TRUE(writeFile(paths.last(), bytes));
+    }
+    for (const QString &path : paths) {
+        QString error;
+        EXPECT_FALSE(PropertyListFile::read(path, &error)) << path.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << path.toStdString();
     }
 }
 
-TEST(PropertyListConversions, RealsTruncateTowardZero)
+TEST(PropertyListFile, AFailedSaveLeavesTheOldFileWhole)
 {
-    EXPECT_EQ(PropertyList::real(2.7).intValue(), 2);
-    EXPECT_EQ(PropertyList::real(-2.7).intValue(), -2);
-    EXPECT_EQ(PropertyList::real(0.99).intValue(), 0);
+    Scratch dir;
+    const QString file = dir.filePath("keep.plist");
+    ASSERT_TRUE(PropertyListFile::write(file, {{"a", PropertyList::integer(1)}}));
+    const FileState before = fileState(file);
+    // Nested deeper than a settings file is read: saved, it could never be read back.
+    PropertyList deep = PropertyList::integer(1);
+    for (int i = 0; i < 200; ++i) {
+        deep = PropertyList::array({deep});
+    }
+    QString error;
+    EXPECT_FALSE(PropertyListFile::write(file, {{"deep", deep}}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileState(file), before);
 }
 
-TEST(PropertyListConversions, NumbersConvertAcrossKinds)
+TEST(Color, EncodingKeepsSpaceComponentsAndAlphaBitForBit)
 {
-    EXPECT_EQ(PropertyList::boolean(true).floatValue(), 1.0f);
-    EXPECT_EQ(PropertyList::boolean(false).intValue(), 0);
-    EXPECT_EQ(PropertyList::integer(2).boolValue(), true);
-    EXPECT_EQ(PropertyList::integer(0).boolValue(), false);
-    EXPECT_EQ(PropertyList::real(0.25).boolValue(), true);
-    EXPECT_EQ(PropertyList::integer(128).floatValue(), 128.0f);
-    EXPECT_EQ(PropertyList::real(240.0 / 255.0).floatValue(), 0.9411764740943909f);
+    for (const Color &color : {Color::calibratedRGB(1, 1, static_cast<float>(240.0 / 255.0), 1),
+                               Color::deviceRGB(0.333333343f, 1e-30f, 0.999999940f, 0.123456789f),
+                               Color::calibratedWhite(0.5f, 0.25f)}) {
+        const std::optional<Color> back = Color::decode(color.encode());
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->space(), color.space());
+        const auto bits = [](const Color &c, int i) {
+            return std::bit_cast<quint32>(i < c.componentCount() ? c.component(i) : c.alpha());
+        };
+        for (int i = 0; i <= color.componentCount(); ++i) {
+            EXPECT_EQ(bits(*back, i), bits(color, i)) << i;
+        }
+    }
+    const QByteArray good = Color::red().encode();
+    QByteArray version = good, space = good, notANumber = Color::calibratedWhite(0, 1).encode();
+    version[4] = 2;
+    space[5] = 9;
+    notANumber.replace(6, 2, "\x7f\xc0");
+    for (const QByteArray &bytes : {QByteArray(), QByteArray("garbage"), good.chopped(1),
+                                    good + 'x', version, space, notANumber}) {
+        EXPECT_FALSE(Color::decode(bytes)) << bytes.toHex().toStdString();
+    }
 }
-
-TEST(PropertyListConversions, WildNumbersDoNotMisbehave)
-{
-    // Out-of-range conversions saturate instead of invoking undefined behaviour.
-    EXPECT_EQ(PropertyList::real(1e300).intValue(), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(PropertyList::real(-1e300).intValue(), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(PropertyList::real(std::nan("")).intValue(), 0);
-    EXPECT_TRUE(std::isinf(*PropertyList::real(1e300).floatValue()));
-    // A wider integer keeps its low 32 bits, as the platform's int conversion does.
-    EXPECT_EQ(PropertyList::integer((std::int64_t(1) << 32) + 128).intValue(), 128);
-    EXPECT_EQ(PropertyList::integer(std::int64_t(1) << 40).longLongValue(), std::int64_t(1) << 40);
-}
-
-struct StringCase
-{
-    const char *text;
-    bool boolean;
-    std::int32_t integer;
-    float real;
-};
-
-class StringNumbers : public ::testing::TestWithParam<StringCase>
-{};
-
-TEST_P(StringNumbers, ReadTheLeadingNumber)
-{
-    const StringCase &c = GetParam();
-    const PropertyList value = PropertyList::string(QString::fromUtf8(c.text));
-    EXPECT_EQ(value.boolValue(), c.boolean) << c.text;
-    EXPECT_EQ(value.intValue(), c.integer) << c.text;
-    EXPECT_FLOAT_EQ(*value.floatValue(), c.real) << c.text;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Strings, StringNumbers,
-    ::testing::Values(StringCase{"12", true, 12, 12.0f}, StringCase{"  42abc", true, 42, 42.0f},
-                      StringCase{"abc", false, 0, 0.0f}, StringCase{"", false, 0, 0.0f},
-                      StringCase{"-3.9", true, -3, -3.9f}, StringCase{"0.5", false, 0, 0.5f},
-                      StringCase{"YES", true, 0, 0.0f}, StringCase{"true", true, 0, 0.0f},
-                      StringCase{"no", false, 0, 0.0f}, StringCase{"-0001", true, -1, -1.0f},
-                      StringCase{"1e3", true, 1, 1000.0f}, StringCase{".5", false, 0, 0.5f},
-                      StringCase{"99999999999", true, 2147483647, 99999999999.0f},
-                      StringCase{"-99999999999", true, -2147483647 - 1, -99999999999.0f}));

@@ -1,107 +1,87 @@
+// Settings: registered values stand in, only the user's are written, observers hear all.
+
 #include "platform/UserDefaults.h"
 
+#include "Support.h"
+#include "platform/ObservableDictionary.h"
 #include "platform/PropertyListFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace {
-
-const QString level = QStringLiteral("TKWWindowLevel");
-const QString clickThrough = QStringLiteral("TKWClickThrough");
-
-class UserDefaultsTest : public ::testing::Test
+TEST(UserDefaults, UserValuesHideRegisteredOnesAndOnlyUserValuesAreWritten)
 {
-protected:
-    QString file() const { return dir.filePath(QStringLiteral("config/defaults.plist")); }
-    QTemporaryDir dir;
-};
-
-} // namespace
-
-TEST_F(UserDefaultsTest, UserValuesHideRegisteredOnesAndOnlyUserValuesAreWritten)
-{
+    Scratch dir;
+    const QString file = dir.filePath("config/defaults.plist");
     {
-        UserDefaults defaults(file());
-        defaults.registerDefaults({{level, PropertyList::integer(0)},
-                                   {QStringLiteral("TKWClockSize"), PropertyList::integer(128)}});
-        EXPECT_EQ(defaults.integerForKey(level), 0);
-        EXPECT_EQ(defaults.integerForKey(QStringLiteral("TKWClockSize")), 128);
-        EXPECT_FALSE(defaults.boolForKey(clickThrough));
-        EXPECT_TRUE(defaults.objectForKey(QStringLiteral("Nothing")).isNone());
-
-        defaults.setInteger(level, 3);
-        defaults.setBool(clickThrough, true);
-        EXPECT_EQ(defaults.integerForKey(level), 3);
-        defaults.removeObjectForKey(level);
-        EXPECT_EQ(defaults.integerForKey(level), 0); // the registered value again
-        defaults.setObject(QStringLiteral("Name"), PropertyList::string(QStringLiteral("x")));
-        EXPECT_EQ(defaults.stringForKey(QStringLiteral("Name")), QStringLiteral("x"));
+        UserDefaults defaults(file);
+        defaults.registerDefaults({{"TKWWindowLevel", PropertyList::integer(0)},
+                                   {"TKWClockSize", PropertyList::integer(128)}});
+        QStringList seen;
+        Observation o = defaults.observe("TKWWindowLevel", [&](const QString &key) {
+            seen << QString::number(defaults.integerForKey(key));
+        });
+        EXPECT_EQ(defaults.integerForKey("TKWClockSize"), 128);
+        EXPECT_FALSE(defaults.boolForKey("TKWClickThrough"));
+        defaults.setInteger("TKWWindowLevel", 3);
+        defaults.setBool("TKWClickThrough", true);
+        defaults.removeObjectForKey("TKWWindowLevel");
+        defaults.setObject("Name", PropertyList::string("x"));
+        EXPECT_EQ(seen, (QStringList{"3", "0"})) << "the registered value again";
+        QCoreApplication::processEvents(); // one turn of the event loop writes it
+        EXPECT_EQ(PropertyListFile::read(file),
+                  (PropertyList::Dictionary{{"TKWClickThrough", PropertyList::boolean(true)},
+                                            {"Name", PropertyList::string("x")}}));
     }
-    const auto stored = PropertyListFile::read(file());
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, (PropertyList::Dictionary{
-                           {clickThrough, PropertyList::boolean(true)},
-                           {QStringLiteral("Name"), PropertyList::string(QStringLiteral("x"))}}));
-
-    UserDefaults again(file());
-    EXPECT_TRUE(again.boolForKey(clickThrough));
+    EXPECT_TRUE(UserDefaults(file).boolForKey("TKWClickThrough"));
 }
 
-TEST_F(UserDefaultsTest, ChangesReachTheFileWithinOneTurnOfTheEventLoop)
+TEST(UserDefaults, AnUnreadableFileIsKeptAsideNotOverwritten)
 {
-    UserDefaults defaults(file());
-    defaults.setBool(clickThrough, true);
-    defaults.setInteger(level, 1);
-    QCoreApplication::processEvents();
-    const auto stored = PropertyListFile::read(file());
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->value(level), PropertyList::integer(1));
+    Scratch dir;
+    const QString file = dir.filePath("defaults.plist");
+    ASSERT_TRUE(writeFile(file, "not a property list"));
+    {
+        UserDefaults defaults(file);
+        defaults.setBool("TKWClickThrough", true);
+    }
+    EXPECT_EQ(readFile(file + ".unreadable"), "not a property list");
+    EXPECT_TRUE(UserDefaults(file).boolForKey("TKWClickThrough"));
 }
 
-TEST_F(UserDefaultsTest, ObserversHearEveryChangeOfTheirKey)
+TEST(ObservableDictionary, ObserversHearEveryChangeAtOnceUntilTheirObservationEnds)
 {
-    UserDefaults defaults(file());
-    QStringList seen;
-    Observation o = defaults.observe(level, [&](const QString &key) {
-        seen << key + u'=' + QString::number(defaults.integerForKey(key));
+    auto settings = std::make_shared<ObservableDictionary>();
+    QStringList heard;
+    const auto note = [&](const char *who) {
+        return [&, who](const QString &key) {
+            const PropertyList *value = settings ? settings->value(key) : nullptr;
+            heard << QString("%1 %2=%3")
+                         .arg(who, key, value ? QString::number(*value->intValue()) : "-");
+        };
+    };
+    Observation size = settings->observe("TKWClockSize", note("size")), all, ending, later;
+    all = settings->observeAll([&](const QString &key) {
+        note("all")(key);
+        all.reset();   // its own, while notified
+        later.reset(); // a later one, in the same notification
     });
-    defaults.setInteger(level, 1);
-    defaults.setBool(clickThrough, true);
-    defaults.removeObjectForKey(level);
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("TKWWindowLevel=1"),
-                                 QStringLiteral("TKWWindowLevel=0")}));
-}
-
-TEST_F(UserDefaultsTest, AnUnreadableFileIsKeptAsideNotOverwritten)
-{
-    QDir().mkpath(QFileInfo(file()).absolutePath());
-    {
-        QFile damaged(file());
-        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-        damaged.write("not a property list");
-    }
-    {
-        UserDefaults defaults(file());
-        EXPECT_FALSE(defaults.boolForKey(clickThrough));
-        defaults.setBool(clickThrough, true);
-    }
-    QFile aside(file() + QStringLiteral(".unreadable"));
-    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-    EXPECT_EQ(aside.readAll(), QByteArray("not a property list"));
-    EXPECT_TRUE(UserDefaults(file()).boolForKey(clickThrough));
-}
-
-TEST_F(UserDefaultsTest, AnUnwritableFileIsReportedNotClaimedSaved)
-{
-    // A folder stands where the file should be: nothing can be written there.
-    QDir().mkpath(file());
-    UserDefaults defaults(file());
-    defaults.setBool(clickThrough, true);
-    EXPECT_FALSE(defaults.synchronize());
-    EXPECT_TRUE(defaults.boolForKey(clickThrough)); // the value lives on in memory
-    EXPECT_TRUE(QFileInfo(file()).isDir());
+    later = settings->observe("TKWClockSize", note("later"));
+    settings->setValue("TKWClockSize", PropertyList::integer(200));
+    settings->setValue("TKWClockSize", PropertyList::integer(200)); // equal, still a change
+    settings->removeValue("TKWClockSize");
+    settings->removeValue("TKWClockSize"); // nothing left to remove
+    settings->setValue("TKWOpacity", PropertyList::integer(1));
+    ending = settings->observe("TKWClockSize", [&](const QString &key) {
+        note("ending")(key);
+        settings.reset(); // the last owner lets go while it notifies
+    });
+    later = settings->observe("TKWClockSize", note("later"));
+    settings->setValue("TKWClockSize", PropertyList());
+    settings->setValue("TKWClockSize", PropertyList::integer(64));
+    EXPECT_EQ(heard, (QStringList{"size TKWClockSize=200", "all TKWClockSize=200",
+                                  "size TKWClockSize=200", "size TKWClockSize=-",
+                                  "size TKWClockSize=64", "ending TKWClockSize=64"}));
+    size.reset(); // ending after the dictionary is gone is harmless
 }

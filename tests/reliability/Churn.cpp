@@ -10,7 +10,7 @@
 //   MICROSECONDS clock INDEX PATH      (before "ready", one per clock)
 //   MICROSECONDS ready COUNT
 //   MICROSECONDS set TARGET KEY VALUE  (TARGET: a clock's index or "defaults")
-// The time is the monotonic clock's, VALUE as Reliability::canonicalValue gives it.
+// The time is the monotonic clock's, VALUE as canonicalValue gives it.
 
 #include "Support.h"
 #include "app/TKWApplication.h"
@@ -34,8 +34,7 @@ int logFile = -1;
 
 void logLine(const QByteArray &text)
 {
-    const QByteArray line =
-        QByteArray::number(Reliability::monotonicMicroseconds()) + ' ' + text + '\n';
+    const QByteArray line = QByteArray::number(monotonicMicroseconds()) + ' ' + text + '\n';
     if (::write(logFile, line.constData(), std::size_t(line.size())) != line.size()) {
         std::perror("reliability_churn: log");
         ::_exit(3);
@@ -98,12 +97,12 @@ int main(int argc, char *argv[])
                 const bool on = random() % 2 == 0;
                 defaults.setBool(Keys::AllSpaces, on);
                 logLine("set defaults " + Keys::AllSpaces.toUtf8() + ' ' +
-                        Reliability::canonicalValue(PropertyList::boolean(on)));
+                        canonicalValue(PropertyList::boolean(on)));
             } else {
                 const qint64 level = random() % 2;
                 defaults.setInteger(Keys::WindowLevel, level);
                 logLine("set defaults " + Keys::WindowLevel.toUtf8() + ' ' +
-                        Reliability::canonicalValue(PropertyList::integer(level)));
+                        canonicalValue(PropertyList::integer(level)));
             }
             return;
         }
@@ -143,7 +142,7 @@ int main(int argc, char *argv[])
         }
         clocks[index]->clockSettings()->setValue(key, value);
         logLine("set " + QByteArray::number(qulonglong(index)) + ' ' + key.toUtf8() + ' ' +
-                Reliability::canonicalValue(value));
+                canonicalValue(value));
     });
     changes.start();
     return QCoreApplication::exec();

@@ -1,0 +1,444 @@
+#include "Support.h"
+
+#include "platform/PropertyListFile.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QPainter>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <grp.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const QStringList &list, std::ostream *out)
+{
+    *out << '{' << list.join(", ").toStdString() << '}';
+}
+
+qint64 monotonicMicroseconds()
+{
+    timespec now = {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
+}
+
+QByteArray canonicalValue(const PropertyList &value)
+{
+    return value.isNone() ? QByteArray("-") : PropertyListFile::toXml({{"v", value}}).toBase64();
+}
+
+bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit)
+{
+    const QDeadlineTimer deadline(limit);
+    while (!done() && !deadline.hasExpired()) {
+        if (QCoreApplication::instance()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        QThread::msleep(5);
+    }
+    return done();
+}
+
+Scratch::Scratch() : mDir(QDir::tempPath() + "/tockwise-test-XXXXXX")
+{}
+
+// --- Homes --------------------------------------------------------------------
+
+Home::Home()
+{
+    for (const auto &[variable, folder] :
+         {std::pair{"XDG_CONFIG_HOME", "config"}, std::pair{"XDG_DATA_HOME", "data"},
+          std::pair{"XDG_CACHE_HOME", "cache"}, std::pair{"XDG_STATE_HOME", "state"},
+          std::pair{"XDG_RUNTIME_DIR", "runtime"}}) {
+        const QString folderPath = filePath(folder);
+        QDir().mkpath(folderPath);
+        QFile::setPermissions(folderPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        set(variable, folderPath);
+    }
+    set("HOME", path());
+    set("QT_QPA_PLATFORM", "offscreen");
+}
+
+QString Home::settingsFolder() const
+{
+    return dataFolder() + "/org.tockwise.Tockwise";
+}
+
+QString Home::defaultsFile() const
+{
+    return configFolder() + "/org.tockwise.Tockwise.plist";
+}
+
+QString Home::socketPath() const
+{
+    return variable("XDG_RUNTIME_DIR") + "/org.tockwise.Tockwise.socket";
+}
+
+QStringList Home::environment() const
+{
+    QStringList result;
+    for (char **entry = environ; *entry; ++entry) {
+        const QString text = QString::fromLocal8Bit(*entry);
+        if (!mVariables.contains(text.section(u'=', 0, 0))) {
+            result.append(text);
+        }
+    }
+    for (auto it = mVariables.cbegin(); it != mVariables.cend(); ++it) {
+        if (!it.value().isNull()) {
+            result.append(it.key() + u'=' + it.value());
+        }
+    }
+    return result;
+}
+
+bool Home::giveTo(uid_t uid, gid_t gid) const
+{
+    bool ok = ::chown(QFile::encodeName(path()).constData(), uid, gid) == 0;
+    QDirIterator it(path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        ok = ::lchown(QFile::encodeName(it.next()).constData(), uid, gid) == 0 && ok;
+    }
+    return ok;
+}
+
+// --- Processes ----------------------------------------------------------------
+
+std::string Outcome::describe() const
+{
+    std::ostringstream text;
+    if (!finished) {
+        text << "still running when the time was up";
+    } else if (signalled) {
+        text << "killed by signal " << signal;
+    } else {
+        text << "exit code " << exitCode;
+    }
+    text << ", peak memory " << peakMemoryKb / 1024 << " MB";
+    if (!standardError.isEmpty()) {
+        text << ", stderr:\n" << standardError.toStdString();
+    }
+    return text.str();
+}
+
+Process::Process(const QString &program, const QStringList &arguments, const Options &options)
+    : mOutputs(QDir::tempPath() + "/tockwise-out-XXXXXX")
+{
+    mProcess.setProgram(program);
+    mProcess.setArguments(arguments);
+    if (!options.environment.isEmpty()) {
+        mProcess.setEnvironment(options.environment);
+    }
+    mProcess.setStandardOutputFile(mOutputs.filePath("out"));
+    mProcess.setStandardErrorFile(mOutputs.filePath("err"));
+    if (options.input < 0) {
+        mProcess.setStandardInputFile(QProcess::nullDevice());
+    }
+    // Between fork and exec: async-signal-safe calls only.
+    mProcess.setChildProcessModifier([options] {
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr); // what the test blocks, the child gets
+        if (options.input >= 0) {
+            ::dup2(options.input, STDIN_FILENO);
+        }
+        if (options.umask) {
+            ::umask(*options.umask);
+        }
+        if (options.uid &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(options.gid.value_or(0)) != 0 ||
+             ::setuid(*options.uid) != 0)) {
+            ::_exit(126);
+        }
+    });
+    mProcess.start();
+    mProcess.waitForStarted();
+}
+
+Process::~Process()
+{
+    if (!poll()) {
+        mProcess.kill();
+        mProcess.waitForFinished(10'000);
+    }
+}
+
+bool Process::poll()
+{
+    if (mProcess.state() != QProcess::NotRunning) {
+        mProcess.waitForFinished(0);
+    }
+    return mProcess.state() == QProcess::NotRunning;
+}
+
+bool Process::wait(std::chrono::milliseconds limit)
+{
+    return poll() || mProcess.waitForFinished(int(limit.count())) || poll();
+}
+
+void Process::signal(int number)
+{
+    if (!poll()) {
+        ::kill(pid_t(mProcess.processId()), number);
+    }
+}
+
+Outcome Process::finish(std::chrono::milliseconds grace)
+{
+    Outcome outcome;
+    outcome.finished = wait(grace);
+    if (!outcome.finished) {
+        mProcess.kill();
+        wait(10s);
+    }
+    outcome.signalled = mProcess.exitStatus() == QProcess::CrashExit;
+    outcome.signal = outcome.signalled ? mProcess.exitCode() : 0;
+    outcome.exitCode = mProcess.error() == QProcess::FailedToStart ? 127
+                       : outcome.signalled                         ? -1
+                                                                   : mProcess.exitCode();
+    rusage children = {};
+    ::getrusage(RUSAGE_CHILDREN, &children);
+    outcome.peakMemoryKb = children.ru_maxrss;
+    outcome.standardOutput = standardOutput();
+    outcome.standardError = standardError();
+    return outcome;
+}
+
+Outcome run(const QString &program, const QStringList &arguments, const Process::Options &options,
+            std::chrono::milliseconds limit)
+{
+    Process process(program, arguments, options);
+    return process.finish(limit);
+}
+
+QString tockwiseBinary()
+{
+    return QStringLiteral(TOCKWISE_BINARY);
+}
+
+Outcome tockwise(const Home &home, const QStringList &arguments, std::chrono::milliseconds limit)
+{
+    return run(tockwiseBinary(), arguments, {home.environment()}, limit);
+}
+
+RunningTockwise::RunningTockwise(const Home &home, const QStringList &arguments,
+                                 Process::Options options)
+    : mHome(home)
+{
+    if (options.environment.isEmpty()) {
+        options.environment = home.environment();
+    }
+    mProcess = std::make_unique<Process>(tockwiseBinary(), arguments, options);
+}
+
+bool RunningTockwise::serving(std::chrono::milliseconds limit)
+{
+    // Asked only once the socket is there: a --list that found no socket would
+    // itself take the instance's place for a moment.
+    return waitFor(
+        [this] {
+            return !mProcess->poll() && QFileInfo::exists(mHome.socketPath()) &&
+                   tockwise(mHome, {"--list"}, 30s).cleanExit();
+        },
+        limit);
+}
+
+QStringList RunningTockwise::listed()
+{
+    const Outcome listed = tockwise(mHome, {"--list"}, 30s);
+    return QString::fromLocal8Bit(listed.standardOutput).split(u'\n', Qt::SkipEmptyParts);
+}
+
+QStringList RunningTockwise::listedFiles()
+{
+    QStringList files;
+    for (const QString &line : listed()) {
+        files.append(line.section(u'\t', 0, 0));
+    }
+    files.sort();
+    return files;
+}
+
+Outcome RunningTockwise::quit(std::chrono::milliseconds limit)
+{
+    tockwise(mHome, {"--quit"}, 30s);
+    return mProcess->finish(limit);
+}
+
+// --- Files --------------------------------------------------------------------
+
+FileState fileState(const QString &path)
+{
+    FileState state;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info = {};
+    if (::lstat(native.constData(), &info) != 0) {
+        return state;
+    }
+    state.exists = true;
+    state.size = info.st_size;
+    state.mode = info.st_mode & 07777;
+    if (S_ISREG(info.st_mode)) {
+        state.kind = 'f';
+        QFile file(path);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (file.open(QIODevice::ReadOnly) && hash.addData(&file)) {
+            state.sha256 = hash.result().toHex();
+        }
+    } else if (S_ISLNK(info.st_mode)) {
+        state.kind = 'l';
+        std::vector<char> target(std::size_t(info.st_size) + 1);
+        const ssize_t length = ::readlink(native.constData(), target.data(), target.size());
+        state.linkTarget =
+            QFile::decodeName(QByteArray(target.data(), std::max<ssize_t>(length, 0)));
+    } else if (S_ISDIR(info.st_mode)) {
+        state.kind = 'd';
+        state.size = 0;
+    } else if (S_ISCHR(info.st_mode)) {
+        state.kind = 'c';
+    } else if (S_ISFIFO(info.st_mode)) {
+        state.kind = 'p';
+    }
+    return state;
+}
+
+void PrintTo(const FileState &state, std::ostream *out)
+{
+    if (!state.exists) {
+        *out << "missing";
+        return;
+    }
+    *out << state.kind << " mode " << std::oct << state.mode << std::dec << " size " << state.size;
+    if (!state.linkTarget.isEmpty()) {
+        *out << " -> " << state.linkTarget.toStdString();
+    }
+    if (!state.sha256.isEmpty()) {
+        *out << " sha256 " << state.sha256.left(16).toStdString();
+    }
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::optional<PropertyList::Dictionary> settingsIn(const QString &path)
+{
+    return PropertyListFile::read(path);
+}
+
+// --- Pictures -----------------------------------------------------------------
+
+QString writePicture(const QString &path, QSize size, QColor colour, const char *format)
+{
+    QImage picture(size, QImage::Format_ARGB32);
+    picture.fill(colour);
+    QPainter painter(&picture);
+    painter.fillRect(0, 0, size.width(), std::max(1, size.height() / 5), QColor(230, 200, 40));
+    painter.end();
+    return picture.save(path, format) ? path : QString();
+}
+
+QString comparePictures(const QImage &drawn, const QImage &expected)
+{
+    if (expected.isNull()) {
+        return QStringLiteral("there is no picture to compare with");
+    }
+    if (drawn.size() != expected.size()) {
+        return QString("drawn %1 x %2, expected %3 x %4")
+            .arg(drawn.width())
+            .arg(drawn.height())
+            .arg(expected.width())
+            .arg(expected.height());
+    }
+    const QImage a = drawn.convertToFormat(QImage::Format_ARGB32);
+    const QImage b = expected.convertToFormat(QImage::Format_ARGB32);
+    int differing = 0;
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            const int difference =
+                std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+            largest = std::max(largest, difference);
+            differing += difference > 24 ? 1 : 0;
+        }
+    }
+    // A hand a second off, a text in another form or a mark out of place changes
+    // dozens of pixels; rasterising the same shapes again changes none.
+    if (differing <= 3) {
+        return {};
+    }
+    return QString("%1 pixels differ, by up to %2 levels").arg(differing).arg(largest);
+}
+
+// --- Messages -----------------------------------------------------------------
+
+namespace {
+
+QMutex messagesMutex;
+QStringList loggedMessages;
+
+void keepMessage(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    const QMutexLocker lock(&messagesMutex);
+    loggedMessages.append(text);
+}
+
+} // namespace
+
+MessageLog::MessageLog()
+{
+    const QMutexLocker lock(&messagesMutex);
+    loggedMessages.clear();
+    mPrevious = qInstallMessageHandler(keepMessage);
+}
+
+MessageLog::~MessageLog()
+{
+    qInstallMessageHandler(mPrevious);
+}
+
+QStringList MessageLog::messages() const
+{
+    const QMutexLocker lock(&messagesMutex);
+    return loggedMessages;
+}
+
+QStringList MessageLog::naming(const QString &text) const
+{
+    return messages().filter(text);
+}

@@ -1,0 +1,200 @@
+#pragma once
+
+// What the tests share: waiting for a condition, scratch folders and homes of
+// their own, the real tockwise binary and other processes, files, pictures and
+// the messages a test process logs.
+
+#include "platform/PropertyList.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <sys/types.h>
+
+using namespace std::chrono_literals;
+
+// Lets gtest print the values tests compare most.
+void PrintTo(const QString &text, std::ostream *out);
+void PrintTo(const QStringList &list, std::ostream *out);
+
+// Microseconds on the monotonic clock, which every process of the machine shares.
+qint64 monotonicMicroseconds();
+
+// One value as one line of text, the same in a log and for a file's value.
+QByteArray canonicalValue(const PropertyList &value);
+
+// Runs the event loop until `done` holds or the time is up; returns `done()`. The
+// deadline is only a guard against hanging: a test waits for what it looks at.
+bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit = 30s);
+
+// A temporary folder, removed with everything in it at the end of the test.
+class Scratch
+{
+public:
+    Scratch();
+    QString path() const { return mDir.path(); }
+    QString filePath(const QString &name) const { return mDir.filePath(name); }
+
+private:
+    QTemporaryDir mDir;
+};
+
+// A user of its own for the processes a test starts: every XDG folder under one
+// scratch folder, so that they meet neither the test's settings nor anyone's.
+class Home : public Scratch
+{
+public:
+    Home();
+    QString configFolder() const { return variable("XDG_CONFIG_HOME"); }
+    QString dataFolder() const { return variable("XDG_DATA_HOME"); }
+    QString settingsFolder() const;
+    QString defaultsFile() const;
+    QString socketPath() const;
+
+    // Another value for a variable of the children's environment; an empty
+    // QString() removes it.
+    void set(const char *name, const QString &value) { mVariables[QLatin1String(name)] = value; }
+    QString variable(const char *name) const { return mVariables.value(QLatin1String(name)); }
+    // The test's own environment with this home's variables, as NAME=value.
+    QStringList environment() const;
+    // Hands every folder to `uid`, for a child that runs as that user.
+    bool giveTo(uid_t uid, gid_t gid) const;
+
+private:
+    QHash<QString, QString> mVariables;
+};
+
+QByteArray readFile(const QString &path);
+
+struct Outcome
+{
+    bool finished = false; // false: still running when the time was up, then killed
+    bool signalled = false;
+    int exitCode = -1;
+    int signal = 0;
+    long peakMemoryKb = 0; // the largest resident set of any child ended so far
+    QByteArray standardOutput;
+    QByteArray standardError;
+
+    bool cleanExit() const { return finished && !signalled && exitCode == 0; }
+    std::string describe() const;
+};
+
+// A child process whose output goes to files, which may be read while it runs,
+// and which may be ended with any signal. Killed when destroyed.
+class Process
+{
+public:
+    struct Options
+    {
+        Options(QStringList variables = {}) : environment(std::move(variables)) {}
+
+        QStringList environment;  // NAME=value; the test's own environment when empty
+        std::optional<uid_t> uid; // run as this user (the test must be root)
+        std::optional<gid_t> gid;
+        int input = -1; // standard input; /dev/null when negative
+        std::optional<mode_t> umask;
+    };
+
+    Process(const QString &program, const QStringList &arguments, const Options &options = {});
+    ~Process();
+    Process(const Process &) = delete;
+    Process &operator=(const Process &) = delete;
+
+    // True once the child has ended.
+    bool poll();
+    bool wait(std::chrono::milliseconds limit);
+    void signal(int number);
+    // Kills what still runs after `grace`, then gives how it ended.
+    Outcome finish(std::chrono::milliseconds grace = 0ms);
+    QByteArray standardOutput() const { return readFile(mOutputs.filePath("out")); }
+    QByteArray standardError() const { return readFile(mOutputs.filePath("err")); }
+
+private:
+    QTemporaryDir mOutputs;
+    QProcess mProcess;
+};
+
+// Runs a program to its end, killing it after `limit`.
+Outcome run(const QString &program, const QStringList &arguments,
+            const Process::Options &options = {}, std::chrono::milliseconds limit = 60s);
+
+// The real tockwise binary, run in a home.
+QString tockwiseBinary();
+Outcome tockwise(const Home &home, const QStringList &arguments,
+                 std::chrono::milliseconds limit = 60s);
+
+// A running instance of the real binary in a home: started, asked, ended as a
+// user would, with `tockwise --list` and `tockwise --quit`.
+class RunningTockwise
+{
+public:
+    explicit RunningTockwise(const Home &home, const QStringList &arguments = {},
+                             Process::Options options = {});
+    // True once the instance answers on its socket.
+    bool serving(std::chrono::milliseconds limit = 60s);
+    // What --list prints: one "file<TAB>zone" a clock.
+    QStringList listed();
+    QStringList listedFiles();
+    // Asks it to quit and waits for it to end.
+    Outcome quit(std::chrono::milliseconds limit = 60s);
+    Process &process() { return *mProcess; }
+
+private:
+    const Home &mHome;
+    std::unique_ptr<Process> mProcess;
+};
+
+// Everything about a file that a damaged or foreign file must keep: what it is,
+// where a link points, its size, mode and content (hashed; links not followed).
+struct FileState
+{
+    bool exists = false;
+    char kind = '?'; // f regular, l link, d folder, c device, p pipe
+    QString linkTarget;
+    qint64 size = 0;
+    unsigned mode = 0;
+    QByteArray sha256;
+
+    bool operator==(const FileState &) const = default;
+};
+FileState fileState(const QString &path);
+void PrintTo(const FileState &state, std::ostream *out);
+
+bool writeFile(const QString &path, const QByteArray &bytes);
+// The settings of a file that reads as a settings dictionary, else none.
+std::optional<PropertyList::Dictionary> settingsIn(const QString &path);
+
+// A picture file of one colour, with a bar along its top edge of another, so
+// that which way up it was drawn shows.
+QString writePicture(const QString &path, QSize size, QColor colour, const char *format = "PNG");
+
+// Empty when two pictures are alike (a few pixels may differ by a few levels, as
+// font rasterisers do); otherwise what differs.
+QString comparePictures(const QImage &drawn, const QImage &expected);
+
+// Warnings and other messages the test process logs while it lives.
+class MessageLog
+{
+public:
+    MessageLog();
+    ~MessageLog();
+    MessageLog(const MessageLog &) = delete;
+    MessageLog &operator=(const MessageLog &) = delete;
+
+    QStringList messages() const;
+    QStringList naming(const QString &text) const;
+
+private:
+    QtMessageHandler mPrevious;
+};

@@ -1,0 +1,179 @@
+// The command line of the real tockwise, as from a terminal, a script or cron (no
+// runtime folder): each mistake gets exit status 2 and one line naming what was
+// wrong, and writes nothing; what is right does what it says.
+
+#include "Support.h"
+#include "platform/PropertyListFile.h"
+#include "settings/SettingsKeys.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Mistake
+{
+    QStringList arguments;
+    QStringList words; // what the one line must name
+};
+
+void expectOneLine(const Outcome &run, const Mistake &mistake)
+{
+    const std::string said = mistake.arguments.join(u' ').toStdString();
+    const QString error = QString::fromLocal8Bit(run.standardError).trimmed();
+    EXPECT_EQ(run.exitCode, 2) << said << ": " << run.describe();
+    EXPECT_TRUE(error.startsWith(u"tockwise: ")) << said << ": " << error.toStdString();
+    EXPECT_FALSE(error.contains(u'\n')) << said << ": " << error.toStdString();
+    for (const QString &word : mistake.words) {
+        EXPECT_TRUE(error.contains(word))
+            << said << ": " << error.toStdString() << " lacks " << word.toStdString();
+    }
+}
+
+// As cron or ssh start a command: without a runtime folder.
+void withoutRuntimeFolder(Home &home)
+{
+    home.set("XDG_RUNTIME_DIR", QString());
+}
+
+} // namespace
+
+TEST(CommandLine, RenderDrawsWhatItIsToldAndSaysNothingElse)
+{
+    Home home;
+    withoutRuntimeFolder(home);
+    ASSERT_TRUE(PropertyListFile::write(home.filePath("clock.tkw"),
+                                        {{Keys::ClockSize, PropertyList::integer(200)},
+                                         {Keys::TimeZone, PropertyList::string("UTC")}}));
+    const QString out = home.filePath("out.png");
+    const QList<std::pair<QStringList, QSize>> good = {
+        {{"--time", "2026-12-06T10:10:30Z"}, {128, 128}},
+        {{"--settings", home.filePath("clock.tkw"), "--scale", "1.5"}, {300, 300}},
+        {{"--settings", home.filePath("clock.tkw"), "--set", "TKWClockSize=16"}, {16, 16}},
+        {{"--set", "TKWShowSeconds=false", "--set", "TKWShowDate=0", "--set", "TKWOpacity=1",
+          "--set", "TKWPipStyle=0", "--set", "TKWTimeZone=Asia/Tokyo", "--set",
+          "TKWCenterFactor={0.25, 0.75}", "--set", "TKWRadiusFactor=0", "--set",
+          "TKWOtherDataColor=#00ff0080", "--scale", "2"},
+         {256, 256}},
+    };
+    for (const auto &[arguments, size] : good) {
+        QFile::remove(out);
+        const Outcome run = tockwise(home, QStringList{"--render", out} + arguments);
+        EXPECT_TRUE(run.cleanExit()) << run.describe();
+        EXPECT_EQ(run.standardError, QByteArray()) << "a command says only what it means to";
+        EXPECT_EQ(QImage(out).size(), size) << arguments.join(u' ').toStdString();
+    }
+}
+
+TEST(CommandLine, RenderTakesNoMistakeInSilence)
+{
+    Home home;
+    withoutRuntimeFolder(home);
+    const QString notes = home.filePath("notes.tkw");
+    ASSERT_TRUE(writeFile(notes, "not a property list"));
+    const QString wild = home.filePath("wild.tkw");
+    ASSERT_TRUE(PropertyListFile::write(wild, {{Keys::ClockSize, PropertyList::string("abc")},
+                                               {"SomeoneElsesKey", PropertyList::integer(1)}}));
+    const QString out = home.filePath("out.png");
+    const QList<Mistake> mistakes = {
+        {{"--bogus"}, {"bogus"}},
+        {{"--settings", home.filePath("missing.tkw")}, {"missing.tkw"}},
+        {{"--settings", notes}, {"notes.tkw"}},
+        {{"--settings", wild}, {"wild.tkw", "TKWClockSize", "16 to 2048"}},
+        {{"--settings", wild, "--settings", notes}, {"--settings"}},
+        {{"--time", "yesterday"}, {"--time", "yesterday"}},
+        {{"--time", "2026-12-06T10:10:30"}, {"--time"}},
+        {{"--time", "2026-12-06T10:10:30Z", "--time", "2026-12-06T10:10:31Z"}, {"--time"}},
+        {{"--scale", "0"}, {"--scale", "0.25 to 16"}},
+        {{"--scale", "2", "--scale", "3"}, {"--scale"}},
+        {{"--set", "novalue"}, {"novalue", "KEY=VALUE"}},
+        {{"--set", "TKWPipColor=red"}, {"TKWPipColor", "#rrggbb"}},
+        {{"--set", "TKWFaceImage=/no/such/picture.png"}, {"TKWFaceImage", "/no/such"}},
+        {{"--set", "TKW24HourDial=true"}, {"TKW24HourDial", "TKWTwentyFour"}},
+        {{"--set", "TKWShowSecond=1"}, {"TKWShowSecond\"", "TKWShowSeconds?"}},
+        {{"--set", "NoSuchKey=1"}, {"NoSuchKey", "TKWClockSize", "TKWUseFaceImage"}},
+        {{"--set", "TKWClockSize=abc"}, {"TKWClockSize", "16 to 2048", "abc"}},
+        {{"--set", "TKWClockSize=2049"}, {"TKWClockSize", "2049"}},
+        {{"--set", "TKWClockSize=12\n"}, {"TKWClockSize", "12\\n"}},
+        {{"--set", "TKWHandColor=#ff0000\n"}, {"TKWHandColor"}},
+        {{"--set", "TKWTimeZone=Europe/Paris\x1b[2J"}, {"TKWTimeZone", "\\x1b"}},
+        {{"--set", "TKWOpacity=1.5"}, {"TKWOpacity", "0 to 1"}},
+        {{"--set", "TKWPipStyle=4"}, {"TKWPipStyle", "Arabic"}},
+        {{"--set", "TKWShowSeconds=yes"}, {"TKWShowSeconds", "true or false"}},
+        {{"--set", "TKWTimeZone=Mars/Base"}, {"TKWTimeZone", "Mars/Base"}},
+        {{"--set", "TKWCenterFactor={0.5}"}, {"TKWCenterFactor", "{x, y}"}},
+        {{"--set", "TKWRadiusFactor=-0.1"}, {"TKWRadiusFactor"}},
+    };
+    for (const Mistake &mistake : mistakes) {
+        expectOneLine(tockwise(home, QStringList{"--render", out} + mistake.arguments), mistake);
+        EXPECT_FALSE(QFile::exists(out)) << mistake.arguments.join(u' ').toStdString();
+    }
+    expectOneLine(tockwise(home, {"--render", home.filePath("no/such/folder/out.png")}),
+                  {{}, {"no/such/folder"}});
+}
+
+TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
+{
+    Home home;
+    RunningTockwise app(home);
+    ASSERT_TRUE(app.serving());
+    ASSERT_EQ(app.listed().size(), 1);
+
+    const QList<Mistake> mistakes = {
+        {{"--new-clock", "Mars/Base"}, {"Mars/Base"}},
+        {{"--new-clock", "UTC", "GMT"}, {"--new-clock"}},
+        {{"Europe/Paris"}, {"Europe/Paris"}},
+        {{"--click-through", "maybe"}, {"--click-through", "maybe"}},
+        {{"--autostart", "always"}, {"--autostart", "always"}},
+        {{"--time", "2026-12-06T10:10:30Z"}, {"--time", "--render"}},
+    };
+    for (const Mistake &mistake : mistakes) {
+        expectOneLine(tockwise(home, mistake.arguments), mistake);
+    }
+    EXPECT_EQ(app.listed().size(), 1) << "no mistake made a clock";
+
+    EXPECT_TRUE(tockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
+    EXPECT_TRUE(tockwise(home, {"--new-clock"}).cleanExit());
+    const QStringList listed = app.listed();
+    ASSERT_EQ(listed.size(), 3);
+    EXPECT_TRUE(listed[1].endsWith("\tAsia/Tokyo"));
+    EXPECT_TRUE(listed[2].endsWith("\tlocal"));
+
+    const auto defaults = [&home](const QString &key) {
+        return settingsIn(home.defaultsFile()).value_or(PropertyList::Dictionary()).value(key);
+    };
+    EXPECT_TRUE(tockwise(home, {"--click-through", "on"}).cleanExit());
+    EXPECT_TRUE(
+        waitFor([&] { return defaults(Keys::ClickThrough) == PropertyList::boolean(true); }));
+    EXPECT_TRUE(tockwise(home, {"--click-through", "toggle"}).cleanExit());
+    EXPECT_TRUE(
+        waitFor([&] { return defaults(Keys::ClickThrough) == PropertyList::boolean(false); }));
+
+    const QString entry = home.configFolder() + "/autostart/org.tockwise.Tockwise.desktop";
+    EXPECT_TRUE(tockwise(home, {"--autostart", "on"}).cleanExit());
+    EXPECT_TRUE(readFile(entry).contains("Exec=" + QFile::encodeName(tockwiseBinary())));
+    EXPECT_TRUE(tockwise(home, {"--autostart", "off"}).cleanExit());
+    EXPECT_FALSE(QFile::exists(entry));
+
+    const Outcome ended = app.quit();
+    EXPECT_TRUE(ended.cleanExit()) << ended.describe();
+    EXPECT_EQ(QDir(home.settingsFolder()).entryList({"*.tkw"}).size(), 3);
+}
+
+TEST(CommandLine, WithoutAnInstanceQuestionsFailAndSwitchesWaitForTheNextStart)
+{
+    Home home;
+    withoutRuntimeFolder(home);
+    for (const char *question : {"--list", "--quit"}) {
+        const Outcome asked = tockwise(home, {question});
+        EXPECT_EQ(asked.exitCode, 1) << question;
+        EXPECT_EQ(asked.standardError.trimmed(), "Tockwise is not running.") << question;
+    }
+    EXPECT_TRUE(tockwise(home, {"--click-through", "on"}).cleanExit());
+    EXPECT_EQ(settingsIn(home.defaultsFile())->value(Keys::ClickThrough),
+              PropertyList::boolean(true));
+    const Outcome version = tockwise(home, {"--version"});
+    EXPECT_TRUE(version.cleanExit());
+    EXPECT_EQ(version.standardOutput.trimmed(), "Tockwise " TOCKWISE_VERSION);
+}

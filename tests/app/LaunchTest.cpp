@@ -1,0 +1,358 @@
+// The real tockwise started on settings folders as users' machines hold them: what
+// is there decides the clocks it shows and the warnings it gives, and what is left
+// after it quits. One scenario a row.
+
+#include "Support.h"
+#include "platform/Color.h"
+#include "platform/PropertyListFile.h"
+#include "settings/ClockDefaults.h"
+#include "settings/SettingsKeys.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Dictionary = PropertyList::Dictionary;
+
+PropertyList text(const QString &value)
+{
+    return PropertyList::string(value);
+}
+
+const PropertyList blue = PropertyList::data(Color::calibratedRGB(0, 0, 1, 1).encode());
+
+Dictionary clockIn(const QString &zone, Dictionary extra = {})
+{
+    Dictionary settings = ClockDefaults::defaultConfig();
+    settings.insert(Keys::TimeZone, text(zone));
+    settings.insert(Keys::Local, PropertyList::boolean(false));
+    settings.insert(extra);
+    return settings;
+}
+
+// A folder in which nothing can be created, renamed or removed while this lives.
+// Root ignores permission bits, so for root the folder is made immutable instead.
+struct ReadOnlyFolder
+{
+    explicit ReadOnlyFolder(const QString &path) : path(path) { active = set(true); }
+    ~ReadOnlyFolder() { set(false); }
+    bool set(bool readOnly) const
+    {
+        if (::geteuid() == 0) {
+            return run("/usr/bin/chattr", {readOnly ? "+i" : "-i", path}).cleanExit();
+        }
+        return QFile::setPermissions(path, readOnly ? QFile::ReadOwner | QFile::ExeOwner
+                                                    : QFile::ReadOwner | QFile::WriteOwner |
+                                                          QFile::ExeOwner);
+    }
+    QString path;
+    bool active = false;
+};
+
+struct Launch
+{
+    Home home;
+    QDir folder{home.settingsFolder()};
+    // What the user's folders hold before the start; files named here are checked
+    // to be left exactly as they were.
+    QStringList untouched;
+    std::optional<mode_t> umask;
+    std::unique_ptr<ReadOnlyFolder> readOnly;
+
+    QString file(const QString &name) const { return folder.filePath(name); }
+    void write(const QString &name, const Dictionary &settings)
+    {
+        QDir().mkpath(folder.path());
+        ASSERT_TRUE(PropertyListFile::write(file(name), settings));
+    }
+    void writeDefaults(const Dictionary &defaults)
+    {
+        ASSERT_TRUE(PropertyListFile::write(home.defaultsFile(), defaults));
+    }
+    void converted() { writeDefaults({{Keys::Converted, PropertyList::boolean(true)}}); }
+};
+
+struct Result
+{
+    QStringList listed; // "name<TAB>zone", the name without its folder
+    QString errors;
+    QStringList files; // the settings folder's entries after the quit
+};
+
+// Starts Tockwise, lists its clocks (after asking it for `commands`) and quits it
+// as a user would.
+Result start(Launch &launch, const QList<QStringList> &commands = {})
+{
+    QHash<QString, FileState> before;
+    for (const QString &path : launch.untouched) {
+        before[path] = fileState(path);
+    }
+    Process::Options options{launch.home.environment()};
+    options.umask = launch.umask;
+    RunningTockwise app(launch.home, {}, options);
+    EXPECT_TRUE(app.serving()) << app.process().standardError().toStdString();
+    for (const QStringList &command : commands) {
+        EXPECT_TRUE(tockwise(launch.home, command).cleanExit()) << command.join(u' ').toStdString();
+    }
+    Result result;
+    for (const QString &line : app.listed()) {
+        result.listed.append(QFileInfo(line.section(u'\t', 0, 0)).fileName() + u'\t' +
+                             line.section(u'\t', 1));
+    }
+    const Outcome ended = app.quit();
+    EXPECT_TRUE(ended.cleanExit()) << ended.describe();
+    result.errors = QString::fromLocal8Bit(ended.standardError);
+    result.files = launch.folder.entryList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden, QDir::Name);
+    for (const QString &path : launch.untouched) {
+        EXPECT_EQ(fileState(path), before[path]) << path.toStdString() << " was changed";
+    }
+    return result;
+}
+
+// How often a text appears in a warning's line.
+int linesNaming(const Result &result, const QString &text)
+{
+    return static_cast<int>(result.errors.split(u'\n').filter(text).size());
+}
+
+Dictionary onlyFile(const Launch &launch, const Result &result)
+{
+    EXPECT_EQ(result.files.size(), 1) << result.files.join(u' ').toStdString();
+    return result.files.isEmpty()
+               ? Dictionary()
+               : settingsIn(launch.file(result.files.first())).value_or(Dictionary());
+}
+
+} // namespace
+
+TEST(Launch, AFirstStartMigratesNothingIntoOneDefaultClock)
+{
+    Launch launch;
+    const Result result = start(launch);
+    ASSERT_EQ(result.listed.size(), 1);
+    EXPECT_TRUE(result.listed.first().endsWith(".tkw\tlocal"));
+    EXPECT_EQ(onlyFile(launch, result), ClockDefaults::defaultConfig());
+    EXPECT_EQ(settingsIn(launch.home.defaultsFile())->value(Keys::Converted).boolValue(), true);
+}
+
+TEST(Launch, WithNothingSavedOneLocalClockOpensAndHidesItsZone)
+{
+    Launch launch;
+    launch.converted();
+    const Result result = start(launch);
+    const Dictionary clock = onlyFile(launch, result);
+    EXPECT_EQ(clock.value(Keys::ShowTimeZone), PropertyList::integer(0));
+    EXPECT_EQ(clock.value(Keys::Local), PropertyList::boolean(true));
+    EXPECT_FALSE(clock.contains(Keys::TimeZone));
+}
+
+TEST(Launch, TheSingleClockOfOlderVersionsMovesIntoAFileOnce)
+{
+    Launch launch;
+    const PropertyList red = PropertyList::data(Color::red().encode());
+    launch.writeDefaults({{Keys::ClockSize, PropertyList::integer(200)},
+                          {Keys::FaceColor, red},
+                          {Keys::ShowWeekday, PropertyList::boolean(true)},
+                          {Keys::TimeZone, text("Asia/Tokyo")}});
+    const Result first = start(launch);
+    Dictionary migrated = ClockDefaults::defaultConfig();
+    migrated.insert(Keys::ClockSize, PropertyList::integer(200));
+    migrated.insert(Keys::FaceColor, red);
+    migrated.insert(Keys::ShowWeekday, PropertyList::boolean(true));
+    EXPECT_EQ(onlyFile(launch, first), migrated) << "the zone was never the single clock's";
+    const Dictionary defaults = *settingsIn(launch.home.defaultsFile());
+    EXPECT_EQ(defaults.value(Keys::ClockSize), PropertyList::integer(200)) << "old keys stay";
+    EXPECT_EQ(start(launch).listed, first.listed) << "and move only once";
+}
+
+TEST(Launch, SettingsFilesOpenInNameOrderAndOtherFilesAreLeftAlone)
+{
+    Launch launch;
+    launch.converted();
+    launch.write("B.tkw", clockIn("Asia/Tokyo"));
+    launch.write("A.tkw", clockIn("UTC"));
+    launch.write("notes.txt", clockIn("UTC"));
+    launch.write("D.TKW", clockIn("UTC"));
+    launch.untouched = {launch.file("notes.txt"), launch.file("D.TKW")};
+    const Result result = start(launch);
+    EXPECT_EQ(result.listed, QStringList({"A.tkw\tUTC", "B.tkw\tAsia/Tokyo"}));
+}
+
+TEST(Launch, ClockFilesWithoutTheMarkOfAMigrationAddNoClock)
+{
+    Launch launch;
+    launch.writeDefaults({{Keys::ClockSize, PropertyList::integer(200)}});
+    launch.write("A.tkw", clockIn("UTC"));
+    const Result result = start(launch);
+    EXPECT_EQ(result.listed, QStringList({"A.tkw\tUTC"}));
+    EXPECT_EQ(result.files, QStringList({"A.tkw"}));
+}
+
+TEST(Launch, OlderFilesAreFilledInAndKeepKeysOfOthers)
+{
+    Launch launch;
+    launch.converted();
+    launch.write("OLD.tkw",
+                 {{Keys::HandColor, blue}, {"SomeoneElsesKey", PropertyList::integer(7)}});
+    const Dictionary written = onlyFile(launch, start(launch));
+    for (const QString &key : {Keys::SecondHandColor, Keys::PipColor, Keys::OtherDataColor}) {
+        EXPECT_EQ(written.value(key), blue) << key.toStdString();
+    }
+    EXPECT_EQ(written.value(Keys::AlternateZoneColor), PropertyList::data(Color::red().encode()));
+    EXPECT_EQ(written.value(Keys::CenterFactor), text("{0.5, 0.5}"));
+    EXPECT_FALSE(written.contains(Keys::RadiusFactor));
+    EXPECT_EQ(written.value("SomeoneElsesKey"), PropertyList::integer(7));
+}
+
+TEST(Launch, WildValuesOpenAndAreKeptAsStored)
+{
+    Launch launch;
+    launch.converted();
+    const QString longText(10 * 1024, u'x');
+    const QList<Dictionary> wild = {
+        {{Keys::ClockSize, text("abc")}, {Keys::PipStyle, PropertyList::integer(99)}},
+        {{Keys::ClockSize, PropertyList::integer(-40)}, {Keys::Opacity, PropertyList::real(7)}},
+        {{Keys::ClockSize, PropertyList::integer(1'000'000'000)}, {Keys::TimeZone, text("")}},
+        {{Keys::ClockSize, PropertyList::real(1e300)}, {Keys::TimeZone, text(longText)}},
+        {{Keys::TimeZone, PropertyList::integer(3)}, {Keys::AlternateTimeZone, text("Mars/Base")}},
+        {{Keys::CenterFactor, text("garbage")}, {Keys::RadiusFactor, text("wide")}},
+        {{Keys::FaceColor, text("red")},
+         {Keys::SecondHandColor, PropertyList::integer(7)},
+         {Keys::OtherDataColor, PropertyList::data(QByteArray("\x01\x02", 2))}},
+        {{Keys::ShowSeconds, text("yes")}, {Keys::ShowDate, PropertyList::real(0.5)}},
+    };
+    for (int i = 0; i < wild.size(); ++i) {
+        launch.write(QString("wild-%1.tkw").arg(i), clockIn("UTC", wild[i]));
+    }
+    const Result result = start(launch);
+    EXPECT_EQ(result.listed.size(), wild.size());
+    for (int i = 0; i < wild.size(); ++i) {
+        const auto kept = settingsIn(launch.file(QString("wild-%1.tkw").arg(i)));
+        ASSERT_TRUE(kept);
+        for (auto it = wild[i].cbegin(); it != wild[i].cend(); ++it) {
+            EXPECT_EQ(kept->value(it.key()), it.value()) << i << " " << it.key().toStdString();
+        }
+    }
+}
+
+TEST(Launch, DamagedFilesAreNamedOnceAndKeptWhileTheGoodClocksOpen)
+{
+    Launch launch;
+    launch.converted();
+    launch.write("A-good.tkw", clockIn("UTC"));
+    launch.write("z-good.tkw", clockIn("UTC"));
+    const QByteArray xml = PropertyListFile::toXml(clockIn("UTC"));
+    const QByteArray header =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
+    std::mt19937 random(std::random_device{}());
+    QByteArray noise(4096, Qt::Uninitialized);
+    for (char &byte : noise) {
+        byte = static_cast<char>(random());
+    }
+    const QList<std::pair<const char *, QByteArray>> damaged = {
+        {"random.tkw", noise},
+        {"truncated.tkw", xml.left(xml.size() / 2)},
+        {"empty.tkw", {}},
+        {"array-root.tkw", header + "<array><integer>128</integer></array>\n</plist>\n"},
+        // Binary: a dictionary whose key is the integer 5, and one holding an
+        // archiver's UID; keys are strings and UIDs never settings.
+        {"binary-integer-key.tkw",
+         QByteArray::fromHex("62706c6973743030d1010210051007080b0d00000000000001010000000000000003"
+                             "0000000000000000000000000000000f")},
+        {"binary-uid.tkw",
+         QByteArray::fromHex("62706c6973743030d201020304526f6b5375696410018001080d10141600000000"
+                             "00000101000000000000000500000000000000000000000000000018")},
+    };
+    for (const auto &[name, bytes] : damaged) {
+        ASSERT_TRUE(writeFile(launch.file(name), bytes));
+        launch.untouched.append(launch.file(name));
+    }
+    {
+        QFile huge(launch.file("huge.tkw")); // 100 MB that take no room on the disc
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(100 * 1024 * 1024));
+    }
+    const QString elsewhere = launch.home.filePath("elsewhere.tkw");
+    ASSERT_TRUE(PropertyListFile::write(elsewhere, clockIn("UTC")));
+    ASSERT_TRUE(QFile::link("/dev/zero", launch.file("zero.tkw")));
+    ASSERT_TRUE(QFile::link(elsewhere, launch.file("elsewhere.tkw")));
+    ASSERT_TRUE(QFile::link(launch.home.filePath("missing"), launch.file("dangling.tkw")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(launch.file("fifo.tkw")).constData(), 0600), 0);
+    for (const char *name : {"huge.tkw", "zero.tkw", "elsewhere.tkw", "dangling.tkw", "fifo.tkw"}) {
+        launch.untouched.append(launch.file(name));
+    }
+    launch.untouched.append(elsewhere);
+
+    const Result result = start(launch);
+    EXPECT_EQ(result.listed, QStringList({"A-good.tkw\tUTC", "z-good.tkw\tUTC"}));
+    for (const QString &path : launch.untouched.mid(0, launch.untouched.size() - 1)) {
+        EXPECT_EQ(linesNaming(result, path), 1)
+            << path.toStdString() << " in " << result.errors.toStdString();
+    }
+}
+
+TEST(Launch, SettingsThatCannotBeWrittenAreNamedOnceAndLeftAsTheyWere)
+{
+    {
+        // A read-only settings folder: the clocks open and run, and each file is
+        // named once, however often it cannot be saved: a new clock's when it is
+        // made and again at the quit.
+        Launch launch;
+        launch.converted();
+        launch.write("A.tkw", clockIn("UTC"));
+        launch.write("B.tkw", clockIn("Asia/Tokyo"));
+        launch.untouched = {launch.file("A.tkw"), launch.file("B.tkw")};
+        launch.readOnly = std::make_unique<ReadOnlyFolder>(launch.folder.path());
+        if (!launch.readOnly->active) {
+            GTEST_SKIP() << "no read-only folder can be made here";
+        }
+        const Result result = start(launch, {{"--new-clock", "UTC"}});
+        ASSERT_EQ(result.listed.size(), 3);
+        for (const QString &line : result.listed) {
+            EXPECT_EQ(linesNaming(result, launch.file(line.section(u'\t', 0, 0))), 1)
+                << result.errors.toStdString();
+        }
+    }
+    {
+        // A file where the settings folder belongs: one clock, the folder named
+        // once, the file kept.
+        Launch launch;
+        launch.converted();
+        ASSERT_TRUE(writeFile(launch.folder.path(), "mine"));
+        launch.untouched = {launch.folder.path()};
+        const Result result = start(launch);
+        EXPECT_EQ(result.listed.size(), 1);
+        EXPECT_EQ(linesNaming(result, launch.folder.path()), 1) << result.errors.toStdString();
+    }
+    {
+        // A folder where the defaults file belongs: named once, and no clock is
+        // migrated in again at every start.
+        Launch launch;
+        ASSERT_TRUE(QDir().mkpath(launch.home.defaultsFile()));
+        launch.write("A.tkw", clockIn("UTC"));
+        const Result first = start(launch);
+        EXPECT_EQ(linesNaming(first, launch.home.defaultsFile()), 1) << first.errors.toStdString();
+        EXPECT_EQ(start(launch).listed, QStringList({"A.tkw\tUTC"}));
+    }
+}
+
+TEST(Launch, SettingsAreTheUsersAloneWhateverTheUmask)
+{
+    for (const mode_t mask : {0000, 0022, 0077}) {
+        Launch launch;
+        launch.umask = mask;
+        start(launch);
+        const QStringList files = launch.folder.entryList({"*.tkw"}, QDir::Files);
+        ASSERT_EQ(files.size(), 1);
+        EXPECT_EQ(fileState(launch.folder.path()).mode, 0700u) << mask;
+        EXPECT_EQ(fileState(launch.file(files.first())).mode, 0600u) << mask;
+        EXPECT_EQ(fileState(launch.home.defaultsFile()).mode, 0600u) << mask;
+    }
+}

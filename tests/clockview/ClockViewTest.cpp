@@ -1,0 +1,277 @@
+// What a clock view does that a single picture cannot show: what a tick repaints,
+// the cached dial layer, the dial on a picture, the settings that
+// resize its window, and the window's place.
+
+#include "Support.h"
+#include "app/TKWController.h"
+#include "clockview/FaceGeometry.h"
+#include "clockview/TKWView.h"
+#include "settings/SettingKinds.h"
+#include "settings/SettingsKeys.h"
+#include "window/TKWWindowController.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+#include <gtest/gtest.h>
+
+class TKWViewTestAccess
+{
+public:
+    static void cacheDial(TKWView &view, bool caches) { view.mCachesDial = caches; }
+};
+
+namespace {
+
+Instant utc(int month, int day, int hour, int minute, int second)
+{
+    using namespace std::chrono;
+    return sys_days(year(2026) / month / day) + hours(hour) + minutes(minute) + seconds(second);
+}
+
+const Instant tenPastTen = utc(12, 6, 10, 10, 30);
+const PropertyList on = PropertyList::boolean(true);
+
+// A woken view in a frame that lives in memory, at a pinned instant: the stock
+// settings in UTC with a test's own on top.
+struct Clock
+{
+    Clock(Instant instant, const PropertyList::Dictionary &overrides = {}) : now(instant)
+    {
+        TKWController::initialize(); // what every clock reads: numerals, pictures
+        view.setWindowFrame(window);
+        PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
+        settings.insert(Keys::TimeZone, PropertyList::string("UTC"));
+        settings.insert(overrides);
+        view.awakeFromNib();
+        view.setConfigData(std::make_shared<ObservableDictionary>(settings));
+    }
+    QImage render(qreal scale = 1) { return view.renderImage(scale); }
+    void tick(Instant instant) { now.set(instant), view.timerFired(); }
+    void set(const QString &key, PropertyList v) { view.configData()->setValue(key, v); }
+    PropertyList setting(const QString &key) const { return view.configData()->contents()[key]; }
+
+    PinnedTime now;
+    std::shared_ptr<DetachedWindowFrame> window = std::make_shared<DetachedWindowFrame>(
+        Rect{1000, 1000, 128, 128}, ScreenInfo{{0, 0, 4000, 4000}, {0, 0, 4000, 4000}, 0, false});
+    TKWView view;
+};
+
+const QRegion whole(0, 0, 128, 128);
+
+// Frames through the layer (the second reuses it) against the frame drawn whole.
+bool layerDrawsWhole(Clock &clock, qreal scale = 1)
+{
+    const QImage first = clock.render(scale);
+    const QImage second = clock.render(scale);
+    TKWViewTestAccess::cacheDial(clock.view, false);
+    const QImage drawn = clock.render(scale);
+    TKWViewTestAccess::cacheDial(clock.view, true);
+    return first == drawn && second == drawn;
+}
+
+// A press, a drag and a release at points of the view given y-up, as it sees them.
+void drag(TKWView &view, Point from, Point to, Point release)
+{
+    view.beginMovingClockHands();
+    for (const auto &[type, at] :
+         {std::pair{QEvent::MouseButtonPress, from}, std::pair{QEvent::MouseMove, to},
+          std::pair{QEvent::MouseButtonRelease, release}}) {
+        const QPointF position(at.x, view.bounds().height - at.y);
+        QMouseEvent event(type, position, view.mapToGlobal(position), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &event);
+    }
+}
+
+} // namespace
+
+class Repaint : public ::testing::Test, public QObject
+{
+protected:
+    void start(const PropertyList::Dictionary &settings, bool show = true)
+    {
+        clock = std::make_unique<Clock>(tenPastTen, settings);
+        paints = 0;
+        clock->view.resize(128, 128);
+        clock->view.installEventFilter(this);
+        clock->view.setVisible(show);
+        ASSERT_TRUE(waitFor([&] { return paints > 0 || !show; }));
+        paints = 0;
+    }
+    // Paints are posted: once they are handled, all that a tick asked for is done.
+    void tick(int hour, int minute, int second)
+    {
+        clock->tick(utc(12, 6, hour, minute, second));
+        QCoreApplication::processEvents();
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            region = static_cast<QPaintEvent *>(event)->region();
+        }
+        return false;
+    }
+    std::unique_ptr<Clock> clock;
+    int paints = 0;
+    QRegion region;
+};
+
+TEST_F(Repaint, ATickRepaintsAllThatMovedAndOnlyThatUnlessATextChanged)
+{
+    start({});
+    const QImage before = clock->render();
+    tick(10, 10, 31);
+    ASSERT_EQ(paints, 1);
+    EXPECT_NE(region, whole);
+    const QImage after = clock->render();
+    for (int y = 0; y < 128; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            ASSERT_TRUE(before.pixel(x, y) == after.pixel(x, y) || region.contains({x, y}));
+        }
+    }
+    tick(11, 59, 59);
+    tick(12, 0, 0); // AM becomes PM
+    EXPECT_EQ(paints, 3);
+    EXPECT_EQ(region, whole);
+}
+
+TEST_F(Repaint, WithoutSecondsOnlyAVisibleMoveOfTheMinuteHandRepaints)
+{
+    for (const bool digital : {false, true}) {
+        start({{Keys::ShowSeconds, PropertyList::boolean(false)},
+               {Keys::DigitalClock, PropertyList::boolean(digital)}});
+        // 0.1 degree a second moves the 48-point minute hand's tip 0.08 points: the
+        // third second reaches a quarter pixel. A digital clock waits for the minute.
+        tick(10, 10, 31);
+        tick(10, 10, 32);
+        EXPECT_EQ(paints, 0) << digital;
+        tick(10, 10, 33);
+        EXPECT_EQ(paints, digital ? 0 : 1) << digital;
+        tick(10, 11, 0);
+        EXPECT_EQ(paints, digital ? 1 : 2) << digital;
+    }
+}
+
+TEST_F(Repaint, AHiddenOrCoveredClockDoesNotPaintAndShowsTheTimeWhenSeenAgain)
+{
+    start({}, false);
+    tick(10, 12, 32);
+    EXPECT_EQ(paints, 0);
+    clock->view.show();
+    ASSERT_TRUE(waitFor([this] { return paints > 0; }));
+    EXPECT_EQ(clock->render(), Clock(utc(12, 6, 10, 12, 32)).render());
+
+    paints = 0;
+    clock->view.setCovered(true);
+    tick(10, 12, 33);
+    tick(10, 12, 34);
+    EXPECT_EQ(paints, 0);
+    // The window system keeps showing the last frame: all of it is drawn anew.
+    clock->view.setCovered(false);
+    ASSERT_TRUE(waitFor([this] { return paints > 0; }));
+    EXPECT_EQ(region, whole);
+    tick(10, 12, 35);
+    EXPECT_EQ(paints, 2);
+}
+
+TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)
+{
+    Clock clock(utc(12, 6, 23, 59, 59), {{Keys::ShowWeekday, on}, {Keys::MinutePips, on}});
+    EXPECT_TRUE(layerDrawsWhole(clock, 1.5));
+    clock.set(Keys::PipStyle, PropertyList::integer(2));
+    clock.set(Keys::AlternateTimeZone, PropertyList::string("Asia/Tokyo"));
+    EXPECT_TRUE(layerDrawsWhole(clock)) << "settings";
+    clock.set(Keys::FaceColor, PropertyList::data(Color::red().encode()));
+    EXPECT_TRUE(layerDrawsWhole(clock)) << "a colour";
+    clock.tick(utc(12, 7, 0, 0, 0));
+    EXPECT_TRUE(layerDrawsWhole(clock)) << "the date and weekday at midnight";
+    clock.tick(utc(12, 7, 12, 0, 0));
+    EXPECT_TRUE(layerDrawsWhole(clock)) << "the meridian";
+    clock.set(Keys::ClockSize, PropertyList::integer(200));
+    EXPECT_TRUE(layerDrawsWhole(clock)) << "the size";
+    EXPECT_TRUE(layerDrawsWhole(clock, 2)) << "the ratio of the device";
+
+    // After a resume from suspend, the system time set, or a change to daylight
+    // saving time, the next tick shows what a clock started then shows.
+    clock.set(Keys::TimeZone, PropertyList::string("America/New_York"));
+    for (const Instant jump :
+         {utc(12, 5, 22, 45, 12), utc(12, 9, 3, 0, 1), utc(3, 8, 6, 59, 59), utc(3, 8, 7, 0, 0)}) {
+        clock.tick(jump);
+        EXPECT_TRUE(clock.render() == Clock(jump, clock.view.configData()->contents()).render());
+    }
+}
+
+// Where the hands turn on a picture: kept when a picture is dropped on the clock, and
+// set by a press, a drag and a release after the panel's Calibrate.
+TEST(DialOnAPicture, ADroppedPictureKeepsTheDialWhichADragDefinesAndResetCentres)
+{
+    EXPECT_TRUE(TKWView::acceptsDroppedFiles({QUrl("file:///photos/IMG_0001.JPG")}));
+    EXPECT_FALSE(TKWView::acceptsDroppedFiles({QUrl("file:///photos/notes.txt")}));
+    EXPECT_FALSE(TKWView::acceptsDroppedFiles({QUrl("file:///a.png"), QUrl("file:///b.png")}));
+    Scratch scratch;
+    Clock clock(tenPastTen, {{Keys::CenterFactor, PropertyList::string("{0.3, 0.7}")}});
+    ASSERT_TRUE(clock.view.takeDroppedFile(
+        writePicture(scratch.filePath("face.png"), {400, 300}, Qt::darkCyan)));
+    EXPECT_EQ(clock.setting(Keys::UseFaceImage), on);
+    EXPECT_EQ(clock.window->frame().size(), (Size{128, 96}));
+    EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.3, 0.7}"));
+
+    // Where the release happens does not count: the last drag position does.
+    drag(clock.view, {32, 48}, {32, 80}, {100, 10});
+    EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.25, 0.5}"));
+    EXPECT_EQ(clock.setting(Keys::RadiusFactor), PropertyList::real(0.25));
+    // A drag past the edge counts as it comes; a click gives no radius factor.
+    drag(clock.view, {96, 24}, {-32, 24}, {-32, 24});
+    EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.75, 0.25}"));
+    EXPECT_EQ(clock.setting(Keys::RadiusFactor), PropertyList::real(1.0));
+    drag(clock.view, {40, 40}, {40, 40}, {40, 40});
+    EXPECT_EQ(clock.setting(Keys::RadiusFactor), PropertyList::real(0.0));
+    EXPECT_FALSE(clock.view.isDefiningDial());
+    clock.view.resetHandLocation();
+    EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
+    EXPECT_TRUE(clock.setting(Keys::RadiusFactor).isNone());
+}
+
+TEST(SettingsObservation, SizeZoneModeAndPictureResizeAnyClockAndAllButColoursADigitalOne)
+{
+    const QStringList unobserved = {Keys::Local, Keys::CenterFactor, Keys::RadiusFactor};
+    const QStringList analog = {Keys::ClockSize, Keys::DigitalClock, Keys::FaceImage,
+                                Keys::TimeZone, Keys::UseFaceImage};
+    for (const bool digital : {false, true}) {
+        Clock clock(tenPastTen, {{Keys::DigitalClock, PropertyList::boolean(digital)}});
+        for (const QString &key : SettingKinds::clockKeys()) {
+            int frames = 0;
+            clock.window->onFrameChanged([&frames](const Rect &) { ++frames; });
+            const PropertyList value = clock.setting(key);
+            clock.set(key, value.isNone() ? PropertyList::integer(0) : value);
+            const bool resizes = digital ? !unobserved.contains(key) && !key.endsWith("Color") &&
+                                               key != Keys::Opacity && key != Keys::FadeHands
+                                         : analog.contains(key);
+            EXPECT_EQ(frames > 0, resizes) << key.toStdString() << (digital ? " digital" : "");
+        }
+    }
+}
+
+TEST(WindowSizing, ResizingKeepsTheCentreAndOffScreenWindowsComeBackTwentyPointsIn)
+{
+    using namespace WindowSizing;
+    EXPECT_EQ(resizedFrame({100, 100, 96, 128}, {128, 58}, std::nullopt), (Rect{84, 135, 128, 58}));
+    // On the main screen the top stays below the menu bar.
+    EXPECT_EQ(resizedFrame({0, 700, 128, 128}, {128, 128}, MenuBar{800, 22}).y, 650);
+    // Less than 5 points inside the visible frame (0, 0, 1440, 878) on a side.
+    const std::pair<Rect, std::optional<Rect>> frames[] = {
+        {{1500, 100, 128, 128}, Rect{1292, 100, 128, 128}},
+        {{-125, 100, 128, 128}, Rect{20, 100, 128, 128}},
+        {{1435, 100, 128, 128}, std::nullopt},
+        {{100, 900, 128, 128}, Rect{100, 730, 128, 128}},
+        {{100, -124, 128, 128}, Rect{100, 20, 128, 128}},
+        {{100, -123, 128, 128}, std::nullopt}};
+    for (const auto &[frame, corrected] : frames) {
+        EXPECT_EQ(offScreenCorrection(frame, {0, 0, 1440, 878}), corrected)
+            << frame.x << ", " << frame.y;
+    }
+}

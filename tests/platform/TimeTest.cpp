@@ -1,0 +1,107 @@
+// Time as Linux users know it, the system's zone followed live, and the tick timing.
+
+#include "Support.h"
+#include "platform/SecondTimer.h"
+#include "platform/TimeZone.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono;
+
+namespace {
+
+Instant utc(int year, int month, int day, int hour, int minute, int second)
+{
+    return sys_days(std::chrono::year(year) / month / day) + hours(hour) + minutes(minute) +
+           seconds(second);
+}
+
+} // namespace
+
+TEST(TimeZone, TheNamesOfferedAreTheLocationZonesAndOnlyTheyResolve)
+{
+    const QStringList names = TimeZone::knownTimeZoneNames();
+    for (const char *name :
+         {"America/Argentina/Buenos_Aires", "Asia/Kolkata", "Europe/Oslo", "UTC"}) {
+        EXPECT_TRUE(names.contains(name) && TimeZone::named(name)) << name;
+    }
+    for (const char *name : {"Asia/Calcutta", "US/Eastern", "Etc/Unknown"}) {
+        EXPECT_FALSE(names.contains(name)) << name;
+    }
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    EXPECT_GT(names.size(), 300);
+    for (const QString &name : QStringList{"", "Europe", "Mars/Base", "america/new_york", "Asia/",
+                                           QString(10'000, u'x')}) {
+        EXPECT_FALSE(TimeZone::named(name)) << name.left(20).toStdString();
+    }
+}
+
+TEST(TimeZone, TimeOfDayAndAbbreviationFollowTheOffsetThroughDaylightSaving)
+{
+    const Instant july = utc(2026, 7, 1, 14, 10, 30);
+    // The zone, the instant, the time of day and seconds east of Greenwich there.
+    const std::tuple<const char *, Instant, TimeOfDay, int, const char *> rows[] = {
+        {"UTC", july, {14, 10, 30}, 0, "UTC"},
+        {"America/New_York", july, {10, 10, 30}, -4 * 3600, "EDT"},
+        // 2026-03-08 07:00 UTC: 02:00 EST becomes 03:00 EDT.
+        {"America/New_York", utc(2026, 3, 8, 6, 59, 59), {1, 59, 59}, -5 * 3600, "EST"},
+        {"America/New_York", utc(2026, 3, 8, 7, 0, 0), {3, 0, 0}, -4 * 3600, "EDT"},
+        {"Asia/Kolkata", july, {19, 40, 30}, 19800, "GMT+5:30"},
+        {"Pacific/Kiritimati", july, {4, 10, 30}, 14 * 3600, "GMT+14"},
+        // Before the epoch, and just before a midnight, the day wraps the right way.
+        {"UTC", utc(1969, 12, 31, 23, 59, 59), {23, 59, 59}, 0, "UTC"},
+        {"UTC", utc(2026, 1, 1, 0, 0, 0) - milliseconds(1), {23, 59, 59}, 0, "UTC"},
+    };
+    for (const auto &[name, instant, local, offset, abbreviation] : rows) {
+        const TimeZone zone = TimeZone::named(name).value(); // throws, failing, when unknown
+        EXPECT_EQ(zone.timeOfDay(instant), local) << name;
+        EXPECT_EQ(zone.secondsFromGMT(instant), offset) << name;
+        EXPECT_EQ(zone.abbreviation(instant), abbreviation) << name;
+    }
+}
+
+TEST(TimeZone, TheSystemZoneIsFollowedWithoutARestart)
+{
+    const std::pair<const char *, const char *> variables[] = {
+        {":Europe/Paris", "Europe/Paris"},
+        {"/usr/share/zoneinfo/Asia/Tokyo", "Asia/Tokyo"},
+        {"", "UTC"}};
+    for (const auto &[tz, name] : variables) {
+        setenv("TZ", tz, 1);
+        EXPECT_EQ(TimeZone::system().name(), name) << tz;
+    }
+    unsetenv("TZ");
+    Scratch dir;
+    const QString link = dir.filePath("localtime"), timezone = dir.filePath("timezone");
+    const auto follows = [](const char *name) {
+        return waitFor([&] { return TimeZone::system().name() == name; });
+    };
+    ASSERT_TRUE(QFile::link("/usr/share/zoneinfo/Asia/Tokyo", link));
+    TimeZone::setHostZoneFiles(link, timezone);
+    EXPECT_TRUE(follows("Asia/Tokyo"));
+    // What timedatectl does: the link is replaced by one to another zone.
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link("/usr/share/zoneinfo/America/Sao_Paulo", link));
+    EXPECT_TRUE(follows("America/Sao_Paulo"));
+    // Without the link, /etc/timezone names the zone.
+    ASSERT_TRUE(QFile::remove(link) && writeFile(timezone, "Europe/Oslo\n"));
+    EXPECT_TRUE(follows("Europe/Oslo"));
+    TimeZone::setHostZoneFiles("/etc/localtime", "/etc/timezone");
+}
+
+TEST(SecondTimer, TheDelayEndsJustAfterTheNextTurnOfTheSecond)
+{
+    constexpr nanoseconds someSecond = seconds(1'700'000'000); // 2023-11-14T22:13:20Z
+    const std::tuple<const char *, nanoseconds, milliseconds> rows[] = {
+        {"exactly on a second", someSecond, 1010ms},
+        {"a nanosecond after a second", someSecond + 1ns, 1010ms},
+        {"just before the tick", someSecond + 9ms + 999us, 1001ms},
+        {"a nanosecond before the epoch", -1ns, 11ms},
+        {"half a second before the epoch", -500ms, 510ms},
+        {"in 1901", -seconds(2'147'483'648) + 250ms, 760ms},
+    };
+    for (const auto &[name, now, delay] : rows) {
+        const system_clock::time_point at(duration_cast<system_clock::duration>(now));
+        EXPECT_EQ(delayUntilNextTick(at), delay) << name;
+    }
+}

@@ -1,0 +1,336 @@
+// A clock as its controller runs it: its settings file, written at once, after a
+// change and removed; its window's place on one monitor or two, its shape without a
+// compositor and the settings all clock windows share; and its settings panel.
+
+#include "Support.h"
+#include "app/TKWController.h"
+#include "clockview/TKWView.h"
+#include "platform/CompositingWatch.h"
+#include "platform/TimeSource.h"
+#include "platform/UserDefaults.h"
+#include "settings/ClockDefaults.h"
+#include "settings/SettingsKeys.h"
+#include "tzpanel/QZTimeZonePanel.h"
+#include "window/ApplicationDelegate.h"
+#include "window/ClockSettingsPanel.h"
+#include "window/ColorWell.h"
+#include "window/FrameAutosave.h"
+#include "window/ObjectController.h"
+#include "window/TKWWindow.h"
+#include "window/TKWWindowController.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::shared_ptr<TKWWindowController> newClock(const QString &zone = "UTC")
+{
+    TKWController::initialize();
+    return TKWWindowController::initWithTimeZoneName(zone);
+}
+
+// The application's list of clocks, down to one.
+struct LastClock : ApplicationDelegate
+{
+    LastClock() { setDelegate(this); }
+    ~LastClock() override { setDelegate(nullptr); }
+    void addClock(std::shared_ptr<TKWWindowController>) override {}
+    void removeClock(TKWWindowController *) override { removed = true; }
+    std::size_t numberOfClocks() const override { return removed ? 0 : 1; }
+    void showMenu(TKWWindowController *, const QPoint &) override {}
+    bool removed = false;
+};
+
+// Does `whileUp` once a modal window of the kind is up; it is to end it.
+template <class Modal> void whenUp(const std::function<void(Modal &)> &whileUp)
+{
+    QTimer::singleShot(0, [whileUp] {
+        auto *modal = qobject_cast<Modal *>(QApplication::activeModalWidget());
+        modal ? whileUp(*modal) : whenUp<Modal>(whileUp); // not up yet: again
+    });
+}
+
+// The settings panel of a clock, as the clock opens it.
+ClockSettingsPanel *panelOf(TKWWindowController &clock)
+{
+    clock.showSettingsPanel();
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *panel = qobject_cast<ClockSettingsPanel *>(widget);
+        if (panel && panel->settings() == clock.clockSettings()) {
+            return panel;
+        }
+    }
+    return nullptr;
+}
+
+// The panel's controls by the setting each is bound to.
+QMap<QString, QWidget *> controls(const QWidget &panel)
+{
+    QMap<QString, QWidget *> found;
+    for (QWidget *widget : panel.findChildren<QWidget *>()) {
+        found.insert(widget->property(ObjectController::bindingKeyProperty).toString(), widget);
+    }
+    found.remove(QString());
+    return found;
+}
+
+// What a user's change of the control writes; none for a control that only shows.
+std::optional<PropertyList> change(QWidget *control)
+{
+    if (auto *box = qobject_cast<QCheckBox *>(control)) {
+        box->click();
+        return PropertyList::boolean(box->isChecked());
+    }
+    if (auto *slider = qobject_cast<QSlider *>(control)) {
+        slider->setValue(37);
+        return PropertyList::real(0.37);
+    }
+    if (auto *size = qobject_cast<QSpinBox *>(control)) {
+        size->setValue(33); // steps of 4 points
+        return PropertyList::real(132);
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(control)) {
+        combo->setCurrentIndex(3);
+        return PropertyList::integer(3);
+    }
+    if (auto *well = qobject_cast<ColorWell *>(control)) {
+        well->click();
+        ColorWell::sharedColorDialog(false)->setCurrentColor(QColor(51, 102, 153, 128));
+        ColorWell::sharedColorDialog(false)->accept();
+        return PropertyList::data(Color::calibratedRGB(0.2f, 0.4f, 0.6f, 128 / 255.0f).encode());
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST(ClockFile, ANewClockIsOnDiskAtOnceAChangeWithinMomentsAndARemovalTakesOnlyItsOwn)
+{
+    const auto kept = newClock("Europe/Paris");
+    EXPECT_EQ(settingsIn(kept->settingsFile()), kept->clockSettings()->contents());
+    EXPECT_EQ(fileState(kept->settingsFile()).mode & 0777, 0600u); // the user's alone
+    const auto removed = newClock();
+    for (const auto &clock : {kept, removed}) {
+        clock->showWindow();
+        clock->clockSettings()->setValue(Keys::ClockSize, PropertyList::integer(200));
+    }
+    removed->removeClock(); // not the last clock: no question asked
+    EXPECT_TRUE(waitFor([&] {
+        return settingsIn(kept->settingsFile())
+                   .value_or(PropertyList::Dictionary())[Keys::ClockSize] ==
+               PropertyList::integer(200);
+    }));
+    EXPECT_FALSE(QFile::exists(removed->settingsFile()));
+}
+
+TEST(ClockFile, TheLastClockGoesOnlyWhenTheUserSaysYes)
+{
+    LastClock list;
+    const auto clock = newClock();
+    clock->showWindow();
+    for (const Qt::Key answer : {Qt::Key_Escape, Qt::Key_Return}) { // No, then Yes
+        EXPECT_TRUE(QFile::exists(clock->settingsFile()));
+        whenUp<QMessageBox>([answer](QMessageBox &alert) { QTest::keyClick(&alert, answer); });
+        clock->removeClock();
+        EXPECT_EQ(list.removed, answer == Qt::Key_Return);
+    }
+    clock->applicationWillTerminate(); // the quit that follows brings nothing back
+    EXPECT_FALSE(QFile::exists(clock->settingsFile()));
+}
+
+TEST(ClockFile, TheWindowComesBackWhereItWas)
+{
+    const auto clock = newClock();
+    clock->showWindow();
+    clock->clockView()->windowFrame().setFrame({200, 150, 128, 128}, false);
+    clock->applicationWillTerminate();
+    const auto again = TKWWindowController::initWithSettingsFile(clock->settingsFile());
+    again->showWindow();
+    EXPECT_EQ(again->clockView()->windowFrame().frame(), (Rect{200, 150, 128, 128}));
+}
+
+// Without a compositor nothing blends the window with the desktop: it is cut to
+// what it paints, from before it is first shown and tick by tick.
+TEST(ClockFile, WithoutACompositorTheWindowIsCutToWhatItPaints)
+{
+    using namespace std::chrono;
+    Instant instant = sys_days(year(2026) / 12 / 6) + hours(10) + minutes(59) + seconds(50);
+    PinnedTime now([&] { return instant; });
+    CompositingWatch::shared().setOverride(false);
+    const auto clock = newClock();
+    clock->clockSettings()->setValue(Keys::MinutePips, PropertyList::boolean(true));
+    clock->showWindow();
+    const QWindow *window = clock->window()->windowHandle();
+    const auto cutAsPainted = [&] {
+        const QImage frame = clock->clockView()->renderImage(1);
+        for (int y = 0; y < frame.height(); ++y) {
+            for (int x = 0; x < frame.width(); ++x) {
+                if ((qAlpha(frame.pixel(x, y)) >= 32) != window->mask().contains({x, y})) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(cutAsPainted());
+    // A transparent face leaves the marks and hands, across a turn of the hour.
+    clock->clockSettings()->setValue(Keys::Opacity, PropertyList::real(0));
+    for (int second = 0; second < 15; ++second) {
+        instant += seconds(1);
+        clock->clockView()->timerFired();
+        ASSERT_TRUE(waitFor(cutAsPainted)) << second;
+    }
+}
+
+TEST(TwoMonitors, AClockStaysOnTheMonitorItWasLeftOnOrComesBackInSight)
+{
+    if (QGuiApplication::screens().size() < 2) {
+        GTEST_SKIP() << "one screen: the two_monitors test runs this with two";
+    }
+    const auto shownAfterKeeping = [](const Rect &saved) {
+        const auto clock = newClock();
+        FrameAutosave::save(clock->frameAutosaveName(), saved);
+        clock->showWindow();
+        return clock->window()->geometry(); // y-down, as Qt has it
+    };
+    // 400 up from the bottom of the 800-point primary is 272 down from its top.
+    const QRect kept = shownAfterKeeping({1500, 400, 128, 128});
+    EXPECT_EQ(kept, QRect(1500, 272, 128, 128));
+    EXPECT_EQ(QGuiApplication::screenAt(kept.center())->name(), "right");
+    for (const Rect &gone :
+         {Rect{3000, 400, 128, 128}, Rect{1500, -900, 128, 128}, Rect{-2000, 100, 128, 128}}) {
+        const QRect shown = shownAfterKeeping(gone);
+        const QScreen *screen = QGuiApplication::screenAt(shown.center());
+        EXPECT_TRUE(screen && screen->availableGeometry().contains(shown)) << gone.x;
+    }
+}
+
+TEST(TKWWindow, IsAFramelessTransparentToolWindowFollowingTheSharedSettings)
+{
+    const auto share = [](bool set) {
+        UserDefaults::standard().setBool(Keys::ClickThrough, set);
+        UserDefaults::standard().setBool(Keys::AllSpaces, set);
+        UserDefaults::standard().setInteger(Keys::WindowLevel, set ? 3 : 0); // not 0: the desktop
+    };
+    share(true);
+    auto window = std::make_unique<TKWWindow>(new QWidget);
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::Tool)); // no taskbar entry
+    EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
+    window->show();
+    for (const bool set : {true, false, true}) { // as made, then as changed
+        EXPECT_EQ(window->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput), set);
+        EXPECT_EQ(window->level() == TKWWindow::Level::DesktopIcons, set);
+        EXPECT_EQ(window->isOnAllWorkspaces(), set);
+        EXPECT_TRUE(window->isVisible()); // changed in place, not hidden and shown again
+        share(!set);
+    }
+}
+
+TEST(ClockSettingsPanel, EachControlWritesItsKeyOnceInTheStoredFormAndShowingWritesNothing)
+{
+    TKWController::initialize(); // the size's steps
+    const QStringList keys = controls(ClockSettingsPanel(nullptr)).keys();
+    EXPECT_EQ(keys.size(), 24); // every setting but the dial's place, set on the clock itself
+    for (const QString &key : keys) {
+        auto settings = std::make_shared<ObservableDictionary>(ClockDefaults::defaultConfig());
+        QStringList changes;
+        const Observation watch = settings->observeAll([&](const QString &k) { changes << k; });
+        ClockSettingsPanel panel(settings);
+        panel.show();
+        const std::optional<PropertyList> written = change(controls(panel).value(key));
+        EXPECT_EQ(changes, written ? QStringList{key} : QStringList()) << key.toStdString();
+        EXPECT_TRUE(!written || *settings->value(key) == *written) << key.toStdString();
+    }
+}
+
+TEST(ClockSettingsPanel, DamagedValuesShowAsNothingAndStayAsTheyWere)
+{
+    TKWController::initialize();
+    const PropertyList::Dictionary damaged{
+        {Keys::ShowSeconds, PropertyList::data("\x01")},
+        {Keys::Opacity, PropertyList::real(std::numeric_limits<double>::quiet_NaN())},
+        {Keys::ClockSize, PropertyList::string("huge")},
+        {Keys::PipStyle, PropertyList::integer(7)},
+        {Keys::TimeZone, PropertyList::integer(5)},
+        {Keys::HandColor, PropertyList::data("TKWc\x09garbage")},
+        {Keys::ShowDate, PropertyList::array({PropertyList::integer(1)})}};
+    const auto settings = std::make_shared<ObservableDictionary>(damaged);
+    ClockSettingsPanel panel(settings);
+    panel.show();
+    EXPECT_EQ(settings->contents(), damaged);
+    const auto shown = controls(panel);
+    EXPECT_FALSE(qobject_cast<QCheckBox *>(shown[Keys::ShowSeconds])->isChecked());
+    EXPECT_EQ(qobject_cast<QSlider *>(shown[Keys::Opacity])->value(), 0);
+    EXPECT_EQ(qobject_cast<QSpinBox *>(shown[Keys::ClockSize])->value(), 4);
+    EXPECT_EQ(qobject_cast<QComboBox *>(shown[Keys::PipStyle])->currentIndex(), -1);
+    EXPECT_EQ(shown[Keys::TimeZone]->property("text").toString(), "Local time");
+    EXPECT_EQ(qobject_cast<ColorWell *>(shown[Keys::HandColor])->color(), Color::black());
+    EXPECT_FALSE(shown[Keys::ShowDayOnly]->isEnabled());
+}
+
+TEST(ClockSettingsPanel, TheZoneButtonsStoreTheChosenZoneAndClearRemovesIt)
+{
+    const auto clock = newClock();
+    ClockSettingsPanel *panel = panelOf(*clock);
+    for (const auto &[button, key, zone] :
+         {std::tuple{"chooseTimeZoneButton", Keys::TimeZone, "Europe/Paris"},
+          std::tuple{"chooseAlternateZoneButton", Keys::AlternateTimeZone, "Asia/Tokyo"}}) {
+        whenUp<QZTimeZonePanel>([zone = zone](QZTimeZonePanel &chooser) {
+            chooser.browser()->setPath(QString("/") + zone);
+            chooser.okButton()->click();
+        });
+        panel->findChild<QPushButton *>(button)->click();
+        EXPECT_EQ(clock->clockSettings()->contents().value(key), PropertyList::string(zone));
+        whenUp<QZTimeZonePanel>([](QZTimeZonePanel &chooser) {
+            chooser.clearButton()->click();
+            chooser.okButton()->click();
+        });
+        panel->findChild<QPushButton *>(button)->click();
+        EXPECT_FALSE(clock->clockSettings()->contents().contains(key)) << button;
+    }
+}
+
+TEST(ClockSettingsPanel, ClosingItClosesItsColourPanel)
+{
+    const auto clock = newClock();
+    ClockSettingsPanel *panel = panelOf(*clock);
+    panel->findChild<QPushButton *>("handColorWell")->click();
+    ASSERT_TRUE(ColorWell::sharedColorDialog(false)->isVisible());
+    panel->findChild<QPushButton *>("closeButton")->click();
+    EXPECT_FALSE(ColorWell::sharedColorDialog(false)->isVisible());
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST(ClockSettingsPanel, ChoosingAFacePictureCentresTheDialAgain)
+{
+    const auto clock = newClock();
+    Scratch scratch;
+    const QString picture = writePicture(scratch.filePath("face.png"), {300, 200}, Qt::blue);
+    clock->clockSettings()->setValue(Keys::CenterFactor, PropertyList::string("{0.1, 0.9}"));
+    clock->clockSettings()->setValue(Keys::RadiusFactor, PropertyList::real(0.3));
+    whenUp<QFileDialog>([&picture](QFileDialog &chooser) {
+        chooser.selectFile(picture);
+        static_cast<QDialog &>(chooser).accept(); // as its Open button does
+    });
+    panelOf(*clock)->findChild<QPushButton *>("chooseFaceImageButton")->click();
+    const PropertyList::Dictionary settings = clock->clockSettings()->contents();
+    EXPECT_TRUE(settings.contains(Keys::FaceImage));
+    EXPECT_EQ(settings.value(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
+    EXPECT_FALSE(settings.contains(Keys::RadiusFactor));
+}
