@@ -9,7 +9,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
 #include <QPainter>
 #include <QThread>
 
@@ -403,42 +402,4 @@ QString comparePictures(const QImage &drawn, const QImage &expected)
         return {};
     }
     return QString("%1 pixels differ, by up to %2 levels").arg(differing).arg(largest);
-}
-
-// --- Messages -----------------------------------------------------------------
-
-namespace {
-
-QMutex messagesMutex;
-QStringList loggedMessages;
-
-void keepMessage(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    const QMutexLocker lock(&messagesMutex);
-    loggedMessages.append(text);
-}
-
-} // namespace
-
-MessageLog::MessageLog()
-{
-    const QMutexLocker lock(&messagesMutex);
-    loggedMessages.clear();
-    mPrevious = qInstallMessageHandler(keepMessage);
-}
-
-MessageLog::~MessageLog()
-{
-    qInstallMessageHandler(mPrevious);
-}
-
-QStringList MessageLog::messages() const
-{
-    const QMutexLocker lock(&messagesMutex);
-    return loggedMessages;
-}
-
-QStringList MessageLog::naming(const QString &text) const
-{
-    return messages().filter(text);
 }

@@ -1,25 +1,38 @@
 #pragma once
 
 // What the tests share: waiting for a condition, scratch folders and homes of
-// their own, the real tockwise binary and other processes, files, pictures and
-// the messages a test process logs.
+// their own, the real tockwise binary and other processes, files and pictures.
 
 #include "platform/PropertyList.h"
 
+#include <QApplication>
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -182,19 +195,3 @@ QString writePicture(const QString &path, QSize size, QColor colour, const char 
 // Empty when two pictures are alike (a few pixels may differ by a few levels, as
 // font rasterisers do); otherwise what differs.
 QString comparePictures(const QImage &drawn, const QImage &expected);
-
-// Warnings and other messages the test process logs while it lives.
-class MessageLog
-{
-public:
-    MessageLog();
-    ~MessageLog();
-    MessageLog(const MessageLog &) = delete;
-    MessageLog &operator=(const MessageLog &) = delete;
-
-    QStringList messages() const;
-    QStringList naming(const QString &text) const;
-
-private:
-    QtMessageHandler mPrevious;
-};

@@ -6,10 +6,6 @@
 #include "platform/PropertyListFile.h"
 #include "settings/SettingsKeys.h"
 
-#include <QDir>
-
-#include <gtest/gtest.h>
-
 namespace {
 
 struct Mistake

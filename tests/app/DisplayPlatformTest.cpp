@@ -2,9 +2,9 @@
 
 #include "app/DisplayPlatform.h"
 
-#include <QMap>
+#include "Support.h"
 
-#include <gtest/gtest.h>
+#include <QMap>
 
 TEST(DisplayPlatform, WaylandSessionsRunThroughXWaylandWhenItIsThereAndOthersAreLeftAlone)
 {

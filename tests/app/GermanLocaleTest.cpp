@@ -7,13 +7,9 @@
 #include "platform/StringTable.h"
 #include "platform/TimeZone.h"
 
-#include <QCoreApplication>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QLibraryInfo>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
 
 namespace {
 

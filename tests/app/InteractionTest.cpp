@@ -1,22 +1,19 @@
 // The application's interactive parts: click-through and its status item, the New
 // Clock panel, a start without arguments, and the clock list.
 
+#include "Support.h"
 #include "app/TKWController.h"
 #include "platform/UserDefaults.h"
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindow.h"
 #include "window/TKWWindowController.h"
 
-#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 namespace {
 

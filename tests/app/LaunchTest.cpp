@@ -8,15 +8,6 @@
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
 
-#include <QDir>
-#include <QFile>
-
-#include <gtest/gtest.h>
-
-#include <random>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
 using Dictionary = PropertyList::Dictionary;
@@ -252,24 +243,15 @@ TEST(Launch, DamagedFilesAreNamedOnceAndKeptWhileTheGoodClocksOpen)
     const QByteArray xml = PropertyListFile::toXml(clockIn("UTC"));
     const QByteArray header =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
-    std::mt19937 random(std::random_device{}());
-    QByteArray noise(4096, Qt::Uninitialized);
-    for (char &byte : noise) {
-        byte = static_cast<char>(random());
-    }
     const QList<std::pair<const char *, QByteArray>> damaged = {
-        {"random.tkw", noise},
+        {"noise.tkw", QByteArray::fromHex("00ff7f8081fe0d0a1a00")},
         {"truncated.tkw", xml.left(xml.size() / 2)},
         {"empty.tkw", {}},
         {"array-root.tkw", header + "<array><integer>128</integer></array>\n</plist>\n"},
-        // Binary: a dictionary whose key is the integer 5, and one holding an
-        // archiver's UID; keys are strings and UIDs never settings.
+        // Binary: a dictionary whose key is the integer 5; keys are strings.
         {"binary-integer-key.tkw",
          QByteArray::fromHex("62706c6973743030d1010210051007080b0d00000000000001010000000000000003"
                              "0000000000000000000000000000000f")},
-        {"binary-uid.tkw",
-         QByteArray::fromHex("62706c6973743030d201020304526f6b5375696410018001080d10141600000000"
-                             "00000101000000000000000500000000000000000000000000000018")},
     };
     for (const auto &[name, bytes] : damaged) {
         ASSERT_TRUE(writeFile(launch.file(name), bytes));

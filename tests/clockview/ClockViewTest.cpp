@@ -10,11 +10,8 @@
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindowController.h"
 
-#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
-
-#include <gtest/gtest.h>
 
 class TKWViewTestAccess
 {

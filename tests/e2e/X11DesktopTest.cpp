@@ -7,14 +7,9 @@
 #include "Support.h"
 #include "platform/CoverWatch.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QWidget>
 #include <QWindow>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
@@ -29,20 +24,20 @@ QString output(const QString &program, const QStringList &arguments)
 int currentWorkspace()
 {
     bool ok = false;
-    const int workspace = output(QString("xdotool"), {QString("get_desktop")}).toInt(&ok);
+    const int workspace = output("xdotool", {"get_desktop"}).toInt(&ok);
     return ok ? workspace : -1;
 }
 
 // A window manager unmaps the frames of windows on other workspaces.
 bool isViewable(QWidget &widget)
 {
-    return output(QString("xwininfo"), {QString("-id"), QString::number(widget.winId())})
-        .contains(QString("Map State: IsViewable"));
+    return output("xwininfo", {"-id", QString::number(widget.winId())})
+        .contains("Map State: IsViewable");
 }
 
 bool switchToWorkspace(int workspace)
 {
-    output(QString("xdotool"), {QString("set_desktop"), QString::number(workspace)});
+    output("xdotool", {"set_desktop", QString::number(workspace)});
     return waitFor([&] { return currentWorkspace() == workspace; });
 }
 
@@ -63,8 +58,8 @@ bool isSticky(QWidget &widget)
 bool skipsTaskbarAndPager(QWidget &widget)
 {
     const QStringList state = X11Desktop::netWmState(widget.windowHandle());
-    return state.contains(QString("_NET_WM_STATE_SKIP_TASKBAR")) &&
-           state.contains(QString("_NET_WM_STATE_SKIP_PAGER"));
+    return state.contains("_NET_WM_STATE_SKIP_TASKBAR") &&
+           state.contains("_NET_WM_STATE_SKIP_PAGER");
 }
 
 class X11DesktopTest : public ::testing::Test
@@ -115,9 +110,8 @@ TEST_F(X11DesktopTest, HintsHoldWhenGivenBeforeShowingWhileShownAndThroughHiding
     EXPECT_TRUE(isViewable(*widget));
 
     X11Desktop::setSkipTaskbar(window, false);
-    EXPECT_TRUE(waitFor([&] {
-        return !X11Desktop::netWmState(window).contains(QString("_NET_WM_STATE_SKIP_TASKBAR"));
-    }));
+    EXPECT_TRUE(waitFor(
+        [&] { return !X11Desktop::netWmState(window).contains("_NET_WM_STATE_SKIP_TASKBAR"); }));
 }
 
 // Only opaque windows hide a clock, and only when they hide all of it.

@@ -6,8 +6,6 @@
 
 #include <QtEndian>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 // home/pics/face.png, home/pics/sub, home/other and far (outside the searched trees).

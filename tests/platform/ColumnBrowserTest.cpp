@@ -2,11 +2,10 @@
 
 #include "platform/ColumnBrowser.h"
 
+#include "Support.h"
+
 #include <QAbstractItemView>
 #include <QSignalSpy>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -8,8 +8,6 @@
 #include <QImageWriter>
 #include <QPainter>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 // Red on the left, blue on the right.

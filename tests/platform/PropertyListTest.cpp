@@ -5,12 +5,7 @@
 #include "platform/Color.h"
 #include "platform/PropertyListFile.h"
 
-#include <QFileInfo>
-
-#include <gtest/gtest.h>
-
 #include <bit>
-#include <sys/stat.h>
 
 TEST(PropertyListFile, EveryKindSurvivesASaveInAFileOnlyTheUserMayRead)
 {

@@ -6,23 +6,15 @@
 #include "Support.h"
 #include "platform/UnixSignals.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QThread>
 #include <QtEndian>
 
-#include <gtest/gtest.h>
-
-#include <csignal>
 #include <future>
 #include <poll.h>
 #include <set>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
-#include <unistd.h>
 
 using Role = SingleInstance::Role;
 

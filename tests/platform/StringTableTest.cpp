@@ -2,9 +2,9 @@
 
 #include "platform/StringTable.h"
 
-#include <QTranslator>
+#include "Support.h"
 
-#include <gtest/gtest.h>
+#include <QTranslator>
 
 TEST(StringTable, EveryKeyHasAnEnglishAndAGermanText)
 {

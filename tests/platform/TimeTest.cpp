@@ -4,8 +4,6 @@
 #include "platform/SecondTimer.h"
 #include "platform/TimeZone.h"
 
-#include <gtest/gtest.h>
-
 using namespace std::chrono;
 
 namespace {

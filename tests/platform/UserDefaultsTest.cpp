@@ -6,10 +6,6 @@
 #include "platform/ObservableDictionary.h"
 #include "platform/PropertyListFile.h"
 
-#include <QCoreApplication>
-
-#include <gtest/gtest.h>
-
 TEST(UserDefaults, UserValuesHideRegisteredOnesAndOnlyUserValuesAreWritten)
 {
     Scratch dir;

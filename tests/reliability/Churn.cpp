@@ -25,6 +25,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <random>
 #include <unistd.h>
 
@@ -81,68 +82,43 @@ int main(int argc, char *argv[])
         return 4;
     }
 
-    static const QStringList zones = {
-        QStringLiteral("UTC"), QStringLiteral("Europe/Paris"), QStringLiteral("Asia/Tokyo"),
-        QStringLiteral("America/New_York"), QStringLiteral("Australia/Adelaide")};
+    static const QStringList zones = {"UTC", "Europe/Paris", "Asia/Tokyo", "America/New_York",
+                                      "Australia/Adelaide"};
     // Each change gets values of its own where the key allows, so that a value
     // found in a file names the change that made it.
+    using Value = std::function<PropertyList(std::uint32_t)>;
+    const std::pair<QString, Value> clockChanges[] = {
+        {Keys::ClockSize, [](std::uint32_t n) { return PropertyList::integer(64 + n % 193); }},
+        {Keys::Opacity,
+         [](std::uint32_t n) { return PropertyList::real(double(float(n % 1000) / 1000.0f)); }},
+        {Keys::FaceColor, colour},
+        {Keys::HandColor, [](std::uint32_t n) { return colour(n * 7); }},
+        {Keys::PipStyle, [](std::uint32_t n) { return PropertyList::integer(n % 4); }},
+        {Keys::ShowSeconds, [](std::uint32_t n) { return PropertyList::integer(n % 2); }},
+        {Keys::TimeZone,
+         [](std::uint32_t n) { return PropertyList::string(zones.at(n % zones.size())); }},
+    };
+    const std::pair<QString, Value> defaultsChanges[] = {
+        {Keys::AllSpaces, [](std::uint32_t n) { return PropertyList::boolean(n % 2); }},
+        {Keys::WindowLevel, [](std::uint32_t n) { return PropertyList::integer(n % 2); }},
+    };
     std::uint32_t serial = random() & 0xffff;
     QTimer changes;
     changes.setInterval(15);
     QObject::connect(&changes, &QTimer::timeout, [&] {
         ++serial;
-        if (random() % 8 == 0) {
-            UserDefaults &defaults = UserDefaults::standard();
-            if (random() % 2 == 0) {
-                const bool on = random() % 2 == 0;
-                defaults.setBool(Keys::AllSpaces, on);
-                logLine("set defaults " + Keys::AllSpaces.toUtf8() + ' ' +
-                        canonicalValue(PropertyList::boolean(on)));
-            } else {
-                const qint64 level = random() % 2;
-                defaults.setInteger(Keys::WindowLevel, level);
-                logLine("set defaults " + Keys::WindowLevel.toUtf8() + ' ' +
-                        canonicalValue(PropertyList::integer(level)));
-            }
-            return;
-        }
+        const bool ofDefaults = random() % 8 == 0;
+        const auto &[key, value] =
+            ofDefaults ? defaultsChanges[random() % 2] : clockChanges[random() % 7];
         const std::size_t index = random() % clocks.size();
-        QString key;
-        PropertyList value;
-        switch (random() % 7) {
-        case 0:
-            key = Keys::ClockSize;
-            value = PropertyList::integer(64 + serial % 193);
-            break;
-        case 1:
-            key = Keys::Opacity;
-            value = PropertyList::real(
-                static_cast<double>(static_cast<float>(serial % 1000) / 1000.0f));
-            break;
-        case 2:
-            key = Keys::FaceColor;
-            value = colour(serial);
-            break;
-        case 3:
-            key = Keys::HandColor;
-            value = colour(serial * 7);
-            break;
-        case 4:
-            key = Keys::PipStyle;
-            value = PropertyList::integer(serial % 4);
-            break;
-        case 5:
-            key = Keys::ShowSeconds;
-            value = PropertyList::integer(serial % 2);
-            break;
-        default:
-            key = Keys::TimeZone;
-            value = PropertyList::string(zones.at(serial % zones.size()));
-            break;
+        const PropertyList changed = value(serial);
+        if (ofDefaults) {
+            UserDefaults::standard().setObject(key, changed);
+        } else {
+            clocks[index]->clockSettings()->setValue(key, changed);
         }
-        clocks[index]->clockSettings()->setValue(key, value);
-        logLine("set " + QByteArray::number(qulonglong(index)) + ' ' + key.toUtf8() + ' ' +
-                canonicalValue(value));
+        logLine("set " + (ofDefaults ? QByteArray("defaults") : QByteArray::number(index)) + ' ' +
+                key.toUtf8() + ' ' + canonicalValue(changed));
     });
     changes.start();
     return QCoreApplication::exec();

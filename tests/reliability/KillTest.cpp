@@ -7,14 +7,7 @@
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindowController.h"
 
-#include <QDir>
-#include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <csignal>
-#include <cstdlib>
 #include <iostream>
 #include <random>
 #include <thread>
@@ -103,7 +96,7 @@ Verdict judge(const PropertyList::Dictionary &file, const PropertyList::Dictiona
         restBefore.remove(key);
     }
     if (othersKept && !(rest == restBefore)) {
-        return {QString("settings nobody changed are different")};
+        return {"settings nobody changed are different"};
     }
     return verdict;
 }
@@ -141,15 +134,14 @@ TEST(Kill, EveryFileParsesAndNothingOlderThanTwoSecondsIsLost)
 
     Home home;
     ASSERT_TRUE(QDir().mkpath(home.settingsFolder()));
-    const QStringList names = {QString("0C1A3B5E-0000-4000-8000-000000000001.tkw"),
-                               QString("0C1A3B5E-0000-4000-8000-000000000002.tkw"),
-                               QString("0C1A3B5E-0000-4000-8000-000000000003.tkw")};
+    const QStringList names = {"0C1A3B5E-0000-4000-8000-000000000001.tkw",
+                               "0C1A3B5E-0000-4000-8000-000000000002.tkw",
+                               "0C1A3B5E-0000-4000-8000-000000000003.tkw"};
     QStringList files;
     for (int i = 0; i < names.size(); ++i) {
         files.append(QDir(home.settingsFolder()).filePath(names[i]));
         ASSERT_TRUE(PropertyListFile::write(
-            files.last(),
-            clockSettings(i == 0 ? QString("Asia/Tokyo") : QString("Europe/Paris"), 100 + 20 * i)));
+            files.last(), clockSettings(i == 0 ? "Asia/Tokyo" : "Europe/Paris", 100 + 20 * i)));
     }
     ASSERT_TRUE(PropertyListFile::write(home.defaultsFile(),
                                         {{Keys::Converted, PropertyList::boolean(true)},
@@ -203,8 +195,8 @@ TEST(Kill, EveryFileParsesAndNothingOlderThanTwoSecondsIsLost)
         const auto defaults = PropertyListFile::read(home.defaultsFile(), &error);
         ASSERT_TRUE(defaults) << "defaults: " << error.toStdString();
         // Windows keep their places in the defaults too; those keys are not followed.
-        const Verdict verdict = judge(*defaults, defaultsBefore,
-                                      log.changes.value(QString("defaults")), killedAt, false);
+        const Verdict verdict =
+            judge(*defaults, defaultsBefore, log.changes.value("defaults"), killedAt, false);
         EXPECT_TRUE(verdict.problem.isEmpty()) << "defaults: " << verdict.problem.toStdString();
         EXPECT_LE(verdict.lostAge, budget) << "defaults lost a change";
         oldestLost = std::max(oldestLost, verdict.lostAge);
@@ -232,7 +224,7 @@ TEST(Kill, ANewClockIsOnDiskBeforeItIsEverChanged)
     const QDir folder(home.settingsFolder());
     const auto clocksOnDisk = [&folder] {
         QStringList zones;
-        for (const QString &name : folder.entryList({QString("*.tkw")}, QDir::Files)) {
+        for (const QString &name : folder.entryList({"*.tkw"}, QDir::Files)) {
             const auto settings = PropertyListFile::read(folder.filePath(name));
             if (!settings ||
                 !(QFileInfo(folder.filePath(name)).permissions() ==
@@ -240,16 +232,16 @@ TEST(Kill, ANewClockIsOnDiskBeforeItIsEverChanged)
                 return QStringList{QString("unreadable or not private: ") + name};
             }
             const PropertyList zone = settings->value(Keys::TimeZone);
-            zones.append(zone.asString() ? *zone.asString() : QString("local"));
+            zones.append(zone.asString() ? *zone.asString() : "local");
         }
         zones.sort();
         return zones;
     };
-    const QStringList expected = {QString("Asia/Tokyo"), QString("local")};
+    const QStringList expected = {"Asia/Tokyo", "local"};
     {
         RunningTockwise first(home);
         ASSERT_TRUE(first.serving());
-        ASSERT_TRUE(tockwise(home, {QString("--new-clock"), QString("Asia/Tokyo")}).cleanExit());
+        ASSERT_TRUE(tockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
         EXPECT_TRUE(waitFor([&] { return clocksOnDisk() == expected; }, 20s))
             << [&] { return clocksOnDisk().join(u' ').toStdString(); }();
         first.process().signal(SIGKILL);

@@ -9,10 +9,7 @@
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindowController.h"
 
-#include <QDir>
 #include <QtEndian>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -8,18 +8,11 @@
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindowController.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtEndian>
 
-#include <gtest/gtest.h>
-
-#include <csignal>
 #include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -75,8 +68,7 @@ TEST(InstanceSocket, AnotherUserIsRefusedWhileTheOwnerIsServed)
     Process app(tockwiseBinary(), {}, asNobody);
     ASSERT_TRUE(waitFor(
         [&] {
-            return QFileInfo::exists(home.socketPath()) &&
-                   nobodysTockwise({QString("--list")}).cleanExit();
+            return QFileInfo::exists(home.socketPath()) && nobodysTockwise({"--list"}).cleanExit();
         },
         20s))
         << app.standardError().toStdString();
@@ -84,13 +76,13 @@ TEST(InstanceSocket, AnotherUserIsRefusedWhileTheOwnerIsServed)
     EXPECT_EQ(modeOf(home.socketPath()) & 077, 0u) << "the socket is its user's alone";
     // Root can reach any socket file; the instance still answers only its user.
     EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(),
-                                     encodeInstanceRequest({tockwiseBinary(), QString("--list")})));
+                                     encodeInstanceRequest({tockwiseBinary(), "--list"})));
     EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(),
-                                     encodeInstanceRequest({tockwiseBinary(), QString("--quit")})));
-    const Outcome listed = nobodysTockwise({QString("--list")});
+                                     encodeInstanceRequest({tockwiseBinary(), "--quit"})));
+    const Outcome listed = nobodysTockwise({"--list"});
     EXPECT_TRUE(listed.cleanExit()) << listed.describe();
     EXPECT_EQ(listed.standardOutput.count('\n'), 1) << "its one clock";
-    EXPECT_TRUE(nobodysTockwise({QString("--quit")}).cleanExit());
+    EXPECT_TRUE(nobodysTockwise({"--quit"}).cleanExit());
     const Outcome ended = app.finish(15s);
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
 }
@@ -106,7 +98,7 @@ TEST(InstanceSocket, AnOversizedMessageIsRefusedAndServingGoesOn)
 
     // Announced as the maximum and one byte more, then sent in full.
     const qsizetype size = maximumInstanceMessageSize - 4 + 1;
-    QByteArray message = encodeInstanceRequest({tockwiseBinary(), QString("--list")});
+    QByteArray message = encodeInstanceRequest({tockwiseBinary(), "--list"});
     message = message.left(4) + QByteArray(size, ' ');
     qToBigEndian(quint32(size), message.data());
     EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(), message));
@@ -126,10 +118,10 @@ TEST(Removal, DeletesOnlyTheClocksOwnPlainFileInsideTheSettingsFolder)
     TKWController clocks;
     const QDir folder(TKWWindowController::settingsFolder());
     ASSERT_TRUE(QDir().mkpath(folder.path()));
-    const auto keeper = TKWWindowController::initWithTimeZoneName(QString("UTC"));
+    const auto keeper = TKWWindowController::initWithTimeZoneName("UTC");
     const PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
     QTemporaryDir elsewhere;
-    const QString victim = elsewhere.filePath(QString("victim.tkw"));
+    const QString victim = elsewhere.filePath("victim.tkw");
     ASSERT_TRUE(PropertyListFile::write(victim, settings));
     const FileState victimBefore = fileState(victim);
     const auto opened = [&](const QString &path) {
@@ -138,7 +130,7 @@ TEST(Removal, DeletesOnlyTheClocksOwnPlainFileInsideTheSettingsFolder)
     };
 
     // Its file swapped for a link to another file after the clock opened.
-    const QString swapped = folder.filePath(QString("swapped.tkw"));
+    const QString swapped = folder.filePath("swapped.tkw");
     const auto linked = opened(swapped);
     ASSERT_TRUE(linked && QFile::remove(swapped) && QFile::link(victim, swapped));
     linked->removeClock();
@@ -152,22 +144,22 @@ TEST(Removal, DeletesOnlyTheClocksOwnPlainFileInsideTheSettingsFolder)
     EXPECT_EQ(fileState(victim), victimBefore);
 
     // A path that leaves the folder on its way.
-    const QString escaped = folder.filePath(QString("../escaped.tkw"));
+    const QString escaped = folder.filePath("../escaped.tkw");
     const auto escaping = opened(escaped);
     ASSERT_TRUE(escaping);
     escaping->removeClock();
     EXPECT_TRUE(QFileInfo::exists(escaped));
 
     // Its file replaced by a folder of someone's.
-    const QString replaced = folder.filePath(QString("replaced.tkw"));
+    const QString replaced = folder.filePath("replaced.tkw");
     const auto folded = opened(replaced);
     ASSERT_TRUE(folded && QFile::remove(replaced) && QDir().mkpath(replaced));
-    ASSERT_TRUE(writeFile(QDir(replaced).filePath(QString("inside")), "kept\n"));
+    ASSERT_TRUE(writeFile(QDir(replaced).filePath("inside"), "kept\n"));
     folded->removeClock();
-    EXPECT_EQ(readFile(QDir(replaced).filePath(QString("inside"))), "kept\n");
+    EXPECT_EQ(readFile(QDir(replaced).filePath("inside")), "kept\n");
 
     // And its own plain file inside the folder does go.
-    const QString own = folder.filePath(QString("own.tkw"));
+    const QString own = folder.filePath("own.tkw");
     const auto plain = opened(own);
     ASSERT_TRUE(plain);
     plain->removeClock();

@@ -7,15 +7,7 @@
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindowController.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
-#include <memory>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -44,7 +36,7 @@ void startTogether(int count)
     for (int i = 0; i < count; ++i) {
         starts.push_back(std::make_unique<Process>(
             "/bin/sh",
-            QStringList{"-c", QString(": >\"$1\" && read -r go && exec \"$0\""), tockwiseBinary(),
+            QStringList{"-c", ": >\"$1\" && read -r go && exec \"$0\"", tockwiseBinary(),
                         waiting.filePath(QString::number(i))},
             options));
     }

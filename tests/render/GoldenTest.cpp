@@ -9,11 +9,6 @@
 #include "window/TKWWindowController.h"
 
 #include <QDateTime>
-#include <QDir>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 

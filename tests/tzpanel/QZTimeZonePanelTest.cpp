@@ -2,13 +2,10 @@
 
 #include "tzpanel/QZTimeZonePanel.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
+#include "Support.h"
 
-#include <gtest/gtest.h>
+#include <QAbstractItemView>
+#include <QPushButton>
 
 namespace {
 
