@@ -326,17 +326,9 @@ FileState fileState(const QString &path)
 
 void PrintTo(const FileState &state, std::ostream *out)
 {
-    if (!state.exists) {
-        *out << "missing";
-        return;
-    }
-    *out << state.kind << " mode " << std::oct << state.mode << std::dec << " size " << state.size;
-    if (!state.linkTarget.isEmpty()) {
-        *out << " -> " << state.linkTarget.toStdString();
-    }
-    if (!state.sha256.isEmpty()) {
-        *out << " sha256 " << state.sha256.left(16).toStdString();
-    }
+    *out << (state.exists ? state.kind : '-') << " mode " << std::oct << state.mode << std::dec
+         << " size " << state.size << " -> " << state.linkTarget.toStdString() << " sha256 "
+         << state.sha256.left(16).toStdString();
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)

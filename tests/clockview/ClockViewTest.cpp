@@ -1,12 +1,10 @@
 // What a clock view does that a single picture cannot show: what a tick repaints,
-// the cached dial layer, the dial on a picture, the settings that
-// resize its window, and the window's place.
+// the cached dial layer, the dial on a picture, and the window's place.
 
 #include "Support.h"
 #include "app/TKWController.h"
 #include "clockview/FaceGeometry.h"
 #include "clockview/TKWView.h"
-#include "settings/SettingKinds.h"
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindowController.h"
 
@@ -231,26 +229,6 @@ TEST(DialOnAPicture, ADroppedPictureKeepsTheDialWhichADragDefinesAndResetCentres
     clock.view.resetHandLocation();
     EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
     EXPECT_TRUE(clock.setting(Keys::RadiusFactor).isNone());
-}
-
-TEST(SettingsObservation, SizeZoneModeAndPictureResizeAnyClockAndAllButColoursADigitalOne)
-{
-    const QStringList unobserved = {Keys::Local, Keys::CenterFactor, Keys::RadiusFactor};
-    const QStringList analog = {Keys::ClockSize, Keys::DigitalClock, Keys::FaceImage,
-                                Keys::TimeZone, Keys::UseFaceImage};
-    for (const bool digital : {false, true}) {
-        Clock clock(tenPastTen, {{Keys::DigitalClock, PropertyList::boolean(digital)}});
-        for (const QString &key : SettingKinds::clockKeys()) {
-            int frames = 0;
-            clock.window->onFrameChanged([&frames](const Rect &) { ++frames; });
-            const PropertyList value = clock.setting(key);
-            clock.set(key, value.isNone() ? PropertyList::integer(0) : value);
-            const bool resizes = digital ? !unobserved.contains(key) && !key.endsWith("Color") &&
-                                               key != Keys::Opacity && key != Keys::FadeHands
-                                         : analog.contains(key);
-            EXPECT_EQ(frames > 0, resizes) << key.toStdString() << (digital ? " digital" : "");
-        }
-    }
 }
 
 TEST(WindowSizing, ResizingKeepsTheCentreAndOffScreenWindowsComeBackTwentyPointsIn)

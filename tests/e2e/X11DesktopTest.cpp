@@ -7,7 +7,6 @@
 #include "Support.h"
 #include "platform/CoverWatch.h"
 
-#include <QProcess>
 #include <QWidget>
 #include <QWindow>
 
@@ -15,10 +14,7 @@ namespace {
 
 QString output(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10'000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return QString::fromUtf8(run(program, arguments, {}, 10s).standardOutput).trimmed();
 }
 
 int currentWorkspace()
@@ -108,10 +104,6 @@ TEST_F(X11DesktopTest, HintsHoldWhenGivenBeforeShowingWhileShownAndThroughHiding
     EXPECT_TRUE(waitFor([&] { return isSticky(*widget) && skipsTaskbarAndPager(*widget); }));
     ASSERT_TRUE(switchToWorkspace(2));
     EXPECT_TRUE(isViewable(*widget));
-
-    X11Desktop::setSkipTaskbar(window, false);
-    EXPECT_TRUE(waitFor(
-        [&] { return !X11Desktop::netWmState(window).contains("_NET_WM_STATE_SKIP_TASKBAR"); }));
 }
 
 // Only opaque windows hide a clock, and only when they hide all of it.

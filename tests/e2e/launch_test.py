@@ -44,19 +44,6 @@ if check(wait_for(lambda: {clock, cover_window} <= set(stacking())),
 cover.terminate()
 cover.wait(timeout=30)
 
-# A second start while one runs opens nothing new.
-second = run(TOCKWISE)
-check(second.returncode == 0, "a second start ends quietly: %r" % second.stderr)
-panel = wait_for(lambda: run("xdotool", "search", "--onlyvisible", "--name", "^New Clock$").stdout.split())
-check(panel, "a second start offers a new clock in the running instance")
-# Once the panel shows, the running instance has dealt with that start.
-check(len(clock_windows()) == 1, "a second start opens no second clock")
-for window in panel:
-    run("xdotool", "windowclose", window)
-listed = run(TOCKWISE, "--list")
-check(listed.returncode == 0 and listed.stdout.count("\n") == 1,
-      "--list names the one clock: %r" % listed.stdout)
-
 # Dragging the face moves the window.
 x, y, width, height = geometry(clock)
 start_x, start_y = x + width // 2 - 20, y + height // 2 + 30

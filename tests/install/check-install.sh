@@ -47,23 +47,16 @@ for option in $options; do
 done
 
 # Every usual icon size, each PNG exactly as large as its folder says.
-for size in 16 22 24 32 48 64 128 256 512; do
-  png="$root/share/icons/hicolor/${size}x${size}/apps/org.tockwise.Tockwise.png"
-  if [ ! -f "$png" ]; then
-    fail "no ${size}x${size} icon"
-    continue
-  fi
-  python3 - "$png" "$size" <<'PY' || fail "${size}x${size} icon is wrong"
+python3 - "$root/share/icons/hicolor" <<'PY' || fail "the icons"
 import struct, sys
-data = open(sys.argv[1], "rb").read(64)
-size = int(sys.argv[2])
-if data[:8] != b"\x89PNG\r\n\x1a\n" or data[12:16] != b"IHDR":
-    sys.exit("not a PNG")
-width, height = struct.unpack(">II", data[16:24])
-if (width, height) != (size, size):
-    sys.exit("%dx%d" % (width, height))
+for size in (16, 22, 24, 32, 48, 64, 128, 256, 512):
+    try:
+        data = open("%s/%dx%d/apps/org.tockwise.Tockwise.png" % (sys.argv[1], size, size), "rb").read(24)
+    except OSError as error:
+        sys.exit("no %dx%d icon: %s" % (size, size, error))
+    if data[:8] != b"\x89PNG\r\n\x1a\n" or struct.unpack(">II", data[16:24]) != (size, size):
+        sys.exit("the %dx%d icon is not a PNG of that size" % (size, size))
 PY
-done
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures install check(s) failed" >&2

@@ -1,10 +1,8 @@
-// The running process: one per user, whatever was left behind or is sent by others,
-// and quit signals handled on its main thread.
+// The running process: one per user, whatever was left behind or is sent by others.
 
 #include "platform/SingleInstance.h"
 
 #include "Support.h"
-#include "platform/UnixSignals.h"
 
 #include <QThread>
 #include <QtEndian>
@@ -157,24 +155,4 @@ TEST(SingleInstance, NeitherAKilledPrimaryNorAnEndingOneStopsTheNext)
     first.reset();
     EXPECT_EQ(claimBeside({}, &reply), Role::Secondary);
     EXPECT_EQ(reply.exitCode, 6);
-}
-
-TEST(UnixSignals, QuitSignalsArriveOnTheMainThreadOncePerSignal)
-{
-    UnixSignals &signals = UnixSignals::watch({SIGTERM, SIGINT, SIGHUP});
-    EXPECT_EQ(&UnixSignals::watch({SIGHUP}), &signals) << "one watcher, however often asked";
-    std::multiset<int> received;
-    bool allOnMainThread = true;
-    QObject receiver;
-    QObject::connect(&signals, &UnixSignals::received, &receiver, [&](int signalNumber) {
-        received.insert(signalNumber);
-        allOnMainThread = allOnMainThread && QThread::currentThread() == qApp->thread();
-    });
-    ::kill(::getpid(), SIGHUP);
-    ::kill(::getpid(), SIGTERM);
-    std::thread([] { ::raise(SIGINT); }).join(); // its handler runs on that thread
-    EXPECT_TRUE(waitFor([&] { return received.size() >= 3; }, 10s));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(received, (std::multiset<int>{SIGHUP, SIGINT, SIGTERM}));
-    EXPECT_TRUE(allOnMainThread);
 }

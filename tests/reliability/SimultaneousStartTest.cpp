@@ -9,10 +9,9 @@
 
 #include <fcntl.h>
 
-namespace {
-
-void startTogether(int count)
+TEST(SimultaneousStarts, TenLeaveOneInstance)
 {
+    constexpr int count = 10;
     Home home;
     const QDir folder(home.settingsFolder());
     ASSERT_TRUE(QDir().mkpath(folder.path()));
@@ -48,11 +47,8 @@ void startTogether(int count)
 
     // All but one end on their own.
     const auto running = [&starts] {
-        int alive = 0;
-        for (const auto &start : starts) {
-            alive += !start->poll();
-        }
-        return alive;
+        return std::count_if(starts.begin(), starts.end(),
+                             [](auto &start) { return !start->poll(); });
     };
     waitFor([&] { return running() <= 1; }, 60s);
     // The one left serves (asked only once its socket is there: a --list that found
@@ -88,11 +84,4 @@ void startTogether(int count)
          {folder.filePath(names[0]), folder.filePath(names[1]), home.defaultsFile()}) {
         EXPECT_TRUE(settingsIn(path)) << path.toStdString();
     }
-}
-
-} // namespace
-
-TEST(SimultaneousStarts, TenLeaveOneInstance)
-{
-    startTogether(10);
 }

@@ -45,9 +45,7 @@ const Golden goldens[] = {
      "TKWHandColor=#2050a0;TKWShowWeekday=true;TKWAlternateTimeZone=Asia/Tokyo"},
     {"day-only-and-alternate-zone", "TKWShowDayOnly=true;TKWAlternateTimeZone=Asia/Tokyo;"
                                     "TKWAlternateZoneColor=#0080ff;TKWTimeZone=America/New_York"},
-    // 01:59:59 EST, then 03:00:00 EDT.
-    {"new-york-last-second-of-standard-time", "TKWTimeZone=America/New_York;TKWShowWeekday=true",
-     "2026-03-08T06:59:59Z"},
+    // 03:00:00 EDT, the first second of daylight saving time.
     {"new-york-first-second-of-daylight-saving", "TKWTimeZone=America/New_York;TKWShowWeekday=true",
      "2026-03-08T07:00:00Z"},
     {"unknown-zone-is-the-machines", "TKWShowWeekday=true"},

@@ -147,17 +147,6 @@ TEST(ClockFile, TheLastClockGoesOnlyWhenTheUserSaysYes)
     EXPECT_FALSE(QFile::exists(clock->settingsFile()));
 }
 
-TEST(ClockFile, TheWindowComesBackWhereItWas)
-{
-    const auto clock = newClock();
-    clock->showWindow();
-    clock->clockView()->windowFrame().setFrame({200, 150, 128, 128}, false);
-    clock->applicationWillTerminate();
-    const auto again = TKWWindowController::initWithSettingsFile(clock->settingsFile());
-    again->showWindow();
-    EXPECT_EQ(again->clockView()->windowFrame().frame(), (Rect{200, 150, 128, 128}));
-}
-
 // Without a compositor nothing blends the window with the desktop: it is cut to
 // what it paints, from before it is first shown and tick by tick.
 TEST(ClockFile, WithoutACompositorTheWindowIsCutToWhatItPaints)
@@ -248,31 +237,6 @@ TEST(ClockSettingsPanel, EachControlWritesItsKeyOnceInTheStoredFormAndShowingWri
         EXPECT_EQ(changes, written ? QStringList{key} : QStringList()) << key.toStdString();
         EXPECT_TRUE(!written || *settings->value(key) == *written) << key.toStdString();
     }
-}
-
-TEST(ClockSettingsPanel, DamagedValuesShowAsNothingAndStayAsTheyWere)
-{
-    TKWController::initialize();
-    const PropertyList::Dictionary damaged{
-        {Keys::ShowSeconds, PropertyList::data("\x01")},
-        {Keys::Opacity, PropertyList::real(std::numeric_limits<double>::quiet_NaN())},
-        {Keys::ClockSize, PropertyList::string("huge")},
-        {Keys::PipStyle, PropertyList::integer(7)},
-        {Keys::TimeZone, PropertyList::integer(5)},
-        {Keys::HandColor, PropertyList::data("TKWc\x09garbage")},
-        {Keys::ShowDate, PropertyList::array({PropertyList::integer(1)})}};
-    const auto settings = std::make_shared<ObservableDictionary>(damaged);
-    ClockSettingsPanel panel(settings);
-    panel.show();
-    EXPECT_EQ(settings->contents(), damaged);
-    const auto shown = controls(panel);
-    EXPECT_FALSE(qobject_cast<QCheckBox *>(shown[Keys::ShowSeconds])->isChecked());
-    EXPECT_EQ(qobject_cast<QSlider *>(shown[Keys::Opacity])->value(), 0);
-    EXPECT_EQ(qobject_cast<QSpinBox *>(shown[Keys::ClockSize])->value(), 4);
-    EXPECT_EQ(qobject_cast<QComboBox *>(shown[Keys::PipStyle])->currentIndex(), -1);
-    EXPECT_EQ(shown[Keys::TimeZone]->property("text").toString(), "Local time");
-    EXPECT_EQ(qobject_cast<ColorWell *>(shown[Keys::HandColor])->color(), Color::black());
-    EXPECT_FALSE(shown[Keys::ShowDayOnly]->isEnabled());
 }
 
 TEST(ClockSettingsPanel, TheZoneButtonsStoreTheChosenZoneAndClearRemovesIt)
