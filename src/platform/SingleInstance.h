@@ -42,9 +42,11 @@ public:
 
     // Becomes the primary, or hands `arguments` to the primary and puts its answer in
     // `reply`. On failure `reply` says why. It blocks until the answer comes, without
-    // serving this thread's events, so call it before any window exists.
+    // serving this thread's events, so call it before any window exists. A primary
+    // still starting on a busy machine can take seconds to answer; giving up on it
+    // loses the later start's command.
     Role claim(const QStringList &arguments, InstanceReply *reply,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+               std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
     // In the primary: answers each later start, on the main thread. Until one is set,
     // later starts are told that Tockwise is not ready.

@@ -89,6 +89,7 @@ TEST(CommandLine, RenderTakesNoMistakeInSilence)
         {{"--set", "NoSuchKey=1"}, {"NoSuchKey", "TKWClockSize", "TKWUseFaceImage"}},
         {{"--set", "TKWClockSize=abc"}, {"TKWClockSize", "16 to 2048", "abc"}},
         {{"--set", "TKWClockSize=12\n"}, {"TKWClockSize", "12\\n"}},
+        {{"--set", "TKWHandColor=#ff0000\n"}, {"TKWHandColor", "#ff0000\\n"}},
         {{"--set", "TKWTimeZone=Europe/Paris\x1b[2J"}, {"TKWTimeZone", "\\x1b"}},
         {{"--set", "TKWOpacity=1.5"}, {"TKWOpacity", "0 to 1"}},
         {{"--set", "TKWPipStyle=4"}, {"TKWPipStyle", "Arabic"}},
