@@ -79,7 +79,6 @@ TEST(CommandLine, RenderTakesNoMistakeInSilence)
         {{"--settings", wild}, {"wild.tkw", "TKWClockSize", "16 to 2048"}},
         {{"--settings", wild, "--settings", notes}, {"--settings"}},
         {{"--time", "yesterday"}, {"--time", "yesterday"}},
-        {{"--time", "2026-12-06T10:10:30"}, {"--time"}},
         {{"--scale", "0"}, {"--scale", "0.25 to 16"}},
         {{"--set", "novalue"}, {"novalue", "KEY=VALUE"}},
         {{"--set", "TKWPipColor=red"}, {"TKWPipColor", "#rrggbb"}},
@@ -168,4 +167,17 @@ TEST(CommandLine, WithoutAnInstanceQuestionsFailAndSwitchesWaitForTheNextStart)
     const Outcome version = tockwise(home, {"--version"});
     EXPECT_TRUE(version.cleanExit());
     EXPECT_EQ(version.standardOutput.trimmed(), "Tockwise " TOCKWISE_VERSION);
+}
+
+TEST(CommandLine, ALaterStartThatGetsNoAnswerEndsRatherThanRunAsATwin)
+{
+    Home home;
+    RunningTockwise app(home);
+    ASSERT_TRUE(app.serving());
+    app.process().signal(SIGSTOP); // there, and answering nothing
+    const Outcome later = tockwise(home, {});
+    app.process().signal(SIGCONT);
+    EXPECT_EQ(later.exitCode, 1) << later.describe(); // a twin would still run
+    EXPECT_FALSE(later.standardError.isEmpty());
+    EXPECT_TRUE(app.quit().cleanExit());
 }

@@ -79,10 +79,8 @@ TEST_F(GermanLocale, TheCommandLineIsGermanAndOtherLanguagesGetEnglish)
         EXPECT_TRUE(QString::fromUtf8(wrong.standardError).contains(text))
             << wrong.standardError.toStdString();
     }
-    for (const char *lang : {"C.UTF-8", "xx_YY.UTF-8"}) {
-        home.set("LANG", lang);
-        const QString english = QString::fromUtf8(tockwise(home, {"--help"}).standardOutput);
-        EXPECT_TRUE(english.contains("Clocks that float on your desktop.")) << lang;
-        EXPECT_TRUE(english.contains("Options:")) << lang;
-    }
+    home.set("LANG", "xx_YY.UTF-8"); // a language Tockwise does not speak
+    const QString english = QString::fromUtf8(tockwise(home, {"--help"}).standardOutput);
+    EXPECT_TRUE(english.contains("Clocks that float on your desktop."));
+    EXPECT_TRUE(english.contains("Options:"));
 }

@@ -120,7 +120,6 @@ TEST(Kill, EveryFileParsesAndNothingOlderThanTwoSecondsIsLost)
     }
     std::cout << "kill test seed " << seed << " (TOCKWISE_KILL_SEED=" << seed
               << " repeats this run)" << std::endl;
-    RecordProperty("seed", std::to_string(seed));
     std::mt19937 random(seed);
 
     Home home;

@@ -24,7 +24,6 @@ struct Golden
 // Asia/Kolkata while they are drawn.
 const Golden goldens[] = {
     {"default", ""},
-    {"default-scale-2.5", "", "2026-12-06T10:10:30Z", 2.5},
     {"noon-is-pm", "", "2026-12-06T12:00:00Z"},
     {"roman-24-hour-evening", "TKWTwentyFour=true;TKWPipStyle=2", "2026-12-06T18:00:20Z"},
     {"arabic-24-hour-last-second",
