@@ -3,32 +3,18 @@
 // and texts; only the fonts the project pins, so that pictures come out alike on
 // every machine; and the application object the program itself has.
 
+#include "Support.h"
 #include "app/TKWApplication.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <memory>
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home(QDir::tempPath() + "/tockwise-test-XXXXXX");
-    if (!home.isValid()) {
+    const Home home;
+    if (!QFileInfo(home.path()).isDir()) {
         return 2;
     }
-    for (const auto &[variable, folder] :
-         {std::pair{"XDG_CONFIG_HOME", "/config"}, std::pair{"XDG_DATA_HOME", "/data"},
-          std::pair{"XDG_CACHE_HOME", "/cache"}, std::pair{"XDG_STATE_HOME", "/state"},
-          std::pair{"XDG_RUNTIME_DIR", "/runtime"}}) {
-        const QString path = home.path() + folder;
-        QDir().mkpath(path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        setenv(variable, QFile::encodeName(path).constData(), 1);
-    }
+    home.useHere();
     // A test that needs another language names it; everyone else gets none.
     if (const char *language = std::getenv("TOCKWISE_TEST_LANG")) {
         setenv("LANG", language, 1);

@@ -113,6 +113,15 @@ QStringList Home::environment() const
     return result;
 }
 
+void Home::useHere() const
+{
+    for (auto it = mVariables.cbegin(); it != mVariables.cend(); ++it) {
+        if (it.key().startsWith(u"XDG_")) {
+            qputenv(it.key().toLatin1().constData(), QFile::encodeName(it.value()));
+        }
+    }
+}
+
 bool Home::giveTo(uid_t uid, gid_t gid) const
 {
     bool ok = ::chown(QFile::encodeName(path()).constData(), uid, gid) == 0;

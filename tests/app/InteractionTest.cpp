@@ -8,7 +8,6 @@
 #include "window/TKWWindow.h"
 #include "window/TKWWindowController.h"
 
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -53,11 +52,8 @@ private:
 // answered every alert shown.
 bool alertsAnswered()
 {
-    const QDeadlineTimer deadline(30'000);
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    } while (!shownAlerts().isEmpty() && !deadline.hasExpired());
-    return shownAlerts().isEmpty();
+    QCoreApplication::processEvents();
+    return waitFor([] { return shownAlerts().isEmpty(); });
 }
 
 // Runs the event loop until the application quits; false if it did not within
