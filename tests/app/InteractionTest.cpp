@@ -56,12 +56,12 @@ bool alertsAnswered()
     return waitFor([] { return shownAlerts().isEmpty(); });
 }
 
-// Runs the event loop until the application quits; false if it did not within
-// a few seconds.
+// Runs the event loop until the application quits; false if it did not before a
+// deadline that only guards against hanging.
 bool quitsSoon()
 {
     bool timedOut = false;
-    QTimer::singleShot(5000, qApp, [&timedOut] {
+    QTimer::singleShot(30s, qApp, [&timedOut] {
         timedOut = true;
         QCoreApplication::exit(1);
     });
