@@ -4,6 +4,7 @@
 #include "app/TKWApplication.h"
 #include "clockview/TKWView.h"
 #include "platform/ClockTick.h"
+#include "platform/HostZoneWatch.h"
 #include "platform/PrivateFiles.h"
 #include "platform/PropertyListFile.h"
 #include "platform/SecondTimer.h"
@@ -44,6 +45,11 @@ TKWController::TKWController(QObject *parent)
     initialize();
     ApplicationDelegate::setDelegate(this);
     connect(mTimer.get(), &SecondTimer::fired, this, &TKWController::clockTimerFired);
+    connect(&ClockTick::instance(), &ClockTick::tickRequested, this, [this](Instant second) {
+        if (mTicking) {
+            mTimer->wakeAt(second);
+        }
+    });
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TKWController::applicationWillTerminate);
     if (auto *gui = qobject_cast<QGuiApplication *>(qApp)) {
         // The end of a desktop session may end the process without a quit.
@@ -141,7 +147,15 @@ void TKWController::applicationDidFinishLaunching()
     if (!QFileInfo::exists(folder)) {
         PrivateFiles::makeFolder(folder);
     }
-    mTimer->start();
+    // The clocks ask for their ticks as they are shown.
+    mTicking = true;
+    mZoneWatch = std::make_unique<HostZoneWatch>(TimeZone::hostZoneFiles());
+    connect(mZoneWatch.get(), &HostZoneWatch::changed, this, [this] {
+        TimeZone::hostZoneFilesChanged();
+        if (mTicking) {
+            mTimer->wakeNow();
+        }
+    });
     openSavedClocks();
     if (mClocks.empty()) {
         TKWWindowController::initWithTimeZoneName(std::nullopt)->showWindow();
@@ -171,6 +185,12 @@ void TKWController::openSavedClocks()
 void TKWController::clockTimerFired()
 {
     ClockTick::instance().post();
+    // Each clock asked for the second at which it next changes; with none
+    // shown, nothing wakes until one is.
+    if (const std::optional<Instant> next = ClockTick::instance().earliestRequest();
+        next && mTicking) {
+        mTimer->wakeAt(*next);
+    }
     if (mTimer->isLogging() && !mClocks.empty()) {
         // The tick log names the second of day the first clock sampled, so that a
         // skipped or repeated second shows.
@@ -184,6 +204,7 @@ void TKWController::clockTimerFired()
 
 void TKWController::applicationWillTerminate()
 {
+    mTicking = false;
     mTimer->stop();
     mTimeZoneNames.reset();
     removeStatusItem();

@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+class HostZoneWatch;
 class SecondTimer;
 class TKWWindowController;
 
@@ -43,6 +44,8 @@ public:
 
     void clockTimerFired();
     void applicationWillTerminate();
+    // The wake-ups since launch: each one tick of every clock.
+    const SecondTimer &timer() const { return *mTimer; }
 
     // The clock list.
     void addClock(std::shared_ptr<TKWWindowController> clock) override;
@@ -98,6 +101,8 @@ private:
     QPointer<QSystemTrayIcon> mStatusItem;
     QPointer<QMessageBox> mClickThroughWarning;
     std::unique_ptr<SecondTimer> mTimer;
+    std::unique_ptr<HostZoneWatch> mZoneWatch;
+    bool mTicking = false;
     std::function<bool()> mTrayAvailable;
     bool mQuitScheduled = false;
 };

@@ -263,6 +263,7 @@ void TKWView::timerFired()
     reassertClickThrough();
     cacheDrawingParameters();
     scheduleRepaint();
+    requestNextTick();
 }
 
 void TKWView::reassertClickThrough()
@@ -297,9 +298,11 @@ void TKWView::cacheAlternateHourAngle()
 {
     const std::optional<TimeZone> alternate = alternateTimeZone();
     if (!alternate) {
+        mAlternateTime.reset();
         return;
     }
     const TimeOfDay time = alternate->timeOfDay(TimeSource::now());
+    mAlternateTime = time;
     mAngleA = HandAngles::hour(time, boolSettingForKey(Keys::TwentyFour));
 }
 
@@ -310,6 +313,7 @@ void TKWView::cacheDrawingParameters()
     const Instant now = TimeSource::now();
     mLastDate = now;
     const TimeOfDay time = zone.timeOfDay(now);
+    mTime = time;
 
     const std::int32_t secondOfDay = time.secondOfDay();
     if (secondOfDay != mSecondOfDay) {

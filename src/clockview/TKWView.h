@@ -60,6 +60,9 @@ public:
 
     // Time sampling.
     void timerFired();
+    // The next wall-clock second (TimeSource time) at which something this clock
+    // shows changes, at its size and pixel ratio: none while nothing of it is seen.
+    std::optional<Instant> nextChange() const;
     void cacheDrawingParameters();
     // Asks for the whole clock to be drawn again, its hands where they are now.
     void setNeedsDisplay();
@@ -124,6 +127,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -136,6 +140,16 @@ private:
     void reassertClickThrough();
     // After a tick: asks for a frame only where something visibly changed.
     void scheduleRepaint();
+    void redrawWhole();
+    void requestNextTick();
+    // Which hands would stand a visible distance from where they were last drawn.
+    struct HandMoves
+    {
+        bool h = false;
+        bool m = false;
+        bool a = false;
+        bool any() const { return h || m || a; }
+    };
     // Seconds since the epoch on the clock's wall, and what of them a digital
     // readout shows.
     std::int64_t localSecond() const;
@@ -183,6 +197,8 @@ private:
     std::optional<QString> mMeridianString;
     std::optional<QString> mTimeZoneAbbr;
     std::optional<std::int32_t> mSecondOfDay;
+    TimeOfDay mTime;
+    std::optional<TimeOfDay> mAlternateTime;
     float mAngleH = 0;
     float mAngleM = 0;
     float mAngleS = 0;
@@ -202,6 +218,7 @@ private:
         float a = 0;
     };
     HandPoses mDrawn;
+    HandMoves visibleMoves(const HandPoses &poses, bool alternate) const;
     // What a digital readout shows, without formatting it: the time to the second
     // or to the minute, the half of the day and the zone's abbreviation.
     std::int64_t mReadoutKey = -1;

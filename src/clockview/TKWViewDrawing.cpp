@@ -3,9 +3,11 @@
 #include "clockview/Decorations.h"
 #include "clockview/DialMarks.h"
 #include "clockview/FaceGeometry.h"
+#include "clockview/HandAngles.h"
 #include "clockview/HandShapes.h"
 #include "clockview/TKWView.h"
 #include "platform/Canvas.h"
+#include "platform/ClockTick.h"
 #include "platform/DateFormatter.h"
 #include "settings/SettingsKeys.h"
 
@@ -434,6 +436,16 @@ void TKWView::setCovered(bool covered)
 
 void TKWView::setNeedsDisplay()
 {
+    // Ticks come only when something shown changes, so the last sample may be a
+    // minute old: a whole new frame takes the time afresh.
+    mSecondOfDay.reset();
+    cacheDrawingParameters();
+    redrawWhole();
+    requestNextTick();
+}
+
+void TKWView::redrawWhole()
+{
     mDrawn = {mAngleH, mAngleM, mAngleS, mAngleA};
     const std::int64_t local = localSecond();
     mReadoutKey = readoutKey(local);
@@ -441,6 +453,22 @@ void TKWView::setNeedsDisplay()
     mPaintedZone = mTimeZoneAbbr;
     mPaintedDay = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
     update();
+}
+
+void TKWView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (mWoken) {
+        setNeedsDisplay();
+    }
+}
+
+TKWView::HandMoves TKWView::visibleMoves(const HandPoses &poses, bool alternate) const
+{
+    const double ratio = devicePixelRatioF();
+    return {HandShapes::visiblyMoved(mDrawn.h, poses.h, 0.5f * mRadius, ratio),
+            HandShapes::visiblyMoved(mDrawn.m, poses.m, 0.75f * mRadius, ratio),
+            alternate && HandShapes::visiblyMoved(mDrawn.a, poses.a, 0.825f * mRadius, ratio)};
 }
 
 void TKWView::scheduleRepaint()
@@ -458,17 +486,16 @@ void TKWView::scheduleRepaint()
     const std::int64_t day = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
     if (mPaintedMeridian != mMeridianString || mPaintedZone != mTimeZoneAbbr ||
         mPaintedDay != day || mDefiningDial) {
-        setNeedsDisplay();
+        redrawWhole();
         return;
     }
     if (boolSettingForKey(Keys::DigitalClock)) {
         if (readoutKey(local) != mReadoutKey) {
-            setNeedsDisplay();
+            redrawWhole();
         }
         return;
     }
 
-    const double ratio = devicePixelRatioF();
     const float height = bounds().height;
     QRect dirty;
     const auto redrawHand = [&](std::span<const Point> shape, float from, float to) {
@@ -479,11 +506,13 @@ void TKWView::scheduleRepaint()
             dirty |= Canvas::widgetRect(area, height);
         }
     };
-    if (HandShapes::visiblyMoved(mDrawn.h, mAngleH, 0.5f * mRadius, ratio)) {
+    const HandMoves moves =
+        visibleMoves({mAngleH, mAngleM, mAngleS, mAngleA}, alternateTimeZone().has_value());
+    if (moves.h) {
         redrawHand(HandShapes::hourHand(mRadius), mDrawn.h, mAngleH);
         mDrawn.h = mAngleH;
     }
-    if (HandShapes::visiblyMoved(mDrawn.m, mAngleM, 0.75f * mRadius, ratio)) {
+    if (moves.m) {
         redrawHand(HandShapes::minuteHand(mRadius), mDrawn.m, mAngleM);
         mDrawn.m = mAngleM;
     }
@@ -491,8 +520,7 @@ void TKWView::scheduleRepaint()
         redrawHand(HandShapes::secondHand(mRadius), mDrawn.s, mAngleS);
         mDrawn.s = mAngleS;
     }
-    if (alternateTimeZone() &&
-        HandShapes::visiblyMoved(mDrawn.a, mAngleA, 0.825f * mRadius, ratio)) {
+    if (moves.a) {
         const Rect disc = HandShapes::alternateDisc(mRadius);
         const std::array<Point, 4> corners = {Point{disc.x, disc.y}, Point{disc.maxX(), disc.y},
                                               Point{disc.maxX(), disc.maxY()},
@@ -502,5 +530,52 @@ void TKWView::scheduleRepaint()
     }
     if (!dirty.isEmpty()) {
         update(dirty);
+    }
+}
+
+// --- When to tick next --------------------------------------------------------
+
+std::optional<Instant> TKWView::nextChange() const
+{
+    using std::chrono::seconds;
+    if (!mWoken || !mLastDate || !isVisible() || mCovered) {
+        return std::nullopt;
+    }
+    const Instant second = std::chrono::floor<seconds>(*mLastDate);
+    if (mDefiningDial || boolSettingForKey(Keys::ShowSeconds)) {
+        return second + seconds(1);
+    }
+    // The texts, the day and a readout without seconds change only as a minute
+    // turns (every zone's offset is whole minutes), so a tick then sees to them.
+    int toMinute = 60 - mTime.second;
+    if (mAlternateTime) {
+        toMinute = std::min(toMinute, 60 - mAlternateTime->second);
+    }
+    if (!boolSettingForKey(Keys::DigitalClock)) {
+        // Within the minute the hands turn evenly: the first second at which one
+        // would stand a visible distance from where it was drawn is the one that
+        // a tick every second would draw it at.
+        const bool twentyFour = boolSettingForKey(Keys::TwentyFour);
+        for (int ahead = 1; ahead < toMinute; ++ahead) {
+            TimeOfDay time = mTime;
+            time.second += ahead;
+            HandPoses poses{HandAngles::hour(time, twentyFour), HandAngles::minute(time), 0, 0};
+            if (mAlternateTime) {
+                TimeOfDay alternate = *mAlternateTime;
+                alternate.second += ahead;
+                poses.a = HandAngles::hour(alternate, twentyFour);
+            }
+            if (visibleMoves(poses, mAlternateTime.has_value()).any()) {
+                return second + seconds(ahead);
+            }
+        }
+    }
+    return second + seconds(toMinute);
+}
+
+void TKWView::requestNextTick()
+{
+    if (const std::optional<Instant> next = nextChange()) {
+        ClockTick::instance().requestTick(*next);
     }
 }

@@ -3,17 +3,20 @@
 #include <QDateTime>
 #include <QFile>
 #include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdint>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 using namespace std::chrono;
 
-milliseconds delayUntilNextTick(system_clock::time_point now)
+Instant tickDeadline(Instant second, system_clock::duration sourceOffset)
 {
-    // floor, not a cast: before 1970 a cast would round towards the epoch, a second
-    // too late.
-    const system_clock::time_point next =
-        floor<seconds>(now) + seconds(1) +
-        duration_cast<system_clock::duration>(tickDelayAfterSecond);
-    return ceil<milliseconds>(next - now);
+    return second + duration_cast<system_clock::duration>(tickDelayAfterSecond) -
+           duration_cast<system_clock::duration>(round<milliseconds>(sourceOffset));
 }
 
 QByteArray tickLogLine(system_clock::time_point fire, const QString &extra)
@@ -40,20 +43,78 @@ bool appendTickLog(const QString &path, system_clock::time_point fire, const QSt
 SecondTimer::SecondTimer(QObject *parent)
     : QObject(parent), mLogPath(qEnvironmentVariable("TOCKWISE_TICK_LOG"))
 {
-    mTimer.setSingleShot(true);
+    mFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (mFd >= 0) {
+        mNotifier = std::make_unique<QSocketNotifier>(mFd, QSocketNotifier::Read);
+        connect(mNotifier.get(), &QSocketNotifier::activated, this, &SecondTimer::readTimer);
+        return;
+    }
+    qWarning("No wall-clock timer (%s): the clocks may lag after a suspend", strerror(errno));
+    mFallback = std::make_unique<QTimer>();
+    mFallback->setSingleShot(true);
     // A coarse timer may fire 5 % early or late, which is a second hand that skips.
-    mTimer.setTimerType(Qt::PreciseTimer);
-    connect(&mTimer, &QTimer::timeout, this, &SecondTimer::fire);
+    mFallback->setTimerType(Qt::PreciseTimer);
+    connect(mFallback.get(), &QTimer::timeout, this, [this] { fire(mArmedCause); });
 }
 
-void SecondTimer::start()
+SecondTimer::~SecondTimer()
 {
-    schedule();
+    mNotifier.reset();
+    if (mFd >= 0) {
+        ::close(mFd);
+    }
+}
+
+void SecondTimer::wakeAt(Instant second)
+{
+    arm(tickDeadline(second, TimeSource::now() - system_clock::now()));
+}
+
+void SecondTimer::wakeNow()
+{
+    // The epoch has passed: the timer is due as soon as it is armed.
+    arm(Instant{});
+    mArmedCause = Cause::Asked;
+}
+
+void SecondTimer::arm(Instant deadline)
+{
+    mDeadline = deadline;
+    mArmedCause = Cause::Due;
+    if (mFallback) {
+        mFallback->start(std::max(ceil<milliseconds>(deadline - system_clock::now()), 0ms));
+        return;
+    }
+    const nanoseconds since = deadline.time_since_epoch();
+    itimerspec spec{};
+    // A zero it_value would disarm the timer: the epoch itself wakes a nanosecond later.
+    spec.it_value.tv_sec = std::max<std::int64_t>(floor<seconds>(since).count(), 0);
+    spec.it_value.tv_nsec = since < 1ns ? 1 : (since - floor<seconds>(since)).count();
+    if (::timerfd_settime(mFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) != 0) {
+        qWarning("Cannot arm the wall-clock timer: %s", strerror(errno));
+    }
 }
 
 void SecondTimer::stop()
 {
-    mTimer.stop();
+    mDeadline.reset();
+    if (mFallback) {
+        mFallback->stop();
+        return;
+    }
+    const itimerspec disarmed{};
+    ::timerfd_settime(mFd, TFD_TIMER_ABSTIME, &disarmed, nullptr);
+}
+
+void SecondTimer::readTimer()
+{
+    std::uint64_t expirations = 0;
+    if (::read(mFd, &expirations, sizeof expirations) == sizeof expirations) {
+        fire(mArmedCause);
+    } else if (errno == ECANCELED) {
+        fire(Cause::ClockSet);
+    }
+    // EAGAIN: a wake-up disarmed or moved after the descriptor became readable.
 }
 
 void SecondTimer::annotateFire(const QString &field)
@@ -64,17 +125,15 @@ void SecondTimer::annotateFire(const QString &field)
     mAnnotation += field;
 }
 
-void SecondTimer::schedule()
-{
-    mTimer.start(delayUntilNextTick(system_clock::now()));
-}
-
-void SecondTimer::fire()
+void SecondTimer::fire(Cause cause)
 {
     mLastFire = system_clock::now();
-    // Before the emission, so that a receiver that stops the timer stays obeyed.
-    schedule();
-    mAnnotation.clear();
+    mLastCause = cause;
+    mDeadline.reset();
+    ++mWakeCount;
+    static constexpr const char *causes[] = {"due", "set", "asked"};
+    mAnnotation = QString::number(mWakeCount) + QLatin1Char(' ') +
+                  QLatin1String(causes[static_cast<int>(cause)]);
     const QPointer<SecondTimer> alive(this);
     Q_EMIT fired();
     if (!alive) {

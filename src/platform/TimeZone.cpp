@@ -310,6 +310,16 @@ void TimeZone::setHostZoneFiles(const QString &localtimePath, const QString &tim
     hostZone() = HostZone{};
 }
 
+QStringList TimeZone::hostZoneFiles()
+{
+    return {QFile::decodeName(hostFiles().localtime), QFile::decodeName(hostFiles().timezone)};
+}
+
+void TimeZone::hostZoneFilesChanged()
+{
+    hostZone().filesCheckedAt = {};
+}
+
 QStringList TimeZone::knownTimeZoneNames()
 {
     static const QStringList names = readKnownTimeZoneNames();

@@ -38,6 +38,9 @@ public:
 
     // Where the host's zone is read from; tests point these at files of their own.
     static void setHostZoneFiles(const QString &localtimePath, const QString &timezonePath);
+    static QStringList hostZoneFiles();
+    // Someone saw the files change: the next system() looks at them again.
+    static void hostZoneFilesChanged();
 
     QString name() const;
     TimeOfDay timeOfDay(Instant instant) const;

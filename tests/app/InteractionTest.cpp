@@ -3,6 +3,9 @@
 
 #include "Support.h"
 #include "app/TKWController.h"
+#include "clockview/TKWView.h"
+#include "platform/SecondTimer.h"
+#include "platform/TimeZone.h"
 #include "platform/UserDefaults.h"
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindow.h"
@@ -13,6 +16,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+
+#include <ctime>
 
 namespace {
 
@@ -189,4 +194,52 @@ TEST(ClockList, QuitsAfterTheEventThatRemovedTheLastClock)
     });
     EXPECT_TRUE(quitsSoon());
     EXPECT_TRUE(handledInFull);
+}
+
+// A clock without seconds sleeps for up to a minute; a new system zone or a set
+// system clock must show at once all the same.
+TEST(Ticks, ASleepingClockWakesAtOnceForANewSystemZoneOrASetSystemClock)
+{
+    using namespace std::chrono;
+    UserDefaults::standard().setBool(Keys::Converted, true);
+    Scratch dir;
+    const QString link = dir.filePath("localtime");
+    ASSERT_TRUE(QFile::link("/usr/share/zoneinfo/Asia/Tokyo", link));
+    TimeZone::setHostZoneFiles(link, dir.filePath("timezone"));
+    const std::shared_ptr<void> restore(
+        nullptr, [](void *) { TimeZone::setHostZoneFiles("/etc/localtime", "/etc/timezone"); });
+    const Instant start = sys_days(year(2026) / 12 / 6) + hours(10) + seconds(1);
+    PinnedTime now(start);
+    TKWController controller;
+    controller.awakeFromNib();
+    controller.applicationDidFinishLaunching();
+    ASSERT_EQ(controller.numberOfClocks(), 1u);
+    const SecondTimer &timer = controller.timer();
+    // The stock clock shows seconds: shown, it ticks on its own.
+    ASSERT_TRUE(waitFor([&] { return timer.wakeCount() >= 2; }));
+    const auto &clock = controller.clocks().front();
+    clock->clockSettings()->setValue(Keys::ShowSeconds, PropertyList::boolean(false));
+    clock->clockSettings()->setValue(Keys::DigitalClock, PropertyList::boolean(true));
+    const TKWView *view = clock->clockView();
+    // Asleep until the pinned minute turns, 59 s on: longer than any wait below.
+    const auto asleep = [&] {
+        return timer.deadline() && *timer.deadline() - system_clock::now() > 40s;
+    };
+    ASSERT_TRUE(waitFor(asleep));
+
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link("/usr/share/zoneinfo/Europe/Paris", link));
+    EXPECT_TRUE(waitFor([&] { return view->secondOfDay() == 11 * 3600 + 1; }));
+    EXPECT_EQ(timer.lastCause(), SecondTimer::Cause::Asked);
+
+    ASSERT_TRUE(waitFor(asleep));
+    now.set(start + hours(1));
+    timespec wall{};
+    clock_gettime(CLOCK_REALTIME, &wall);
+    // Set to what it reads: the kernel tells every watcher all the same.
+    if (clock_settime(CLOCK_REALTIME, &wall) != 0) {
+        GTEST_SKIP() << "setting the system clock needs CAP_SYS_TIME";
+    }
+    EXPECT_TRUE(waitFor([&] { return view->secondOfDay() == 12 * 3600 + 1; }));
+    EXPECT_EQ(timer.lastCause(), SecondTimer::Cause::ClockSet);
 }

@@ -88,6 +88,7 @@ class Repaint : public ::testing::Test, public QObject
 protected:
     void start(const PropertyList::Dictionary &settings, bool show = true)
     {
+        clock.reset(); // its pinned time must not outlive the new one's
         clock = std::make_unique<Clock>(tenPastTen, settings);
         paints = 0;
         clock->view.resize(128, 128);
@@ -171,6 +172,64 @@ TEST_F(Repaint, AHiddenOrCoveredClockDoesNotPaintAndShowsTheTimeWhenSeenAgain)
     EXPECT_EQ(region, whole);
     tick(10, 12, 35);
     EXPECT_EQ(paints, 2);
+}
+
+// Two clocks alike, one ticked every second and one only at the seconds it asks
+// for: over twenty minutes across noon both must paint the same at the same
+// seconds, while the second wakes far less often.
+TEST(TickSchedule, TicksComeOnlyWhenSomethingShownChangesAndPaintAsEverySecond)
+{
+    const PropertyList off = PropertyList::boolean(false);
+    const std::tuple<const char *, PropertyList::Dictionary, int> rows[] = {
+        {"analog", {{Keys::ShowSeconds, off}}, 420},
+        {"analog at 256 points",
+         {{Keys::ShowSeconds, off}, {Keys::ClockSize, PropertyList::integer(256)}},
+         640},
+        {"24 hours, second zone",
+         {{Keys::ShowSeconds, off},
+          {Keys::TwentyFour, on},
+          {Keys::AlternateTimeZone, PropertyList::string("Asia/Kolkata")},
+          // A size at which that hand's moves fall between the minute hand's.
+          {Keys::ClockSize, PropertyList::integer(136)}},
+         420},
+        {"digital", {{Keys::ShowSeconds, off}, {Keys::DigitalClock, on}}, 20},
+        {"seconds", {}, 1200},
+    };
+    for (const auto &[name, settings, mostTicks] : rows) {
+        struct Painted : QObject
+        {
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint) {
+                    regions.push_back({second, static_cast<QPaintEvent *>(event)->region()});
+                }
+                return false;
+            }
+            int second = 0;
+            std::vector<std::pair<int, QRegion>> regions;
+        } everySecond, asked;
+        Clock a(utc(12, 6, 11, 50, 0), settings), b(utc(12, 6, 11, 50, 0), settings);
+        int ticks = 0;
+        for (auto [clock, painted] : {std::pair{&a, &everySecond}, std::pair{&b, &asked}}) {
+            clock->view.resize(int(clock->view.bounds().width), int(clock->view.bounds().height));
+            clock->view.installEventFilter(painted);
+            clock->view.show();
+            ASSERT_TRUE(waitFor([painted] { return !painted->regions.empty(); }));
+        }
+        for (int second = 1; second <= 1200; ++second) {
+            const Instant now = utc(12, 6, 11, 50, 0) + std::chrono::seconds(second);
+            everySecond.second = asked.second = second;
+            a.tick(now);
+            if (b.view.nextChange() <= now) {
+                b.tick(now);
+                ++ticks;
+            }
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(asked.regions, everySecond.regions) << name;
+        EXPECT_LE(ticks, mostTicks) << name;
+        EXPECT_GT(asked.regions.size(), 20u) << name;
+    }
 }
 
 TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)

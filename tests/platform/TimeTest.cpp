@@ -87,19 +87,17 @@ TEST(TimeZone, TheSystemZoneIsFollowedWithoutARestart)
     TimeZone::setHostZoneFiles("/etc/localtime", "/etc/timezone");
 }
 
-TEST(SecondTimer, TheDelayEndsJustAfterTheNextTurnOfTheSecond)
+TEST(SecondTimer, WakesJustAfterTheTurnOfTheSecondAskedNeverBefore)
 {
-    constexpr nanoseconds someSecond = seconds(1'700'000'000); // 2023-11-14T22:13:20Z
-    const std::tuple<const char *, nanoseconds, milliseconds> rows[] = {
-        {"exactly on a second", someSecond, 1010ms},
-        {"a nanosecond after a second", someSecond + 1ns, 1010ms},
-        {"just before the tick", someSecond + 9ms + 999us, 1001ms},
-        {"a nanosecond before the epoch", -1ns, 11ms},
-        {"half a second before the epoch", -500ms, 510ms},
-        {"in 1901", -seconds(2'147'483'648) + 250ms, 760ms},
-    };
-    for (const auto &[name, now, delay] : rows) {
-        const system_clock::time_point at(duration_cast<system_clock::duration>(now));
-        EXPECT_EQ(delayUntilNextTick(at), delay) << name;
-    }
+    // A pinned clock far from the system's: the wake-up comes when the pinned
+    // clock would reach the second, measured on the system clock.
+    const Instant pinned = utc(2026, 12, 6, 10, 10, 30) + 500ms;
+    PinnedTime now(pinned);
+    SecondTimer timer;
+    const auto start = steady_clock::now();
+    timer.wakeAt(ceil<seconds>(pinned));
+    ASSERT_TRUE(waitFor([&] { return timer.wakeCount() == 1; }));
+    EXPECT_GE(steady_clock::now() - start, 500ms);
+    EXPECT_EQ(timer.lastCause(), SecondTimer::Cause::Due);
+    EXPECT_FALSE(timer.isActive());
 }
