@@ -140,9 +140,6 @@ void TKWController::migrateSingleClockSettings()
 
 void TKWController::applicationDidFinishLaunching()
 {
-    if (UserDefaults::standard().boolForKey(Keys::ClickThrough)) {
-        establishStatusItem();
-    }
     const QString folder = TKWWindowController::settingsFolder();
     if (!QFileInfo::exists(folder)) {
         PrivateFiles::makeFolder(folder);
@@ -159,6 +156,11 @@ void TKWController::applicationDidFinishLaunching()
     openSavedClocks();
     if (mClocks.empty()) {
         TKWWindowController::initWithTimeZoneName(std::nullopt)->showWindow();
+    }
+    // After the clocks: the tray, and without one the explanation, are no reason
+    // for them to show later.
+    if (UserDefaults::standard().boolForKey(Keys::ClickThrough)) {
+        establishStatusItem();
     }
 }
 
