@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHash>
 #include <QRegion>
 #include <QWindow>
 
@@ -9,7 +10,9 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -37,11 +40,50 @@ xcb_connection_t *connection()
     return x11 ? x11->connection() : nullptr;
 }
 
+// An atom stands for its name as long as the X server runs, so each is asked for
+// once per connection: every question is a round trip that a window being shown
+// waits for.
+struct AtomCache
+{
+    xcb_connection_t *connection = nullptr;
+    QHash<QByteArray, xcb_atom_t> atoms;
+};
+
+AtomCache &atomCache(xcb_connection_t *c)
+{
+    static AtomCache cache;
+    if (cache.connection != c) {
+        cache = AtomCache{c, {}};
+        // The connection goes with the application object; a later one may be
+        // another display's.
+        QObject::connect(qGuiApp, &QObject::destroyed, [] { cache = AtomCache{}; });
+    }
+    return cache;
+}
+
+// Asks for all the atoms not known yet at once: one round trip for them all.
+void internAtoms(xcb_connection_t *c, std::initializer_list<const char *> names)
+{
+    AtomCache &cache = atomCache(c);
+    std::vector<std::pair<QByteArray, xcb_intern_atom_cookie_t>> asked;
+    for (const char *name : names) {
+        if (!cache.atoms.contains(QByteArray(name))) {
+            asked.emplace_back(
+                name, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name));
+        }
+    }
+    for (const auto &[name, cookie] : asked) {
+        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
+        if (reply) {
+            cache.atoms.insert(name, reply->atom);
+        }
+    }
+}
+
 xcb_atom_t atom(xcb_connection_t *c, const char *name)
 {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    internAtoms(c, {name});
+    return atomCache(c).atoms.value(QByteArray(name), XCB_ATOM_NONE);
 }
 
 std::vector<quint32> property32(xcb_connection_t *c, xcb_window_t window, xcb_atom_t property,
@@ -91,6 +133,8 @@ struct Wishes
 // the window manager count (EWMH), which sendWishes() makes.
 void writeWishes(xcb_connection_t *c, xcb_window_t window, const Wishes &wishes)
 {
+    internAtoms(c, {"_NET_WM_STATE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
+                    "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP"});
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
     std::vector<quint32> atoms = property32(c, window, state, XCB_ATOM_ATOM);
     const auto include = [&atoms](xcb_atom_t item, bool wanted) {
@@ -130,6 +174,8 @@ void writeWishes(xcb_connection_t *c, xcb_window_t window, const Wishes &wishes)
 
 void sendWishes(xcb_connection_t *c, xcb_window_t window, const Wishes &wishes)
 {
+    internAtoms(c, {"_NET_WM_STATE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
+                    "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP", "_NET_CURRENT_DESKTOP"});
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
     if (wishes.onAllWorkspaces) {
         const bool on = *wishes.onAllWorkspaces;
