@@ -268,16 +268,12 @@ void apply(QWindow *window, const Wishes &change)
     if (change.skipTaskbar) {
         hints.wishes.skipTaskbar = change.skipTaskbar;
     }
-    // Without a native window there is nothing to tell yet; the show event will.
-    if (!window->handle()) {
+    // A window not shown is told by its show event, just before it is mapped:
+    // writing its properties now as well would only make the launch wait.
+    if (!window->handle() || !window->isVisible()) {
         return;
     }
-    const auto id = static_cast<xcb_window_t>(window->winId());
-    if (window->isVisible()) {
-        sendWishes(c, id, change);
-    } else {
-        writeWishes(c, id, change);
-    }
+    sendWishes(c, static_cast<xcb_window_t>(window->winId()), change);
 }
 
 } // namespace
