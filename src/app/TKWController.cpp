@@ -26,6 +26,7 @@
 #include <QMessageBox>
 
 #include <mutex>
+#include <utility>
 
 void TKWController::initialize()
 {
@@ -157,8 +158,8 @@ void TKWController::applicationDidFinishLaunching()
     if (mClocks.empty()) {
         TKWWindowController::initWithTimeZoneName(std::nullopt)->showWindow();
     }
-    // After the clocks: the tray, and without one the explanation, are no reason
-    // for them to show later.
+    // After the first clock: the tray, and without one the explanation, are no
+    // reason for it to show later.
     if (UserDefaults::standard().boolForKey(Keys::ClickThrough)) {
         establishStatusItem();
     }
@@ -177,8 +178,28 @@ void TKWController::openSavedClocks()
             continue;
         }
         if (const auto clock = TKWWindowController::initWithSettingsFile(folder.filePath(name))) {
-            clock->showWindow();
+            mClocksToShow.push_back(clock);
         }
+    }
+    // Every clock is read now, and the first shows at once; each other one shows
+    // in a turn of the event loop of its own, so that the clocks already shown are
+    // painted in between: with many clocks the first shows as soon as with one.
+    showNextClock();
+}
+
+void TKWController::showNextClock()
+{
+    while (!mClocksToShow.empty()) {
+        // A clock removed meanwhile is gone.
+        const std::shared_ptr<TKWWindowController> clock = mClocksToShow.front().lock();
+        mClocksToShow.pop_front();
+        if (clock) {
+            clock->showWindow();
+            break;
+        }
+    }
+    if (!mClocksToShow.empty()) {
+        QMetaObject::invokeMethod(this, &TKWController::showNextClock, Qt::QueuedConnection);
     }
 }
 
@@ -206,6 +227,12 @@ void TKWController::clockTimerFired()
 
 void TKWController::applicationWillTerminate()
 {
+    // A clock whose window never showed is saved as one that did.
+    for (const std::weak_ptr<TKWWindowController> &waiting : std::exchange(mClocksToShow, {})) {
+        if (const std::shared_ptr<TKWWindowController> clock = waiting.lock()) {
+            clock->saveNow();
+        }
+    }
     mTicking = false;
     mTimer->stop();
     mTimeZoneNames.reset();

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QSystemTrayIcon>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -89,6 +90,7 @@ public:
 private:
     void migrateSingleClockSettings();
     void openSavedClocks();
+    void showNextClock();
     void loadNewClockPanel();
     void updateCreateButton();
     void setClickThrough(bool on);
@@ -98,6 +100,8 @@ private:
     QPointer<QPushButton> mCreateButton;
     std::optional<ZoneNameTree> mTimeZoneNames;
     std::vector<std::shared_ptr<TKWWindowController>> mClocks;
+    // Saved clocks read at launch whose windows are yet to show.
+    std::deque<std::weak_ptr<TKWWindowController>> mClocksToShow;
     QPointer<QSystemTrayIcon> mStatusItem;
     QPointer<QMessageBox> mClickThroughWarning;
     std::unique_ptr<SecondTimer> mTimer;
