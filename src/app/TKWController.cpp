@@ -64,6 +64,9 @@ TKWController::TKWController(QObject *parent)
 
 TKWController::~TKWController()
 {
+    if (mZoneWatch) {
+        TimeZone::setHostZoneWatched(false);
+    }
     if (ApplicationDelegate::delegate() == this) {
         ApplicationDelegate::setDelegate(nullptr);
     }
@@ -148,6 +151,7 @@ void TKWController::applicationDidFinishLaunching()
     // The clocks ask for their ticks as they are shown.
     mTicking = true;
     mZoneWatch = std::make_unique<HostZoneWatch>(TimeZone::hostZoneFiles());
+    TimeZone::setHostZoneWatched(mZoneWatch->isWatching());
     connect(mZoneWatch.get(), &HostZoneWatch::changed, this, [this] {
         TimeZone::hostZoneFilesChanged();
         if (mTicking) {
@@ -235,6 +239,8 @@ void TKWController::applicationWillTerminate()
     }
     mTicking = false;
     mTimer->stop();
+    TimeZone::setHostZoneWatched(false);
+    mZoneWatch.reset();
     mTimeZoneNames.reset();
     removeStatusItem();
 }

@@ -529,7 +529,9 @@ void TKWView::scheduleRepaint()
         mDrawn.a = mAngleA;
     }
     if (!dirty.isEmpty()) {
-        update(dirty);
+        // Drawn now rather than posted: with many clocks, each posted request
+        // would be one more wake-up call to the event loop on this tick.
+        repaint(dirty);
     }
 }
 

@@ -7,8 +7,7 @@
 
 namespace {
 
-// A round trip to the X server every few seconds costs nothing measurable, and a
-// compositor that starts or stops is followed within that time.
+// Only without XFixes: a compositor that starts or stops is followed within this.
 constexpr int pollIntervalMs = 3000;
 
 } // namespace
@@ -33,10 +32,26 @@ CompositingWatch::CompositingWatch()
 
 void CompositingWatch::connectNotify(const QMetaMethod &signal)
 {
-    if (signal == QMetaMethod::fromSignal(&CompositingWatch::changed) && !mPoll.isActive() &&
-        X11Desktop::isX11()) {
+    if (signal != QMetaMethod::fromSignal(&CompositingWatch::changed) || mFollowing ||
+        !X11Desktop::isX11()) {
+        return;
+    }
+    mFollowing = true;
+    if (X11Desktop::followCompositing()) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        // A compositor may have come or gone before the server was asked to tell.
+        check();
+    } else {
         mPoll.start();
     }
+}
+
+bool CompositingWatch::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType == "xcb_generic_event_t" && X11Desktop::isCompositingEvent(message)) {
+        check();
+    }
+    return false;
 }
 
 void CompositingWatch::setOverride(std::optional<bool> compositing)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QTimer>
 
@@ -8,9 +9,10 @@
 // Whether translucent windows are composited onto what lies below them. Without
 // a compositing manager an X server shows the transparent pixels of a translucent
 // window as black, so windows that are round or irregular must then cut
-// themselves to shape. A compositing manager may start or stop at any time: the
-// display is asked again every few seconds while anyone listens.
-class CompositingWatch : public QObject
+// themselves to shape. A compositing manager may start or stop at any time: while
+// anyone listens, the X server tells of it (XFixes), or, without that extension,
+// the display is asked again every few seconds.
+class CompositingWatch : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
 
@@ -29,6 +31,7 @@ Q_SIGNALS:
 
 protected:
     void connectNotify(const QMetaMethod &signal) override;
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
     CompositingWatch();
@@ -37,4 +40,5 @@ private:
     bool mCompositing = true;
     std::optional<bool> mOverride;
     QTimer mPoll;
+    bool mFollowing = false;
 };

@@ -19,6 +19,7 @@ class HostZoneWatch : public QObject
 public:
     explicit HostZoneWatch(const QStringList &files, QObject *parent = nullptr);
     ~HostZoneWatch() override;
+    bool isWatching() const { return mNotifier != nullptr; }
 
 Q_SIGNALS:
     void changed();

@@ -195,8 +195,11 @@ std::shared_ptr<ZoneData> detectHostZone()
 
 // Every clock that follows the host's zone asks for it at every tick. TZ costs a
 // getenv to check; the files are looked at again only after this interval, which
-// is still well within the next tick.
+// is still well within the next tick. While a watch tells of their changes, they
+// are looked at only then, and once a minute in case the watch cannot see one
+// (a file mounted over another).
 constexpr auto fileCheckInterval = std::chrono::milliseconds(500);
+constexpr auto watchedFileCheckInterval = std::chrono::seconds(60);
 
 struct HostZone
 {
@@ -206,6 +209,7 @@ struct HostZone
     FileState localtime;
     FileState timezone;
     std::chrono::steady_clock::time_point filesCheckedAt;
+    bool watched = false;
 };
 
 HostZone &hostZone()
@@ -287,7 +291,9 @@ TimeZone TimeZone::system()
     bool changed = !host.zone || (tz != nullptr) != host.tzSet || (tz && host.tz != tz);
     if (!tz) {
         const auto now = std::chrono::steady_clock::now();
-        if (changed || now - host.filesCheckedAt >= fileCheckInterval) {
+        const auto interval =
+            host.watched ? std::chrono::milliseconds(watchedFileCheckInterval) : fileCheckInterval;
+        if (changed || now - host.filesCheckedAt >= interval) {
             host.filesCheckedAt = now;
             FileState localtime = FileState::of(hostFiles().localtime);
             FileState timezone = FileState::of(hostFiles().timezone);
@@ -318,6 +324,11 @@ QStringList TimeZone::hostZoneFiles()
 void TimeZone::hostZoneFilesChanged()
 {
     hostZone().filesCheckedAt = {};
+}
+
+void TimeZone::setHostZoneWatched(bool watched)
+{
+    hostZone().watched = watched;
 }
 
 QStringList TimeZone::knownTimeZoneNames()

@@ -41,6 +41,9 @@ public:
     static QStringList hostZoneFiles();
     // Someone saw the files change: the next system() looks at them again.
     static void hostZoneFilesChanged();
+    // Whether someone watches the files and says when they change, so that
+    // system() need not keep looking.
+    static void setHostZoneWatched(bool watched);
 
     QString name() const;
     TimeOfDay timeOfDay(Instant instant) const;

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 namespace {
 
@@ -360,14 +361,12 @@ std::optional<QPoint> positionOnScreen(QWindow *window)
     return position;
 }
 
-std::optional<bool> isCompositing()
+namespace {
+
+// A compositing manager owns the selection _NET_WM_CM_S<n> of the screen it
+// composites; the screen is the one DISPLAY names (":0.1" is screen 1).
+xcb_atom_t compositingSelection(xcb_connection_t *c)
 {
-    xcb_connection_t *c = connection();
-    if (!c) {
-        return std::nullopt;
-    }
-    // A compositing manager owns the selection _NET_WM_CM_S<n> of the screen it
-    // composites; the screen is the one DISPLAY names (":0.1" is screen 1).
     static const xcb_atom_t selection = [c] {
         const QByteArray display = qgetenv("DISPLAY");
         const qsizetype colon = display.lastIndexOf(':');
@@ -375,6 +374,26 @@ std::optional<bool> isCompositing()
         const int screen = dot < 0 ? 0 : display.mid(dot + 1).toInt();
         return atom(c, QByteArray("_NET_WM_CM_S" + QByteArray::number(screen)).constData());
     }();
+    return selection;
+}
+
+// The event type of XFixes' selection notification on this connection, once
+// followCompositing() has asked for them.
+std::optional<std::uint8_t> &selectionNotifyType()
+{
+    static std::optional<std::uint8_t> type;
+    return type;
+}
+
+} // namespace
+
+std::optional<bool> isCompositing()
+{
+    xcb_connection_t *c = connection();
+    if (!c) {
+        return std::nullopt;
+    }
+    const xcb_atom_t selection = compositingSelection(c);
     if (selection == XCB_ATOM_NONE) {
         return std::nullopt;
     }
@@ -384,6 +403,44 @@ std::optional<bool> isCompositing()
         return std::nullopt;
     }
     return reply->owner != XCB_WINDOW_NONE;
+}
+
+bool followCompositing()
+{
+    xcb_connection_t *c = connection();
+    if (!c || selectionNotifyType()) {
+        return selectionNotifyType().has_value();
+    }
+    const xcb_query_extension_reply_t *fixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    const xcb_atom_t selection = compositingSelection(c);
+    if (!fixes || !fixes->present || selection == XCB_ATOM_NONE) {
+        return false;
+    }
+    // The server takes no XFixes request from a client that has not said which
+    // version it speaks.
+    const Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+        c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
+        nullptr));
+    if (!version) {
+        return false;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_xfixes_select_selection_input(c, root, selection,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(c);
+    selectionNotifyType() =
+        static_cast<std::uint8_t>(fixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
+    return true;
+}
+
+bool isCompositingEvent(const void *xcbEvent)
+{
+    const auto *event = static_cast<const xcb_xfixes_selection_notify_event_t *>(xcbEvent);
+    xcb_connection_t *c = connection();
+    return c && selectionNotifyType() && (event->response_type & 0x7f) == *selectionNotifyType() &&
+           event->selection == compositingSelection(c);
 }
 
 void followScreenStructure()

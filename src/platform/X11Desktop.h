@@ -48,6 +48,11 @@ std::optional<QPoint> positionOnScreen(QWindow *window);
 
 // Whether a compositing manager composites the display's screen; nothing off X11.
 std::optional<bool> isCompositing();
+// Asks the X server to tell this connection whenever a compositing manager starts
+// or stops; the events are those isCompositingEvent() recognises. False without
+// the XFixes extension, when only asking again will tell.
+bool followCompositing();
+bool isCompositingEvent(const void *xcbEvent);
 
 // Asks the X server to report every top-level window of the screen that is
 // created, destroyed, mapped, unmapped, moved, resized or restacked, as events on

@@ -6,6 +6,7 @@
 #include "platform/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QTransform>
@@ -236,10 +237,32 @@ bool TKWWindow::eventFilter(QObject *watched, QEvent *event)
         mPaintedSinceShape += static_cast<QPaintEvent *>(event)->region();
         if (!mShapePending) {
             mShapePending = true;
-            QMetaObject::invokeMethod(this, &TKWWindow::updatePaintedShape, Qt::QueuedConnection);
+            // One call for every window painted on this turn: a tick paints them
+            // all, and each call posted is one more wake-up of the event loop.
+            std::vector<QPointer<TKWWindow>> &pending = windowsAwaitingShape();
+            if (pending.empty()) {
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [] {
+                        for (const QPointer<TKWWindow> &window :
+                             std::exchange(windowsAwaitingShape(), {})) {
+                            if (window) {
+                                window->updatePaintedShape();
+                            }
+                        }
+                    },
+                    Qt::QueuedConnection);
+            }
+            pending.emplace_back(this);
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+std::vector<QPointer<TKWWindow>> &TKWWindow::windowsAwaitingShape()
+{
+    static std::vector<QPointer<TKWWindow>> windows;
+    return windows;
 }
 
 void TKWWindow::updateShape()

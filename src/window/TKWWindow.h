@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -81,6 +82,7 @@ private:
     void updateShape();
     // Takes the shape again where the content was painted since the last time.
     void updatePaintedShape();
+    static std::vector<QPointer<TKWWindow>> &windowsAwaitingShape();
     void applyShape(QRegion shape);
 
     QWidget *mContent = nullptr;

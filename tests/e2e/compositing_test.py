@@ -90,7 +90,7 @@ try:
     check(wait_for(lambda: [geometry(w)[:2] for w in windows] == places),
           "the clocks move apart: %r" % [geometry(w)[:2] for w in windows])
 
-    # Tockwise asks the display about a compositor every few seconds: each look is
+    # The X server tells Tockwise when a compositor comes or goes: each look is
     # taken again until the clocks have followed and the screen is right.
     eventually(lambda: look("without a compositor", windows, cut=True))
 
