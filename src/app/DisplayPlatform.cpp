@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace DisplayPlatform {
 
 Choice choose(const Environment &environment)
@@ -20,11 +22,21 @@ Choice choose(const Environment &environment)
     return {{}, Notice::WaylandOnly};
 }
 
-Choice apply()
+bool avoidSharedMemory(const Environment &environment, const std::vector<float> &clockSizes)
 {
-    const Choice choice = choose([](const char *name) { return qgetenv(name); });
+    return environment("QT_XCB_NO_MITSHM").isNull() &&
+           std::ranges::all_of(clockSizes, [](float size) { return size < sharedMemoryClockSize; });
+}
+
+Choice apply(const std::vector<float> &clockSizes)
+{
+    const Environment environment = [](const char *name) { return qgetenv(name); };
+    const Choice choice = choose(environment);
     if (!choice.platform.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", choice.platform);
+    }
+    if (avoidSharedMemory(environment, clockSizes)) {
+        qputenv("QT_XCB_NO_MITSHM", "1");
     }
     return choice;
 }

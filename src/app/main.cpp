@@ -3,20 +3,26 @@
 #include "app/RenderCommand.h"
 #include "app/TKWApplication.h"
 #include "app/TKWController.h"
+#include "clockview/FaceGeometry.h"
+#include "platform/PropertyListFile.h"
 #include "platform/SingleInstance.h"
 #include "platform/StringTable.h"
 #include "platform/TimeZone.h"
 #include "platform/UnixSignals.h"
 #include "platform/UserDefaults.h"
 #include "settings/SettingsKeys.h"
+#include "window/TKWWindowController.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -121,6 +127,29 @@ int applySettingsWithoutInstance(const QCommandLineParser &parser)
     return 0;
 }
 
+// The sizes of the saved clocks, before the display is opened: they decide how
+// Qt is to send their pictures to the X server.
+std::vector<float> savedClockSizes()
+{
+    std::vector<float> sizes;
+    const QDir folder(TKWWindowController::settingsFolder());
+    for (const QString &name : folder.entryList({QStringLiteral("*.tkw")}, QDir::Files)) {
+        const std::optional<PropertyList::Dictionary> settings =
+            PropertyListFile::read(folder.filePath(name));
+        if (!settings) {
+            continue;
+        }
+        const auto setting = [&](const QString &key) { return settings->value(key); };
+        if (setting(Keys::UseFaceImage).boolValue().value_or(false)) {
+            sizes.push_back(std::numeric_limits<float>::infinity());
+        } else {
+            sizes.push_back(WindowSizing::clockSize(
+                static_cast<std::int32_t>(setting(Keys::ClockSize).intValue().value_or(0))));
+        }
+    }
+    return sizes;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -136,7 +165,7 @@ int main(int argc, char *argv[])
         QCoreApplication::setApplicationName(QStringLiteral("Tockwise"));
         QCoreApplication::setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
     } else {
-        platform = DisplayPlatform::apply();
+        platform = DisplayPlatform::apply(savedClockSizes());
         app = std::make_unique<TKWApplication>(argc, argv);
     }
     StringTable::install();

@@ -28,3 +28,22 @@ TEST(DisplayPlatform, WaylandSessionsRunThroughXWaylandWhenItIsThereAndOthersAre
         EXPECT_EQ(DisplayPlatform::noticeText(notice).isEmpty(), notice == Notice::None);
     }
 }
+
+TEST(DisplayPlatform, SharedMemoryIsLeftOffForSmallClocksUnlessTheUserSaysOtherwise)
+{
+    using Sizes = std::vector<float>;
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::tuple<QByteArray, Sizes, bool> rows[] = {
+        {{}, {128, 128, 256}, true}, {{}, {}, true},
+        {{}, {128, 512}, false},     {{}, {128, inf}, false}, // a picture face
+        {"", {128}, false},                                   // set, though empty: the user's word
+        {"1", {1024}, false},
+    };
+    for (const auto &[variable, sizes, avoid] : rows) {
+        const auto environment = [&variable](const char *name) {
+            return QByteArray(name) == "QT_XCB_NO_MITSHM" ? variable : QByteArray();
+        };
+        EXPECT_EQ(DisplayPlatform::avoidSharedMemory(environment, sizes), avoid)
+            << variable.isNull() << sizes.size();
+    }
+}
