@@ -98,7 +98,6 @@ void TKWView::awakeFromNib()
 {
     prepareFace();
     cacheFaceGeometry();
-    cacheDrawingParameters();
     mWoken = true;
     connect(&ClockTick::instance(), &ClockTick::tick, this, &TKWView::timerFired,
             Qt::UniqueConnection);
@@ -123,10 +122,6 @@ void TKWView::setConfigData(std::shared_ptr<ObservableDictionary> settings)
     }
 
     cacheFaceGeometry();
-    // Angles cached for other settings (another dial, another zone) would stand
-    // until the second changes; new settings always get their own.
-    mSecondOfDay.reset();
-    cacheDrawingParameters();
     setNeedsDisplay();
 }
 

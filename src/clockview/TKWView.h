@@ -218,7 +218,7 @@ private:
         float a = 0;
     };
     HandPoses mDrawn;
-    HandMoves visibleMoves(const HandPoses &poses, bool alternate) const;
+    HandMoves visibleMoves(const HandPoses &poses, double devicePixelRatio) const;
     // What a digital readout shows, without formatting it: the time to the second
     // or to the minute, the half of the day and the zone's abbreviation.
     std::int64_t mReadoutKey = -1;

@@ -437,7 +437,8 @@ void TKWView::setCovered(bool covered)
 void TKWView::setNeedsDisplay()
 {
     // Ticks come only when something shown changes, so the last sample may be a
-    // minute old: a whole new frame takes the time afresh.
+    // minute old; and angles cached for other settings (another dial, another
+    // zone) must not stand. A whole new frame takes the time afresh.
     mSecondOfDay.reset();
     cacheDrawingParameters();
     redrawWhole();
@@ -463,9 +464,9 @@ void TKWView::showEvent(QShowEvent *event)
     }
 }
 
-TKWView::HandMoves TKWView::visibleMoves(const HandPoses &poses, bool alternate) const
+TKWView::HandMoves TKWView::visibleMoves(const HandPoses &poses, double ratio) const
 {
-    const double ratio = devicePixelRatioF();
+    const bool alternate = mAlternateTime.has_value();
     return {HandShapes::visiblyMoved(mDrawn.h, poses.h, 0.5f * mRadius, ratio),
             HandShapes::visiblyMoved(mDrawn.m, poses.m, 0.75f * mRadius, ratio),
             alternate && HandShapes::visiblyMoved(mDrawn.a, poses.a, 0.825f * mRadius, ratio)};
@@ -506,8 +507,7 @@ void TKWView::scheduleRepaint()
             dirty |= Canvas::widgetRect(area, height);
         }
     };
-    const HandMoves moves =
-        visibleMoves({mAngleH, mAngleM, mAngleS, mAngleA}, alternateTimeZone().has_value());
+    const HandMoves moves = visibleMoves({mAngleH, mAngleM, mAngleS, mAngleA}, devicePixelRatioF());
     if (moves.h) {
         redrawHand(HandShapes::hourHand(mRadius), mDrawn.h, mAngleH);
         mDrawn.h = mAngleH;
@@ -558,6 +558,7 @@ std::optional<Instant> TKWView::nextChange() const
         // would stand a visible distance from where it was drawn is the one that
         // a tick every second would draw it at.
         const bool twentyFour = boolSettingForKey(Keys::TwentyFour);
+        const double ratio = devicePixelRatioF();
         for (int ahead = 1; ahead < toMinute; ++ahead) {
             TimeOfDay time = mTime;
             time.second += ahead;
@@ -567,7 +568,7 @@ std::optional<Instant> TKWView::nextChange() const
                 alternate.second += ahead;
                 poses.a = HandAngles::hour(alternate, twentyFour);
             }
-            if (visibleMoves(poses, mAlternateTime.has_value()).any()) {
+            if (visibleMoves(poses, ratio).any()) {
                 return second + seconds(ahead);
             }
         }

@@ -86,11 +86,12 @@ void SecondTimer::arm(Instant deadline)
         return;
     }
     const nanoseconds since = deadline.time_since_epoch();
-    itimerspec spec{};
+    itimerspec deadlineTime{};
     // A zero it_value would disarm the timer: the epoch itself wakes a nanosecond later.
-    spec.it_value.tv_sec = std::max<std::int64_t>(floor<seconds>(since).count(), 0);
-    spec.it_value.tv_nsec = since < 1ns ? 1 : (since - floor<seconds>(since)).count();
-    if (::timerfd_settime(mFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) != 0) {
+    deadlineTime.it_value.tv_sec = std::max<std::int64_t>(floor<seconds>(since).count(), 0);
+    deadlineTime.it_value.tv_nsec = since < 1ns ? 1 : (since - floor<seconds>(since)).count();
+    if (::timerfd_settime(mFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &deadlineTime,
+                          nullptr) != 0) {
         qWarning("Cannot arm the wall-clock timer: %s", strerror(errno));
     }
 }
