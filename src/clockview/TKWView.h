@@ -184,7 +184,11 @@ private:
     void drawDial(Canvas &canvas, const DecorationTexts &texts);
     void drawDialLayer(Canvas &canvas, const DecorationTexts &texts);
     const QImage &currentDialLayer(qreal devicePixelRatio, const DecorationTexts &texts);
+    bool keepsHandsLayer(qreal devicePixelRatio) const;
+    const QImage &currentHandsLayer(qreal devicePixelRatio, const DecorationTexts &texts);
     void drawClockHands(Canvas &canvas);
+    void drawStillHands(Canvas &canvas);
+    void drawSecondHand(Canvas &canvas);
     void drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &readout);
     void drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readout);
 
@@ -262,6 +266,17 @@ private:
     Observation mNumeralsObservation;
     QImage mDialLayer;
     std::optional<DialLayerKey> mDialLayerKey;
+    // The dial with the hour, minute and alternate hands where they were drawn.
+    struct HandsLayerKey
+    {
+        qint64 dial = 0;
+        float h = 0;
+        float m = 0;
+        float a = 0;
+        friend bool operator==(const HandsLayerKey &, const HandsLayerKey &) = default;
+    };
+    QImage mHandsLayer;
+    std::optional<HandsLayerKey> mHandsLayerKey;
     quint64 mSettingsGeneration = 0;
     bool mCachesDial = true;
 

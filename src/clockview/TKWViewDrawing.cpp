@@ -14,6 +14,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -87,12 +88,16 @@ void TKWView::drawRect(QPainter &painter)
         return;
     }
     const DecorationTexts texts = decorationTexts();
-    if (mCachesDial) {
-        drawDialLayer(canvas, texts);
-    } else {
+    if (!mCachesDial) {
         drawDial(canvas, texts);
+        drawClockHands(canvas);
+    } else if (keepsHandsLayer(canvas.devicePixelRatio())) {
+        canvas.copyImage(currentHandsLayer(canvas.devicePixelRatio(), texts), bounds());
+        drawSecondHand(canvas);
+    } else {
+        drawDialLayer(canvas, texts);
+        drawClockHands(canvas);
     }
-    drawClockHands(canvas);
 }
 
 void TKWView::drawDial(Canvas &canvas, const DecorationTexts &texts)
@@ -133,6 +138,42 @@ const QImage &TKWView::currentDialLayer(qreal ratio, const DecorationTexts &text
         mDialLayerKey = std::move(key);
     }
     return mDialLayer;
+}
+
+bool TKWView::keepsHandsLayer(qreal ratio) const
+{
+    // A clock with a second hand is drawn every second, but its other hands move
+    // only every few seconds: filling their polygons every second costs more than
+    // copying them. Beyond a certain size the copy would hold too much memory.
+    // Where the clock is not a whole number of pixels across (a picture's aspect),
+    // the dial layer is scaled as it is copied, and hands drawn on it would be too.
+    constexpr double largestLayerPixels = 512.0 * 512.0;
+    const Rect area = bounds();
+    const double width = area.width * ratio;
+    const double height = area.height * ratio;
+    return boolSettingForKey(Keys::ShowSeconds) && width * height <= largestLayerPixels &&
+           width == std::floor(width) && height == std::floor(height);
+}
+
+const QImage &TKWView::currentHandsLayer(qreal ratio, const DecorationTexts &texts)
+{
+    const QImage &dial = currentDialLayer(ratio, texts);
+    // Any change of settings draws the dial afresh, under a new cache key.
+    const HandsLayerKey key{dial.cacheKey(), mDrawn.h, mDrawn.m, mDrawn.a};
+    if (!mHandsLayerKey || !(*mHandsLayerKey == key)) {
+        if (mHandsLayer.size() == dial.size() && mHandsLayer.format() == dial.format()) {
+            // The same buffer again, rather than a new one every few seconds.
+            std::memcpy(mHandsLayer.bits(), dial.constBits(), dial.sizeInBytes());
+            mHandsLayer.setDevicePixelRatio(dial.devicePixelRatio());
+        } else {
+            mHandsLayer = dial.copy();
+        }
+        QPainter layerPainter(&mHandsLayer);
+        Canvas layer(layerPainter, bounds().size());
+        drawStillHands(layer);
+        mHandsLayerKey = key;
+    }
+    return mHandsLayer;
 }
 
 // --- The analog dial ----------------------------------------------------------
@@ -293,6 +334,12 @@ void TKWView::drawClockDecorations(Canvas &canvas, const DecorationTexts &texts)
 
 void TKWView::drawClockHands(Canvas &canvas)
 {
+    drawStillHands(canvas);
+    drawSecondHand(canvas);
+}
+
+void TKWView::drawStillHands(Canvas &canvas)
+{
     if (alternateTimeZone()) {
         const Color color = colorSettingForKey(Keys::AlternateZoneColor).withAlphaComponent(0.625f);
         // A disc is the same in any rotation of its frame: it is filled upright at
@@ -315,6 +362,10 @@ void TKWView::drawClockHands(Canvas &canvas)
         Canvas::Transformed turned(canvas, handFrame(mCenter, mDrawn.m));
         canvas.fillPolygon(HandShapes::minuteHand(mRadius), hands);
     }
+}
+
+void TKWView::drawSecondHand(Canvas &canvas)
+{
     if (boolSettingForKey(Keys::ShowSeconds)) {
         const Color color = colorSettingForKey(Keys::SecondHandColor);
         Canvas::Transformed turned(canvas, handFrame(mCenter, mDrawn.s));

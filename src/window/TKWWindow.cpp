@@ -234,7 +234,12 @@ bool TKWWindow::eventFilter(QObject *watched, QEvent *event)
     // what was painted is looked at again once the paints of this turn are done.
     if (watched == mContent && event->type() == QEvent::Paint && mShapeSource &&
         !CompositingWatch::shared().isCompositing()) {
-        mPaintedSinceShape += static_cast<QPaintEvent *>(event)->region();
+        const QRegion &painted = static_cast<QPaintEvent *>(event)->region();
+        if (!mShapePending && !paintMayReshape(painted)) {
+            // The hands of most dials move within the face: no call, no wake-up.
+            return QWidget::eventFilter(watched, event);
+        }
+        mPaintedSinceShape += painted;
         if (!mShapePending) {
             mShapePending = true;
             // One call for every window painted on this turn: a tick paints them
@@ -281,6 +286,26 @@ void TKWWindow::updateShape()
     applyShape(std::move(shape));
 }
 
+bool TKWWindow::needsWholeShape(const QRegion &painted) const
+{
+    const qreal ratio = devicePixelRatioF();
+    // A part taken at a fractional ratio would not meet the rest at whole pixels;
+    // and a whole repaint may bring a new steady paint.
+    return mShape.isEmpty() || ratio != mShapeRatio || ratio != std::round(ratio) ||
+           painted.boundingRect().contains(rect());
+}
+
+QRect TKWWindow::reshapedArea(const QRegion &painted) const
+{
+    // Over the steady paint, paint only ever adds cover.
+    return (painted - mSteadyShape).boundingRect() & rect();
+}
+
+bool TKWWindow::paintMayReshape(const QRegion &painted) const
+{
+    return needsWholeShape(painted) || !reshapedArea(painted).isEmpty();
+}
+
 void TKWWindow::updatePaintedShape()
 {
     mShapePending = false;
@@ -288,19 +313,15 @@ void TKWWindow::updatePaintedShape()
     if (!mShapeSource || CompositingWatch::shared().isCompositing()) {
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    // A part taken at a fractional ratio would not meet the rest at whole pixels;
-    // and a whole repaint may bring a new steady paint.
-    if (mShape.isEmpty() || ratio != mShapeRatio || ratio != std::round(ratio) ||
-        painted.boundingRect().contains(rect())) {
+    if (needsWholeShape(painted)) {
         updateShape();
         return;
     }
-    // Over the steady paint, paint only ever adds cover.
-    const QRect area = (painted - mSteadyShape).boundingRect() & rect();
+    const QRect area = reshapedArea(painted);
     if (area.isEmpty()) {
         return;
     }
+    const qreal ratio = devicePixelRatioF();
     QRegion part = toWindowPixels(paintedRegion(mShapeSource(ratio, area)), ratio);
     part.translate(area.topLeft());
     applyShape((mShape - area) | part);

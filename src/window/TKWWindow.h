@@ -84,6 +84,11 @@ private:
     void updatePaintedShape();
     static std::vector<QPointer<TKWWindow>> &windowsAwaitingShape();
     void applyShape(QRegion shape);
+    // Whether a paint calls for the whole shape to be taken again, and the part of
+    // the window it may have changed otherwise.
+    bool needsWholeShape(const QRegion &painted) const;
+    QRect reshapedArea(const QRegion &painted) const;
+    bool paintMayReshape(const QRegion &painted) const;
 
     QWidget *mContent = nullptr;
     bool mOnAllWorkspaces = false;

@@ -249,6 +249,16 @@ TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)
     EXPECT_TRUE(layerDrawsWhole(clock)) << "the size";
     EXPECT_TRUE(layerDrawsWhole(clock, 2)) << "the ratio of the device";
 
+    // On screen, the hour and minute hands stay where they were drawn until they
+    // visibly move, and frames copy them from a layer that must follow each move.
+    Clock shown(tenPastTen);
+    shown.view.resize(128, 128);
+    shown.view.show();
+    for (int second = 1; second <= 7; ++second) {
+        shown.tick(tenPastTen + std::chrono::seconds(second));
+        EXPECT_TRUE(layerDrawsWhole(shown)) << "on screen, second " << second;
+    }
+
     // After a resume from suspend, the system time set, or a change to daylight
     // saving time, the next tick shows what a clock started then shows.
     clock.set(Keys::TimeZone, PropertyList::string("America/New_York"));
