@@ -2,8 +2,8 @@
 // surface cleared, then the whole clock painted.
 
 #include "clockview/TKWView.h"
-#include "platform/ValueTransformer.h"
 #include "settings/SettingsKeys.h"
+#include "store/ValueTransformer.h"
 #include "window/TKWWindowController.h"
 
 #include <QImage>

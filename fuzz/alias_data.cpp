@@ -3,7 +3,7 @@
 // left out: it searches the real file system, which the input does not describe.
 
 #include "FuzzTarget.h"
-#include "platform/AliasData.h"
+#include "store/AliasData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -1,7 +1,7 @@
 // Colour data from settings files: what decodes is a colour that encodes back to
 // the very same bytes, and that can be painted.
 
-#include "platform/Color.h"
+#include "graphics/Color.h"
 
 #include "FuzzTarget.h"
 

@@ -3,7 +3,7 @@
 // request, and nothing else parses.
 
 #include "FuzzTarget.h"
-#include "platform/InstanceMessage.h"
+#include "instance/InstanceMessage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

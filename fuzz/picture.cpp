@@ -3,7 +3,7 @@
 // format, and a picture in memory reads as the same file would.
 
 #include "FuzzTarget.h"
-#include "platform/PictureReader.h"
+#include "graphics/PictureReader.h"
 
 #include <QFile>
 #include <QTemporaryFile>

@@ -3,7 +3,7 @@
 // refuse (or, worse, change) what the user had.
 
 #include "FuzzTarget.h"
-#include "platform/PropertyListFile.h"
+#include "store/PropertyListFile.h"
 
 #include <cmath>
 

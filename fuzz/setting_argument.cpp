@@ -3,15 +3,15 @@
 // survives being saved in a settings file.
 
 #include "FuzzTarget.h"
-#include "platform/AliasData.h"
-#include "platform/Color.h"
-#include "platform/PropertyListFile.h"
-#include "platform/SizeString.h"
-#include "platform/ValueTransformer.h"
+#include "graphics/Color.h"
 #include "settings/SettingArgument.h"
 #include "settings/SettingKinds.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TKWPathToAliasTransformer.h"
+#include "store/AliasData.h"
+#include "store/PropertyListFile.h"
+#include "store/SizeString.h"
+#include "store/ValueTransformer.h"
 
 #include <QRegularExpression>
 

@@ -2,7 +2,7 @@
 // and a size written out reads back exactly.
 
 #include "FuzzTarget.h"
-#include "platform/SizeString.h"
+#include "store/SizeString.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "Support.h"
 
-#include "platform/PropertyListFile.h"
+#include "store/PropertyListFile.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

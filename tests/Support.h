@@ -3,7 +3,7 @@
 // What the tests share: waiting for a condition, scratch folders and homes of
 // their own, the real tockwise binary and other processes, files and pictures.
 
-#include "platform/PropertyList.h"
+#include "store/PropertyList.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -375,7 +375,7 @@
 <context>
     <name>PropertyListFile</name>
     <message>
-        <location filename="../../src/platform/PropertyListFile.cpp" line="+287"/>
+        <location filename="../../src/store/PropertyListFile.cpp" line="+287"/>
         <source>the file is empty</source>
         <translation>die Datei ist leer</translation>
     </message>
@@ -601,7 +601,7 @@
 <context>
     <name>SingleInstance</name>
     <message>
-        <location filename="../../src/platform/SingleInstance.cpp" line="+88"/>
+        <location filename="../../src/instance/SingleInstance.cpp" line="+88"/>
         <source>cannot create %1: %2</source>
         <translation>%1 kann nicht angelegt werden: %2</translation>
     </message>
@@ -684,7 +684,7 @@
 <context>
     <name>StringTable</name>
     <message>
-        <location filename="../../src/platform/StringTable.cpp" line="+13"/>
+        <location filename="../../src/app/StringTable.cpp" line="+13"/>
         <source>LastClockTitle</source>
         <extracomment>Message of the alert shown before the last clock is removed.</extracomment>
         <translation>Die letzte Uhr entfernen?</translation>

@@ -1,11 +1,11 @@
 #include "app/RenderCommand.h"
 
 #include "clockview/TKWView.h"
-#include "platform/PropertyListFile.h"
-#include "platform/TimeSource.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingArgument.h"
 #include "settings/SettingKinds.h"
+#include "store/PropertyListFile.h"
+#include "time/TimeSource.h"
 #include "window/TKWWindowController.h"
 
 #include <QCommandLineParser>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/PropertyList.h"
-#include "platform/TimeSource.h"
+#include "store/PropertyList.h"
+#include "time/TimeSource.h"
 
 #include <QCommandLineOption>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "app/TKWApplication.h"
 
-#include "platform/AutostartEntry.h"
+#include "desktop/AutostartEntry.h"
 
 #include <QFile>
 #include <QIcon>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ColumnBrowser.h"
-#include "platform/InstanceMessage.h"
+#include "instance/InstanceMessage.h"
 #include "tzpanel/ZoneNameTree.h"
+#include "widgets/ColumnBrowser.h"
 #include "window/ApplicationDelegate.h"
 
 #include <QDialog>

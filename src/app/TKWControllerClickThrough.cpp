@@ -1,12 +1,12 @@
 // Click-through in TKWController: every clock lets the mouse through, and a
 // status item (where the desktop has a tray) switches it off again.
 
+#include "app/StringTable.h"
 #include "app/TKWApplication.h"
 #include "app/TKWController.h"
-#include "platform/Color.h"
-#include "platform/StringTable.h"
-#include "platform/UserDefaults.h"
+#include "graphics/Color.h"
 #include "settings/SettingsKeys.h"
+#include "store/UserDefaults.h"
 
 #include <QApplication>
 #include <QIcon>

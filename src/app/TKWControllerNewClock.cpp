@@ -1,8 +1,8 @@
 // The new-clock panel of TKWController: a browser of the known zones and the
 // clock made for the zone chosen there.
 
+#include "app/StringTable.h"
 #include "app/TKWController.h"
-#include "platform/StringTable.h"
 #include "ui_NewClockPanel.h"
 #include "window/TKWWindowController.h"
 

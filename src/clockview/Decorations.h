@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Geometry.h"
+#include "graphics/Geometry.h"
 
 // The four texts of the dial: the weekday and date above the centre, the meridian
 // marker and the zone below it, each centred across and each with a fixed place

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Color.h"
-#include "platform/Font.h"
-#include "platform/Geometry.h"
+#include "graphics/Color.h"
+#include "graphics/Font.h"
+#include "graphics/Geometry.h"
 
 #include <QList>
 #include <QString>

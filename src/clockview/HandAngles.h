@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TimeZone.h"
+#include "time/TimeZone.h"
 
 // Dial angles in degrees, counter-clockwise, 90 pointing to 12 o'clock; every
 // angle lies in (-270, 90]. Each is computed in double precision and rounded to

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Geometry.h"
+#include "graphics/Geometry.h"
 
 #include <array>
 #include <span>

@@ -2,14 +2,14 @@
 
 #include "clockview/FaceGeometry.h"
 #include "clockview/HandAngles.h"
-#include "platform/ClockTick.h"
-#include "platform/DateFormatter.h"
-#include "platform/PictureReader.h"
-#include "platform/SizeString.h"
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "graphics/PictureReader.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
+#include "store/SizeString.h"
+#include "store/UserDefaults.h"
+#include "store/ValueTransformer.h"
+#include "time/ClockTick.h"
+#include "time/DateFormatter.h"
 
 #include <QPainter>
 #include <QWindow>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "clockview/DigitalReadout.h"
-#include "platform/Color.h"
-#include "platform/Geometry.h"
-#include "platform/ObservableDictionary.h"
-#include "platform/TimeZone.h"
-#include "platform/WindowFrame.h"
+#include "desktop/WindowFrame.h"
+#include "graphics/Color.h"
+#include "graphics/Geometry.h"
+#include "store/ObservableDictionary.h"
+#include "time/TimeZone.h"
 
 #include <QImage>
 #include <QPointer>

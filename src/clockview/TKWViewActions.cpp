@@ -2,11 +2,11 @@
 // pictures and the actions of the settings panel.
 
 #include "clockview/TKWView.h"
-#include "platform/PictureReader.h"
-#include "platform/SizeString.h"
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "graphics/PictureReader.h"
 #include "settings/SettingsKeys.h"
+#include "store/SizeString.h"
+#include "store/UserDefaults.h"
+#include "store/ValueTransformer.h"
 #include "tzpanel/QZTimeZonePanel.h"
 
 #include <QApplication>

@@ -6,10 +6,10 @@
 #include "clockview/HandAngles.h"
 #include "clockview/HandShapes.h"
 #include "clockview/TKWView.h"
-#include "platform/Canvas.h"
-#include "platform/ClockTick.h"
-#include "platform/DateFormatter.h"
+#include "graphics/Canvas.h"
 #include "settings/SettingsKeys.h"
+#include "time/ClockTick.h"
+#include "time/DateFormatter.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "settings/ClockDefaults.h"
 
-#include "platform/SizeString.h"
 #include "settings/SettingsKeys.h"
+#include "store/SizeString.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Color.h"
-#include "platform/PropertyList.h"
+#include "graphics/Color.h"
+#include "store/PropertyList.h"
 
 #include <QStringList>
 

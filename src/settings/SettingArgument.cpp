@@ -1,10 +1,10 @@
 #include "settings/SettingArgument.h"
 
-#include "platform/Color.h"
-#include "platform/SizeString.h"
-#include "platform/ValueTransformer.h"
+#include "graphics/Color.h"
 #include "settings/SettingKinds.h"
 #include "settings/SettingsKeys.h"
+#include "store/SizeString.h"
+#include "store/ValueTransformer.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "settings/SettingKinds.h"
 
-#include "platform/AliasData.h"
-#include "platform/Color.h"
-#include "platform/TimeZone.h"
+#include "graphics/Color.h"
 #include "settings/SettingsKeys.h"
+#include "store/AliasData.h"
+#include "time/TimeZone.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PropertyList.h"
+#include "store/PropertyList.h"
 
 #include <QString>
 #include <QStringList>

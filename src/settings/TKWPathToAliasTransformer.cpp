@@ -1,6 +1,6 @@
 #include "settings/TKWPathToAliasTransformer.h"
 
-#include "platform/AliasData.h"
+#include "store/AliasData.h"
 
 PropertyList TKWPathToAliasTransformer::transformedValue(const PropertyList &value) const
 {

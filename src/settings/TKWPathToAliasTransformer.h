@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ValueTransformer.h"
+#include "store/ValueTransformer.h"
 
 // The face picture setting: alias data in the settings, a path for the view and
 // the controls. The resolved path is only read; the stored alias is never

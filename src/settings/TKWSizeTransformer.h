@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ValueTransformer.h"
+#include "store/ValueTransformer.h"
 
 // The clock size (points) as the settings panel's size control shows it, where
 // one step is 4 points. Single precision throughout, as the stored sizes are.

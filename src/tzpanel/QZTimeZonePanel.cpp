@@ -1,9 +1,9 @@
 #include "tzpanel/QZTimeZonePanel.h"
 
-#include "platform/Geometry.h"
-#include "platform/StringTable.h"
-#include "platform/TimeZone.h"
-#include "platform/UserDefaults.h"
+#include "app/StringTable.h"
+#include "graphics/Geometry.h"
+#include "store/UserDefaults.h"
+#include "time/TimeZone.h"
 
 #include <QGuiApplication>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ColumnBrowser.h"
 #include "tzpanel/ZoneNameTree.h"
+#include "widgets/ColumnBrowser.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ObservableDictionary.h"
+#include "store/ObservableDictionary.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "window/FrameAutosave.h"
 
-#include "platform/UserDefaults.h"
+#include "store/UserDefaults.h"
 
 #include <QLocale>
 #include <QStringList>

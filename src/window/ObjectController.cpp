@@ -1,7 +1,7 @@
 #include "window/ObjectController.h"
 
-#include "platform/ValueTransformer.h"
-#include "window/ColorWell.h"
+#include "store/ValueTransformer.h"
+#include "widgets/ColorWell.h"
 
 #include <QCheckBox>
 #include <QComboBox>

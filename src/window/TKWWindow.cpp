@@ -1,10 +1,10 @@
 #include "window/TKWWindow.h"
 
-#include "platform/CompositingWatch.h"
-#include "platform/CoverWatch.h"
-#include "platform/UserDefaults.h"
-#include "platform/X11Desktop.h"
+#include "desktop/CompositingWatch.h"
+#include "desktop/CoverWatch.h"
+#include "desktop/X11Desktop.h"
 #include "settings/SettingsKeys.h"
+#include "store/UserDefaults.h"
 
 #include <QApplication>
 #include <QMouseEvent>

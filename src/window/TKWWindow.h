@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Observation.h"
+#include "store/Observation.h"
 
 #include <QImage>
 #include <QPoint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ObservableDictionary.h"
-#include "platform/PropertyList.h"
+#include "store/ObservableDictionary.h"
+#include "store/PropertyList.h"
 
 #include <QObject>
 #include <QPointer>

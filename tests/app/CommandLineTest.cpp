@@ -3,8 +3,8 @@
 // wrong, and writes nothing; what is right does what it says.
 
 #include "Support.h"
-#include "platform/PropertyListFile.h"
 #include "settings/SettingsKeys.h"
+#include "store/PropertyListFile.h"
 
 namespace {
 

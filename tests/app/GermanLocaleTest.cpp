@@ -3,9 +3,9 @@
 // else they skip.
 
 #include "Support.h"
-#include "platform/DateFormatter.h"
-#include "platform/StringTable.h"
-#include "platform/TimeZone.h"
+#include "app/StringTable.h"
+#include "time/DateFormatter.h"
+#include "time/TimeZone.h"
 
 #include <QDialogButtonBox>
 #include <QLibraryInfo>

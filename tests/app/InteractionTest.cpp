@@ -4,10 +4,10 @@
 #include "Support.h"
 #include "app/TKWController.h"
 #include "clockview/TKWView.h"
-#include "platform/SecondTimer.h"
-#include "platform/TimeZone.h"
-#include "platform/UserDefaults.h"
 #include "settings/SettingsKeys.h"
+#include "store/UserDefaults.h"
+#include "time/SecondTimer.h"
+#include "time/TimeZone.h"
 #include "window/TKWWindow.h"
 #include "window/TKWWindowController.h"
 

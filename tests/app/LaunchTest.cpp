@@ -3,10 +3,10 @@
 // after it quits. One scenario a row.
 
 #include "Support.h"
-#include "platform/Color.h"
-#include "platform/PropertyListFile.h"
+#include "graphics/Color.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
+#include "store/PropertyListFile.h"
 
 namespace {
 

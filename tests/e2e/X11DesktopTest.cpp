@@ -2,10 +2,10 @@
 // xvfb-run -a tests/e2e/with-desktop.sh (the x11_desktop test); anywhere else they
 // skip.
 
-#include "platform/X11Desktop.h"
+#include "desktop/X11Desktop.h"
 
 #include "Support.h"
-#include "platform/CoverWatch.h"
+#include "desktop/CoverWatch.h"
 
 #include <QWidget>
 #include <QWindow>

@@ -1,6 +1,6 @@
 // A face picture's alias finds the file again after a move nearby, within a budget.
 
-#include "platform/AliasData.h"
+#include "store/AliasData.h"
 
 #include "Support.h"
 

@@ -1,9 +1,9 @@
 // Login items: the Exec line as the desktop reads it; others' entries never touched.
 
-#include "platform/AutostartEntry.h"
+#include "desktop/AutostartEntry.h"
 
 #include "Support.h"
-#include "platform/DesktopEntryFormat.h"
+#include "desktop/DesktopEntryFormat.h"
 
 using DesktopEntryFormat::execValue;
 using DesktopEntryFormat::programOfExecValue;

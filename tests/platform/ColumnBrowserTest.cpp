@@ -1,6 +1,6 @@
 // The time zone panel's column browser, driven by keys and clicks.
 
-#include "platform/ColumnBrowser.h"
+#include "widgets/ColumnBrowser.h"
 
 #include "Support.h"
 

@@ -1,6 +1,6 @@
 // Face pictures: upright when good, none when damaged or past the size limit.
 
-#include "platform/PictureReader.h"
+#include "graphics/PictureReader.h"
 
 #include "Support.h"
 

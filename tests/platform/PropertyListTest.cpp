@@ -2,8 +2,8 @@
 // when damaged, and their colours read back bit for bit.
 
 #include "Support.h"
-#include "platform/Color.h"
-#include "platform/PropertyListFile.h"
+#include "graphics/Color.h"
+#include "store/PropertyListFile.h"
 
 #include <bit>
 

@@ -1,7 +1,7 @@
 // `single_instance_helper NAME` claims the instance NAME, says whether it is the
 // primary, and serves until a single-instance test kills it.
 
-#include "platform/SingleInstance.h"
+#include "instance/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QTimer>

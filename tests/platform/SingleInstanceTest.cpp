@@ -1,6 +1,6 @@
 // The running process: one per user, whatever was left behind or is sent by others.
 
-#include "platform/SingleInstance.h"
+#include "instance/SingleInstance.h"
 
 #include "Support.h"
 

@@ -1,6 +1,6 @@
 // Every text the user may see has an English and a German translation.
 
-#include "platform/StringTable.h"
+#include "app/StringTable.h"
 
 #include "Support.h"
 

@@ -1,8 +1,8 @@
 // Time as Linux users know it, the system's zone followed live, and the tick timing.
 
 #include "Support.h"
-#include "platform/SecondTimer.h"
-#include "platform/TimeZone.h"
+#include "time/SecondTimer.h"
+#include "time/TimeZone.h"
 
 using namespace std::chrono;
 

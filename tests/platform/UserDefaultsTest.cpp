@@ -1,10 +1,10 @@
 // Settings: registered values stand in, only the user's are written, observers hear all.
 
-#include "platform/UserDefaults.h"
+#include "store/UserDefaults.h"
 
 #include "Support.h"
-#include "platform/ObservableDictionary.h"
-#include "platform/PropertyListFile.h"
+#include "store/ObservableDictionary.h"
+#include "store/PropertyListFile.h"
 
 TEST(UserDefaults, UserValuesHideRegisteredOnesAndOnlyUserValuesAreWritten)
 {

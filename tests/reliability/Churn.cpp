@@ -15,9 +15,9 @@
 #include "Support.h"
 #include "app/TKWApplication.h"
 #include "app/TKWController.h"
-#include "platform/Color.h"
-#include "platform/UserDefaults.h"
+#include "graphics/Color.h"
 #include "settings/SettingsKeys.h"
+#include "store/UserDefaults.h"
 #include "window/TKWWindowController.h"
 
 #include <QFile>

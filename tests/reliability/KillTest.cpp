@@ -3,8 +3,8 @@
 // two seconds. The program that changes the clocks is Churn.cpp.
 
 #include "Support.h"
-#include "platform/PropertyListFile.h"
 #include "settings/SettingsKeys.h"
+#include "store/PropertyListFile.h"
 #include "window/TKWWindowController.h"
 
 #include <algorithm>

@@ -4,9 +4,9 @@
 
 #include "Support.h"
 #include "app/TKWController.h"
-#include "platform/PropertyListFile.h"
-#include "platform/ValueTransformer.h"
 #include "settings/SettingsKeys.h"
+#include "store/PropertyListFile.h"
+#include "store/ValueTransformer.h"
 #include "window/TKWWindowController.h"
 
 #include <QtEndian>

@@ -3,9 +3,9 @@
 
 #include "Support.h"
 #include "app/TKWController.h"
-#include "platform/InstanceMessage.h"
-#include "platform/PropertyListFile.h"
+#include "instance/InstanceMessage.h"
 #include "settings/SettingsKeys.h"
+#include "store/PropertyListFile.h"
 #include "window/TKWWindowController.h"
 
 #include <QLocalSocket>

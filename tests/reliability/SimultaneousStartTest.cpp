@@ -3,8 +3,8 @@
 // so, and the settings are written by that one instance alone.
 
 #include "Support.h"
-#include "platform/PropertyListFile.h"
 #include "settings/SettingsKeys.h"
+#include "store/PropertyListFile.h"
 #include "window/TKWWindowController.h"
 
 #include <fcntl.h>

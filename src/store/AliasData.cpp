@@ -1,0 +1,202 @@
+#include "store/AliasData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QtEndian>
+
+#include <cstring>
+#include <deque>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+// Layout: "TKWa", a big-endian 16-bit version, the device and the inode as
+// big-endian 64-bit numbers, the length of the path as a big-endian 32-bit
+// number, then the path in UTF-8 without a terminator.
+constexpr char magic[4] = {'T', 'K', 'W', 'a'};
+constexpr quint16 encodingVersion = 1;
+constexpr qsizetype headerSize = 4 + 2 + 8 + 8 + 4;
+
+template <typename T> void appendBigEndian(QByteArray &bytes, T value)
+{
+    const T big = qToBigEndian(value);
+    bytes.append(reinterpret_cast<const char *>(&big), sizeof big);
+}
+
+template <typename T> T readBigEndian(const char *bytes)
+{
+    T big = 0;
+    std::memcpy(&big, bytes, sizeof big);
+    return qFromBigEndian(big);
+}
+
+// Follows symbolic links: the identity is that of the file a path shows.
+std::optional<AliasData::FileIdentity> regularFileAt(const QByteArray &path)
+{
+    struct stat status = {};
+    if (::stat(path.constData(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return AliasData::FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                                   static_cast<std::uint64_t>(status.st_ino)};
+}
+
+QByteArray parentFolder(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray childPath(const QByteArray &folder, const char *name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// Looks for a regular file of a given identity under one or more folders,
+// sharing one budget of directory entries and time between them. Symbolic
+// links are never followed and folders on other file systems are not entered:
+// neither can hold the moved file itself.
+class NearbySearch
+{
+public:
+    NearbySearch(AliasData::FileIdentity wanted, const AliasData::SearchLimits &limits)
+        : mWanted(wanted), mEntriesLeft(limits.maximumEntries),
+          mDeadline(std::chrono::steady_clock::now() + limits.maximumTime)
+    {}
+
+    // Breadth-first under `root`, leaving out the folder `skip` and its tree.
+    std::optional<QByteArray> find(const QByteArray &root, const QByteArray &skip)
+    {
+        std::deque<QByteArray> folders{root};
+        while (!folders.empty() && !mExhausted) {
+            const QByteArray folder = std::move(folders.front());
+            folders.pop_front();
+            if (folder == skip) {
+                continue;
+            }
+            if (auto found = findIn(folder, folders)) {
+                return found;
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::optional<QByteArray> findIn(const QByteArray &folder, std::deque<QByteArray> &pending)
+    {
+        const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.constData()), ::closedir);
+        if (!dir) {
+            return std::nullopt;
+        }
+        while (const dirent *entry = ::readdir(dir.get())) {
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) {
+                continue;
+            }
+            if (--mEntriesLeft < 0 || std::chrono::steady_clock::now() > mDeadline) {
+                mExhausted = true;
+                return std::nullopt;
+            }
+            struct stat status = {};
+            if (::fstatat(::dirfd(dir.get()), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+                static_cast<std::uint64_t>(status.st_dev) != mWanted.device) {
+                continue;
+            }
+            if (S_ISREG(status.st_mode) &&
+                static_cast<std::uint64_t>(status.st_ino) == mWanted.inode) {
+                return childPath(folder, entry->d_name);
+            }
+            if (S_ISDIR(status.st_mode)) {
+                pending.push_back(childPath(folder, entry->d_name));
+            }
+        }
+        return std::nullopt;
+    }
+
+    AliasData::FileIdentity mWanted;
+    int mEntriesLeft;
+    std::chrono::steady_clock::time_point mDeadline;
+    bool mExhausted = false;
+};
+
+} // namespace
+
+AliasData::AliasData(const QString &path, FileIdentity identity) : mPath(path), mIdentity(identity)
+{}
+
+std::optional<AliasData> AliasData::fromPath(const QString &path)
+{
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const std::optional<FileIdentity> identity = regularFileAt(QFile::encodeName(absolute));
+    if (!identity) {
+        return std::nullopt;
+    }
+    return AliasData(absolute, *identity);
+}
+
+QByteArray AliasData::encode() const
+{
+    const QByteArray path = mPath.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(headerSize + path.size());
+    bytes.append(magic, sizeof magic);
+    appendBigEndian<quint16>(bytes, encodingVersion);
+    appendBigEndian<quint64>(bytes, mIdentity.device);
+    appendBigEndian<quint64>(bytes, mIdentity.inode);
+    appendBigEndian<quint32>(bytes, static_cast<quint32>(path.size()));
+    bytes.append(path);
+    return bytes;
+}
+
+std::optional<AliasData> AliasData::decode(const QByteArray &data)
+{
+    if (data.size() < headerSize || std::memcmp(data.constData(), magic, sizeof magic) != 0 ||
+        readBigEndian<quint16>(data.constData() + 4) != encodingVersion) {
+        return std::nullopt;
+    }
+    const FileIdentity identity{readBigEndian<quint64>(data.constData() + 6),
+                                readBigEndian<quint64>(data.constData() + 14)};
+    const quint32 pathSize = readBigEndian<quint32>(data.constData() + 22);
+    if (pathSize != static_cast<quint64>(data.size() - headerSize)) {
+        return std::nullopt;
+    }
+    const QByteArray pathBytes = data.sliced(headerSize);
+    if (!pathBytes.startsWith('/') || pathBytes.contains('\0')) {
+        return std::nullopt;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString path = utf8(pathBytes);
+    if (utf8.hasError()) {
+        return std::nullopt;
+    }
+    return AliasData(path, identity);
+}
+
+std::optional<QString> AliasData::resolve(const SearchLimits &limits) const
+{
+    const QByteArray stored = QFile::encodeName(QDir::cleanPath(mPath));
+    const std::optional<FileIdentity> present = regularFileAt(stored);
+    if (present == mIdentity) {
+        return mPath;
+    }
+    const QByteArray folder = parentFolder(stored);
+    NearbySearch search(mIdentity, limits);
+    std::optional<QByteArray> found = search.find(folder, {});
+    if (!found) {
+        found = search.find(parentFolder(folder), folder);
+    }
+    if (found) {
+        return QFile::decodeName(*found);
+    }
+    if (present) {
+        return mPath;
+    }
+    return std::nullopt;
+}
