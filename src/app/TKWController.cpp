@@ -1,6 +1,7 @@
 #include "app/TKWController.h"
 
 #include "app/CommandLine.h"
+#include "app/StringTable.h"
 #include "app/TKWApplication.h"
 #include "clockview/TKWView.h"
 #include "settings/ClockDefaults.h"
@@ -44,7 +45,6 @@ TKWController::TKWController(QObject *parent)
     : QObject(parent), mTimer(std::make_unique<SecondTimer>())
 {
     initialize();
-    ApplicationDelegate::setDelegate(this);
     connect(mTimer.get(), &SecondTimer::fired, this, &TKWController::clockTimerFired);
     connect(&ClockTick::instance(), &ClockTick::tickRequested, this, [this](Instant second) {
         if (mTicking) {
@@ -66,9 +66,6 @@ TKWController::~TKWController()
 {
     if (mZoneWatch) {
         TimeZone::setHostZoneWatched(false);
-    }
-    if (ApplicationDelegate::delegate() == this) {
-        ApplicationDelegate::setDelegate(nullptr);
     }
 }
 
@@ -160,7 +157,7 @@ void TKWController::applicationDidFinishLaunching()
     });
     openSavedClocks();
     if (mClocks.empty()) {
-        TKWWindowController::initWithTimeZoneName(std::nullopt)->showWindow();
+        addClock(TKWWindowController::initWithTimeZoneName(std::nullopt))->showWindow();
     }
     // After the first clock: the tray, and without one the explanation, are no
     // reason for it to show later.
@@ -181,7 +178,8 @@ void TKWController::openSavedClocks()
         if (QFileInfo(name).suffix() != QStringLiteral("tkw")) {
             continue;
         }
-        if (const auto clock = TKWWindowController::initWithSettingsFile(folder.filePath(name))) {
+        if (const auto clock =
+                addClock(TKWWindowController::initWithSettingsFile(folder.filePath(name)))) {
             mClocksToShow.push_back(clock);
         }
     }
@@ -245,9 +243,43 @@ void TKWController::applicationWillTerminate()
     removeStatusItem();
 }
 
-void TKWController::addClock(std::shared_ptr<TKWWindowController> clock)
+std::shared_ptr<TKWWindowController>
+TKWController::addClock(std::shared_ptr<TKWWindowController> clock)
 {
-    mClocks.push_back(std::move(clock));
+    if (!clock) {
+        return nullptr;
+    }
+    TKWWindowController *raw = clock.get();
+    clock->setCascadeIndex(static_cast<int>(mClocks.size()));
+    connect(raw, &TKWWindowController::menuRequested, this,
+            [this, raw](const QPoint &position) { showMenu(raw, position); });
+    connect(raw, &TKWWindowController::removalRequested, this,
+            [this, raw] { askToRemoveClock(raw); });
+    connect(raw, &TKWWindowController::removed, this, [this, raw] { removeClock(raw); });
+    mClocks.push_back(clock);
+    return clock;
+}
+
+void TKWController::askToRemoveClock(TKWWindowController *clock)
+{
+    // The clock list lets go of it on the way; it lives until we are done.
+    const std::shared_ptr<TKWWindowController> kept = clock->shared_from_this();
+    if (mClocks.size() == 1) {
+        QMessageBox alert(QMessageBox::Question, QStringLiteral("Tockwise"),
+                          StringTable::localizedString(StringTable::LastClockTitle));
+        alert.setInformativeText(StringTable::localizedString(StringTable::LastClockWarning));
+        QPushButton *yes =
+            alert.addButton(StringTable::localizedString(StringTable::Yes), QMessageBox::YesRole);
+        QPushButton *no =
+            alert.addButton(StringTable::localizedString(StringTable::No), QMessageBox::NoRole);
+        alert.setDefaultButton(yes);
+        alert.setEscapeButton(no);
+        alert.exec();
+        if (alert.clickedButton() != yes) {
+            return;
+        }
+    }
+    clock->removeClock();
 }
 
 void TKWController::removeClock(TKWWindowController *clock)
@@ -275,9 +307,9 @@ void TKWController::showMenu(TKWWindowController *clock, const QPoint &globalPos
             target->showSettingsPanel();
         }
     });
-    menu->addAction(tr("Remove Clock"), this, [weakClock] {
+    menu->addAction(tr("Remove Clock"), this, [this, weakClock] {
         if (const auto target = weakClock.lock()) {
-            target->removeClock();
+            askToRemoveClock(target.get());
         }
     });
     menu->addSeparator();
@@ -348,7 +380,7 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
             }
             zone = positional.first();
         }
-        TKWWindowController::initWithTimeZoneName(zone)->showWindow();
+        addClock(TKWWindowController::initWithTimeZoneName(zone))->showWindow();
         acted = true;
     }
     if (parser.isSet(CommandLine::clickThrough)) {

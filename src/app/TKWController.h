@@ -3,7 +3,6 @@
 #include "instance/InstanceMessage.h"
 #include "tzpanel/ZoneNameTree.h"
 #include "widgets/ColumnBrowser.h"
-#include "window/ApplicationDelegate.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -26,7 +25,7 @@ class TKWWindowController;
 // The application controller: launch, the clock list, the one tick that drives
 // every clock, click-through and its status item, the new-clock panel, the
 // commands of the clocks' menu and of later starts.
-class TKWController : public QObject, public ApplicationDelegate, public ColumnBrowserDelegate
+class TKWController : public QObject, public ColumnBrowserDelegate
 {
     Q_OBJECT
 
@@ -48,13 +47,18 @@ public:
     // The wake-ups since launch: each one tick of every clock.
     const SecondTimer &timer() const { return *mTimer; }
 
-    // The clock list.
-    void addClock(std::shared_ptr<TKWWindowController> clock) override;
-    void removeClock(TKWWindowController *clock) override;
-    std::size_t numberOfClocks() const override { return mClocks.size(); }
+    // The clock list, which owns every clock: a clock added is followed (its menu,
+    // its removal) and returned; none adds nothing. When the list is empty after a
+    // removal, the application quits once the current event has been handled.
+    std::shared_ptr<TKWWindowController> addClock(std::shared_ptr<TKWWindowController> clock);
+    void removeClock(TKWWindowController *clock);
+    std::size_t numberOfClocks() const { return mClocks.size(); }
     const std::vector<std::shared_ptr<TKWWindowController>> &clocks() const { return mClocks; }
+    // Removes a clock as the user asked; the last one only when the user says yes.
+    void askToRemoveClock(TKWWindowController *clock);
 
-    void showMenu(TKWWindowController *clock, const QPoint &globalPosition) override;
+    // The clock's menu (right button): the application's commands.
+    void showMenu(TKWWindowController *clock, const QPoint &globalPosition);
 
     // Click-through and the status item that switches it off.
     void toggleClickThrough();

@@ -76,7 +76,8 @@ void TKWController::createNewClock()
         return;
     }
     mNewClockPanel->hide();
-    TKWWindowController::initWithTimeZoneName(zoneNameFromPath(mZoneBrowser->path()))->showWindow();
+    addClock(TKWWindowController::initWithTimeZoneName(zoneNameFromPath(mZoneBrowser->path())))
+        ->showWindow();
 }
 
 int TKWController::browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column)

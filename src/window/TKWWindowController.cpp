@@ -1,6 +1,5 @@
 #include "window/TKWWindowController.h"
 
-#include "app/StringTable.h"
 #include "clockview/FaceGeometry.h"
 #include "clockview/TKWView.h"
 #include "desktop/WindowFrame.h"
@@ -8,7 +7,6 @@
 #include "settings/SettingsKeys.h"
 #include "store/PrivateFiles.h"
 #include "store/PropertyListFile.h"
-#include "window/ApplicationDelegate.h"
 #include "window/ClockSettingsPanel.h"
 #include "window/FrameAutosave.h"
 #include "window/TKWWindow.h"
@@ -17,9 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QUuid>
 
@@ -80,9 +76,6 @@ TKWWindowController::initWithTimeZoneName(const std::optional<QString> &name)
     // Nothing may ever change a new clock; were it written only after a change or
     // at quit, a crash would take it along.
     clock->writeSettings();
-    if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
-        delegate->addClock(clock);
-    }
     return clock;
 }
 
@@ -102,12 +95,8 @@ std::shared_ptr<TKWWindowController> TKWWindowController::initWithSettingsFile(c
         return nullptr;
     }
     ClockDefaults::applyFillIns(*settings);
-    std::shared_ptr<TKWWindowController> clock(new TKWWindowController(
+    return std::shared_ptr<TKWWindowController>(new TKWWindowController(
         std::make_shared<ObservableDictionary>(std::move(*settings)), path));
-    if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
-        delegate->addClock(clock);
-    }
-    return clock;
 }
 
 PropertyList::Dictionary TKWWindowController::defaultConfig()
@@ -148,18 +137,12 @@ void TKWWindowController::loadWindow()
     //: Title of a clock's window, as window lists and switchers show it.
     mWindow->setWindowTitle(tr("Tockwise clock"));
     auto frame = std::make_shared<WidgetWindowFrame>(mWindow);
-    ApplicationDelegate *delegate = ApplicationDelegate::delegate();
-    const int others = delegate ? static_cast<int>(delegate->numberOfClocks()) - 1 : 0;
     frame->setFrame(FrameAutosave::firstFrame(frame->mainScreen().visibleFrame, {128, 128},
-                                              std::max(others, 0)),
+                                              std::max(mCascadeIndex, 0)),
                     false);
     mClockView->setWindowFrame(frame);
     mClockView->awakeFromNib();
-    connect(mWindow, &TKWWindow::menuRequested, this, [this](const QPoint &position) {
-        if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
-            delegate->showMenu(this, position);
-        }
-    });
+    connect(mWindow, &TKWWindow::menuRequested, this, &TKWWindowController::menuRequested);
     connect(mWindow, &TKWWindow::frameChanged, this, &TKWWindowController::frameChanged);
     connect(mWindow, &TKWWindow::coveredChanged, mClockView, &TKWView::setCovered);
     awakeFromNib();
@@ -220,7 +203,7 @@ void TKWWindowController::showSettingsPanel()
         mClockView->setPanelSettings(mPrefWindow);
         TKWView *view = mClockView;
         connect(mPrefWindow, &ClockSettingsPanel::removeClockRequested, this,
-                &TKWWindowController::removeClock);
+                &TKWWindowController::removalRequested);
         connect(mPrefWindow, &ClockSettingsPanel::closeSettingsDialogRequested, view,
                 &TKWView::closeSettingsDialog);
         connect(mPrefWindow, &ClockSettingsPanel::selectFaceImageRequested, view,
@@ -241,32 +224,10 @@ void TKWWindowController::showSettingsPanel()
 
 // --- Removal and quit -------------------------------------------------------
 
-bool TKWWindowController::windowShouldClose()
-{
-    ApplicationDelegate *delegate = ApplicationDelegate::delegate();
-    if (!delegate || delegate->numberOfClocks() != 1) {
-        return true;
-    }
-    QMessageBox alert(QMessageBox::Question, QStringLiteral("Tockwise"),
-                      StringTable::localizedString(QStringLiteral("LastClockTitle")));
-    alert.setInformativeText(StringTable::localizedString(QStringLiteral("LastClockWarning")));
-    QPushButton *yes =
-        alert.addButton(StringTable::localizedString(QStringLiteral("Yes")), QMessageBox::YesRole);
-    QPushButton *no =
-        alert.addButton(StringTable::localizedString(QStringLiteral("No")), QMessageBox::NoRole);
-    alert.setDefaultButton(yes);
-    alert.setEscapeButton(no);
-    alert.exec();
-    return alert.clickedButton() == yes;
-}
-
 void TKWWindowController::removeClock()
 {
     // The clock list lets go of this controller below; it lives until we return.
     const std::shared_ptr<TKWWindowController> self = shared_from_this();
-    if (!windowShouldClose()) {
-        return;
-    }
     mRemoved = true;
     mWriteTimer.stop();
     mFrameTimer.stop();
@@ -285,9 +246,7 @@ void TKWWindowController::removeClock()
     if (mWindow) {
         mWindow->hide();
     }
-    if (ApplicationDelegate *delegate = ApplicationDelegate::delegate()) {
-        delegate->removeClock(this);
-    }
+    Q_EMIT removed();
 }
 
 void TKWWindowController::applicationWillTerminate()

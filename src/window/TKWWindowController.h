@@ -43,8 +43,11 @@ public:
     // rest of those two seconds for the write itself on a busy machine.
     static constexpr int writeDelayMs = 1500;
 
+    // Where a clock without a kept place appears: the n-th of a cascade.
+    void setCascadeIndex(int index) { mCascadeIndex = index; }
     void showWindow();
-    bool windowShouldClose();
+    // Removes the clock's file and place and hides it, without asking; the clock
+    // list lets go of it then.
     void removeClock();
     void applicationWillTerminate();
     void showSettingsPanel();
@@ -59,6 +62,13 @@ public:
     bool writeSettings();
     // The settings and the window's place, as at quit, without closing anything.
     void saveNow();
+
+Q_SIGNALS:
+    // The clock's menu is asked for at a point of the screen.
+    void menuRequested(const QPoint &globalPosition);
+    // The user asks for the clock to go: the application decides.
+    void removalRequested();
+    void removed();
 
 private:
     TKWWindowController(std::shared_ptr<ObservableDictionary> settings, const QString &file);
@@ -75,6 +85,7 @@ private:
     bool mConfigEstablished = false;
     bool mRemoved = false;
     bool mWarnedUnwritable = false;
+    int mCascadeIndex = 0;
     QTimer mWriteTimer;
     QTimer mFrameTimer;
     Observation mSettingsWrites;

@@ -182,8 +182,8 @@ TEST(ClockList, QuitsAfterTheEventThatRemovedTheLastClock)
 {
     UserDefaults::standard().setBool(Keys::Converted, true);
     TKWController controller;
-    const auto first = TKWWindowController::initWithTimeZoneName("UTC");
-    const auto second = TKWWindowController::initWithTimeZoneName("UTC");
+    const auto first = controller.addClock(TKWWindowController::initWithTimeZoneName("UTC"));
+    const auto second = controller.addClock(TKWWindowController::initWithTimeZoneName("UTC"));
     bool handledInFull = false;
     QTimer::singleShot(0, qApp, [&] {
         controller.removeClock(first.get());

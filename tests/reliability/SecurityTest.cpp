@@ -118,7 +118,7 @@ TEST(Removal, DeletesOnlyTheClocksOwnPlainFileInsideTheSettingsFolder)
     TKWController clocks;
     const QDir folder(TKWWindowController::settingsFolder());
     ASSERT_TRUE(QDir().mkpath(folder.path()));
-    const auto keeper = TKWWindowController::initWithTimeZoneName("UTC");
+    const auto keeper = clocks.addClock(TKWWindowController::initWithTimeZoneName("UTC"));
     const PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
     QTemporaryDir elsewhere;
     const QString victim = elsewhere.filePath("victim.tkw");
@@ -126,7 +126,7 @@ TEST(Removal, DeletesOnlyTheClocksOwnPlainFileInsideTheSettingsFolder)
     const FileState victimBefore = fileState(victim);
     const auto opened = [&](const QString &path) {
         EXPECT_TRUE(PropertyListFile::write(path, settings));
-        return TKWWindowController::initWithSettingsFile(path);
+        return clocks.addClock(TKWWindowController::initWithSettingsFile(path));
     };
 
     // Its file swapped for a link to another file after the clock opened.
@@ -138,7 +138,7 @@ TEST(Removal, DeletesOnlyTheClocksOwnPlainFileInsideTheSettingsFolder)
     EXPECT_EQ(QFile::symLinkTarget(swapped), victim) << "the link is not followed";
 
     // A clock opened from a file outside the folder.
-    const auto outside = TKWWindowController::initWithSettingsFile(victim);
+    const auto outside = clocks.addClock(TKWWindowController::initWithSettingsFile(victim));
     ASSERT_TRUE(outside);
     outside->removeClock();
     EXPECT_EQ(fileState(victim), victimBefore);

@@ -12,7 +12,6 @@
 #include "time/TimeSource.h"
 #include "tzpanel/QZTimeZonePanel.h"
 #include "widgets/ColorWell.h"
-#include "window/ApplicationDelegate.h"
 #include "window/ClockSettingsPanel.h"
 #include "window/FrameAutosave.h"
 #include "window/ObjectController.h"
@@ -37,18 +36,6 @@ std::shared_ptr<TKWWindowController> newClock(const QString &zone = "UTC")
     TKWController::initialize();
     return TKWWindowController::initWithTimeZoneName(zone);
 }
-
-// The application's list of clocks, down to one.
-struct LastClock : ApplicationDelegate
-{
-    LastClock() { setDelegate(this); }
-    ~LastClock() override { setDelegate(nullptr); }
-    void addClock(std::shared_ptr<TKWWindowController>) override {}
-    void removeClock(TKWWindowController *) override { removed = true; }
-    std::size_t numberOfClocks() const override { return removed ? 0 : 1; }
-    void showMenu(TKWWindowController *, const QPoint &) override {}
-    bool removed = false;
-};
 
 // Does `whileUp` once a modal window of the kind is up; it is to end it.
 template <class Modal> void whenUp(const std::function<void(Modal &)> &whileUp)
@@ -122,7 +109,7 @@ TEST(ClockFile, ANewClockIsOnDiskAtOnceAChangeWithinMomentsAndARemovalTakesOnlyI
         clock->showWindow();
         clock->clockSettings()->setValue(Keys::ClockSize, PropertyList::integer(200));
     }
-    removed->removeClock(); // not the last clock: no question asked
+    removed->removeClock();
     EXPECT_TRUE(waitFor([&] {
         return settingsIn(kept->settingsFile())
                    .value_or(PropertyList::Dictionary())[Keys::ClockSize] ==
@@ -133,14 +120,14 @@ TEST(ClockFile, ANewClockIsOnDiskAtOnceAChangeWithinMomentsAndARemovalTakesOnlyI
 
 TEST(ClockFile, TheLastClockGoesOnlyWhenTheUserSaysYes)
 {
-    LastClock list;
-    const auto clock = newClock();
+    TKWController list;
+    const auto clock = list.addClock(newClock());
     clock->showWindow();
     for (const Qt::Key answer : {Qt::Key_Escape, Qt::Key_Return}) { // No, then Yes
         EXPECT_TRUE(QFile::exists(clock->settingsFile()));
         whenUp<QMessageBox>([answer](QMessageBox &alert) { QTest::keyClick(&alert, answer); });
-        clock->removeClock();
-        EXPECT_EQ(list.removed, answer == Qt::Key_Return);
+        Q_EMIT clock->removalRequested(); // as the settings panel's button does
+        EXPECT_EQ(list.numberOfClocks(), answer == Qt::Key_Return ? 0u : 1u);
     }
     clock->applicationWillTerminate(); // the quit that follows brings nothing back
     EXPECT_FALSE(QFile::exists(clock->settingsFile()));
