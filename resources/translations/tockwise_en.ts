@@ -423,6 +423,31 @@
         <source>Time Zone</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Region</source>
+        <extracomment>Title of the first column of the time zone browser.</extracomment>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <extracomment>Confirms the zone chosen.</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <extracomment>Closes the panel, nothing changed.</extracomment>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Local</source>
+        <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
+        <translation>Local</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <extracomment>Button of the time zone panel: the clock loses its alternate time zone.</extracomment>
+        <translation>Clear</translation>
+    </message>
 </context>
 <context>
     <name>RenderCommand</name>
@@ -730,24 +755,6 @@
         <source>Region</source>
         <extracomment>Title of the first column of the time zone browser.</extracomment>
         <translation>Region</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>Cancel</source>
-        <extracomment>Button of the time zone panel.</extracomment>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>Local</source>
-        <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
-        <translation>Local</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>Clear</source>
-        <extracomment>Button of the time zone panel: the clock loses its alternate time zone.</extracomment>
-        <translation>Clear</translation>
     </message>
 </context>
 <context>

@@ -19,18 +19,12 @@ constexpr const char *knownKeys[] = {
     QT_TRANSLATE_NOOP("StringTable", "No"),
     //: Shown once, when click-through is first switched on.
     QT_TRANSLATE_NOOP("StringTable", "ClickThroughWarning"),
-    //: Closes the click-through explanation; confirms the time zone panel.
+    //: Closes the click-through explanation.
     QT_TRANSLATE_NOOP("StringTable", "OK"),
     //: Tool tip of the status-bar icon while click-through is on.
     QT_TRANSLATE_NOOP("StringTable", "Click here to cancel Tockwise's click-through feature."),
-    //: Title of the first column of the time zone browser.
+    //: Title of the first column of the zone browser of the New Clock panel.
     QT_TRANSLATE_NOOP("StringTable", "Region"),
-    //: Button of the time zone panel.
-    QT_TRANSLATE_NOOP("StringTable", "Cancel"),
-    //: Button of the time zone panel: the clock follows the computer's time zone.
-    QT_TRANSLATE_NOOP("StringTable", "Local"),
-    //: Button of the time zone panel: the clock loses its alternate time zone.
-    QT_TRANSLATE_NOOP("StringTable", "Clear"),
 };
 
 const QString resourceFolder = QStringLiteral(":/i18n");

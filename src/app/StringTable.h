@@ -20,9 +20,6 @@ inline const QString OK = QStringLiteral("OK");
 inline const QString ClickThroughToolTip =
     QStringLiteral("Click here to cancel Tockwise's click-through feature.");
 inline const QString Region = QStringLiteral("Region");
-inline const QString Cancel = QStringLiteral("Cancel");
-inline const QString Local = QStringLiteral("Local");
-inline const QString Clear = QStringLiteral("Clear");
 
 QString localizedString(const QString &key);
 

@@ -1,6 +1,5 @@
 #include "tzpanel/QZTimeZonePanel.h"
 
-#include "app/StringTable.h"
 #include "graphics/Geometry.h"
 #include "store/UserDefaults.h"
 #include "time/TimeZone.h"
@@ -48,6 +47,14 @@ std::unique_ptr<QZTimeZonePanel> QZTimeZonePanel::timeZonePanel()
     return panel;
 }
 
+QString QZTimeZonePanel::clearText(bool primary)
+{
+    //: Button of the time zone panel: the clock follows the computer's time zone.
+    return primary ? tr("Local")
+                   //: Button of the time zone panel: the clock loses its alternate time zone.
+                   : tr("Clear");
+}
+
 QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       mTimeZoneNames(ZoneNameTree::fromNames(timeZoneNames))
@@ -57,20 +64,23 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
 
     mBrowser = new ColumnBrowser(this);
     mBrowser->setGeometry(qtRect(browserFrame));
-    mBrowser->setTitle(StringTable::localizedString(StringTable::Region), 0);
+    //: Title of the first column of the time zone browser.
+    mBrowser->setTitle(tr("Region"), 0);
     mBrowser->setDelegate(this);
 
-    auto button = [this](const QString &key, const Rect &frame) {
-        auto *made = new QPushButton(StringTable::localizedString(key), this);
+    auto button = [this](const QString &text, const Rect &frame) {
+        auto *made = new QPushButton(text, this);
         // Return belongs to OK wherever the focus is, as on the original platform.
         made->setAutoDefault(false);
         made->setGeometry(qtRect(frame.insetBy(buttonMarginX, buttonMarginY)));
         return made;
     };
-    mOKButton = button(StringTable::OK, okFrame);
+    //: Confirms the zone chosen.
+    mOKButton = button(tr("OK"), okFrame);
     mOKButton->setDefault(true);
-    mCancelButton = button(StringTable::Cancel, cancelFrame);
-    mClearButton = button(StringTable::Clear, clearFrame);
+    //: Closes the panel, nothing changed.
+    mCancelButton = button(tr("Cancel"), cancelFrame);
+    mClearButton = button(clearText(true), clearFrame);
     setTabOrder(mBrowser, mClearButton);
     setTabOrder(mClearButton, mCancelButton);
     setTabOrder(mCancelButton, mOKButton);
@@ -91,8 +101,7 @@ QZTimeZonePanel::~QZTimeZonePanel()
 
 int QZTimeZonePanel::runModalForTimeZoneName(const std::optional<QString> &name, bool primary)
 {
-    mClearButton->setText(
-        StringTable::localizedString(primary ? StringTable::Local : StringTable::Clear));
+    mClearButton->setText(clearText(primary));
     if (name) {
         mBrowser->setPath(u'/' + *name);
     }

@@ -59,6 +59,8 @@ protected:
     void reject() override;
 
 private:
+    // The third button's text: the primary zone may go local, an alternate one away.
+    static QString clearText(bool primary);
     const ZoneNameTree::Node *nodeForColumn(const ColumnBrowser &browser, int column) const;
     void updateOKButton();
 

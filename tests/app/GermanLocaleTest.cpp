@@ -35,6 +35,7 @@ protected:
 TEST_F(GermanLocale, TockwiseAndQtSpeakGermanAndUnknownKeysShowThemselves)
 {
     EXPECT_EQ(QCoreApplication::translate("TKWController", "Settings…"), "Einstellungen…");
+    EXPECT_EQ(QCoreApplication::translate("QZTimeZonePanel", "Local"), "Ortszeit");
     EXPECT_EQ(StringTable::localizedString("NoSuchKey"), "NoSuchKey");
     if (qtHasGerman()) {
         QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
