@@ -827,20 +827,15 @@
     </message>
 </context>
 <context>
-    <name>TKWView</name>
+    <name>TKWWindowController</name>
     <message>
-        <location filename="../../src/clockview/TKWViewActions.cpp" line="+140"/>
         <source>Choose a Face Picture</source>
         <translation>Bild für das Zifferblatt auswählen</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Pictures (%1)</source>
         <translation>Bilder (%1)</translation>
     </message>
-</context>
-<context>
-    <name>TKWWindowController</name>
     <message>
         <location filename="../../src/window/TKWWindowController.cpp" line="+149"/>
         <source>Tockwise clock</source>

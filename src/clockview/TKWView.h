@@ -113,13 +113,6 @@ public:
     void resetHandLocation();
     bool isDefiningDial() const { return mDefiningDial; }
 
-    // The actions of the settings panel.
-    void selectFaceImage();
-    void selectPrimaryTimeZone();
-    void selectAlternateTimeZone();
-    void closeSettingsDialog();
-    void setPanelSettings(QWidget *panel) { mPanelSettings = panel; }
-
     // Whether a drag of these files would be taken as the clock's face.
     static bool acceptsDroppedFiles(const QList<QUrl> &urls);
     // Takes a picture file as the face: false when it cannot be referred to.
@@ -160,7 +153,6 @@ private:
     // Writes go to the clock settings, or to the user defaults before the clock
     // has any.
     void storeSetting(const QString &key, const PropertyList &value);
-    void selectTimeZone(const QString &key, bool primary);
     QImage loadFaceImage() const;
     Color faceColor() const;
     QStringList romanNumerals() const;
@@ -279,8 +271,6 @@ private:
     std::optional<HandsLayerKey> mHandsLayerKey;
     quint64 mSettingsGeneration = 0;
     bool mCachesDial = true;
-
-    QPointer<QWidget> mPanelSettings;
 
     // Dial calibration.
     Point mDragStart;

@@ -1,5 +1,5 @@
-// The interaction half of TKWView: dial calibration with the pointer, dropped
-// pictures and the actions of the settings panel.
+// The interaction half of TKWView: dial calibration with the pointer and dropped
+// pictures.
 
 #include "clockview/TKWView.h"
 #include "graphics/PictureReader.h"
@@ -7,13 +7,9 @@
 #include "store/SizeString.h"
 #include "store/UserDefaults.h"
 #include "store/ValueTransformer.h"
-#include "tzpanel/QZTimeZonePanel.h"
 
-#include <QApplication>
-#include <QColorDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -134,24 +130,6 @@ void TKWView::storeSetting(const QString &key, const PropertyList &value)
     }
 }
 
-void TKWView::selectFaceImage()
-{
-    const QString path =
-        QFileDialog::getOpenFileName(this, tr("Choose a Face Picture"), QString(),
-                                     tr("Pictures (%1)").arg(PictureReader::nameFilter()));
-    if (path.isEmpty()) {
-        return;
-    }
-    const PropertyList alias = aliasFor(path);
-    if (alias.isNone()) {
-        return;
-    }
-    storeSetting(Keys::FaceImage, alias);
-    if (mConfigData) {
-        resetHandLocation();
-    }
-}
-
 bool TKWView::acceptsDroppedFiles(const QList<QUrl> &urls)
 {
     if (urls.size() != 1 || !urls.first().isLocalFile()) {
@@ -195,45 +173,4 @@ void TKWView::dropEvent(QDropEvent *event)
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-}
-
-// --- Zones and the panel ------------------------------------------------------------
-
-void TKWView::selectTimeZone(const QString &key, bool primary)
-{
-    const PropertyList *current = objectSettingForKey(key);
-    const std::optional<QString> name = current && current->asString()
-                                            ? std::optional<QString>(*current->asString())
-                                            : std::nullopt;
-    const std::unique_ptr<QZTimeZonePanel> panel = QZTimeZonePanel::timeZonePanel();
-    if (panel->runModalForTimeZoneName(name, primary) != 1 || !mConfigData) {
-        return;
-    }
-    if (const std::optional<QString> chosen = panel->timeZoneName()) {
-        mConfigData->setValue(key, PropertyList::string(*chosen));
-    } else {
-        mConfigData->removeValue(key);
-    }
-}
-
-void TKWView::selectPrimaryTimeZone()
-{
-    selectTimeZone(Keys::TimeZone, true);
-}
-
-void TKWView::selectAlternateTimeZone()
-{
-    selectTimeZone(Keys::AlternateTimeZone, false);
-}
-
-void TKWView::closeSettingsDialog()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *colors = qobject_cast<QColorDialog *>(widget); colors && colors->isVisible()) {
-            colors->close();
-        }
-    }
-    if (mPanelSettings) {
-        mPanelSettings->hide();
-    }
 }

@@ -200,18 +200,17 @@ void TKWWindowController::showSettingsPanel()
     if (!mPrefWindow) {
         mPrefWindow = new ClockSettingsPanel(mClockSettings);
         mPrefWindow->setAttribute(Qt::WA_DeleteOnClose, false);
-        mClockView->setPanelSettings(mPrefWindow);
         TKWView *view = mClockView;
         connect(mPrefWindow, &ClockSettingsPanel::removeClockRequested, this,
                 &TKWWindowController::removalRequested);
-        connect(mPrefWindow, &ClockSettingsPanel::closeSettingsDialogRequested, view,
-                &TKWView::closeSettingsDialog);
-        connect(mPrefWindow, &ClockSettingsPanel::selectFaceImageRequested, view,
-                &TKWView::selectFaceImage);
-        connect(mPrefWindow, &ClockSettingsPanel::selectPrimaryTimeZoneRequested, view,
-                &TKWView::selectPrimaryTimeZone);
-        connect(mPrefWindow, &ClockSettingsPanel::selectAlternateTimeZoneRequested, view,
-                &TKWView::selectAlternateTimeZone);
+        connect(mPrefWindow, &ClockSettingsPanel::closeSettingsDialogRequested, this,
+                &TKWWindowController::closeSettingsPanel);
+        connect(mPrefWindow, &ClockSettingsPanel::selectFaceImageRequested, this,
+                &TKWWindowController::selectFaceImage);
+        connect(mPrefWindow, &ClockSettingsPanel::selectPrimaryTimeZoneRequested, this,
+                [this] { selectTimeZone(Keys::TimeZone, true); });
+        connect(mPrefWindow, &ClockSettingsPanel::selectAlternateTimeZoneRequested, this,
+                [this] { selectTimeZone(Keys::AlternateTimeZone, false); });
         connect(mPrefWindow, &ClockSettingsPanel::beginMovingClockHandsRequested, view,
                 &TKWView::beginMovingClockHands);
         connect(mPrefWindow, &ClockSettingsPanel::resetHandLocationRequested, view,

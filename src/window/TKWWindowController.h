@@ -51,6 +51,10 @@ public:
     void removeClock();
     void applicationWillTerminate();
     void showSettingsPanel();
+    // The panel's actions that ask more of the user: a picture, a zone.
+    void selectFaceImage();
+    void selectTimeZone(const QString &key, bool primary);
+    void closeSettingsPanel();
 
     const std::shared_ptr<ObservableDictionary> &clockSettings() const { return mClockSettings; }
     QString settingsFile() const { return mSettingsFile; }
