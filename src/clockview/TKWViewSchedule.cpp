@@ -1,0 +1,188 @@
+// The schedule half of TKWView: after a tick, what to draw again, and when the
+// next tick is wanted.
+
+#include "clockview/HandAngles.h"
+#include "clockview/HandShapes.h"
+#include "clockview/TKWView.h"
+#include "graphics/Canvas.h"
+#include "settings/SettingsKeys.h"
+#include "time/ClockTick.h"
+
+#include <array>
+#include <span>
+
+// --- What to draw again after a tick --------------------------------------------
+
+std::int64_t TKWView::localSecond() const
+{
+    const Instant now = mLastDate.value_or(Instant{});
+    return std::chrono::floor<std::chrono::seconds>(now).time_since_epoch().count() +
+           clockTimeZone().secondsFromGMT(now);
+}
+
+std::int64_t TKWView::readoutKey(std::int64_t local) const
+{
+    // The readout changes with the second it shows, or with the minute.
+    return boolSettingForKey(Keys::ShowSeconds) ? local : local - ((local % 60) + 60) % 60;
+}
+
+void TKWView::setCovered(bool covered)
+{
+    if (covered == mCovered) {
+        return;
+    }
+    mCovered = covered;
+    if (!covered) {
+        // The window system shows what was last drawn, not an exposure to draw on.
+        setNeedsDisplay();
+    }
+}
+
+void TKWView::setNeedsDisplay()
+{
+    // Ticks come only when something shown changes, so the last sample may be a
+    // minute old; and angles cached for other settings (another dial, another
+    // zone) must not stand. A whole new frame takes the time afresh.
+    mSecondOfDay.reset();
+    cacheDrawingParameters();
+    redrawWhole();
+    requestNextTick();
+}
+
+void TKWView::redrawWhole()
+{
+    mDrawn = {mAngleH, mAngleM, mAngleS, mAngleA};
+    const std::int64_t local = localSecond();
+    mReadoutKey = readoutKey(local);
+    mPaintedMeridian = mMeridianString;
+    mPaintedZone = mTimeZoneAbbr;
+    mPaintedDay = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
+    update();
+}
+
+void TKWView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (mWoken) {
+        setNeedsDisplay();
+    }
+}
+
+TKWView::HandMoves TKWView::visibleMoves(const HandPoses &poses, double ratio) const
+{
+    const bool alternate = mAlternateTime.has_value();
+    return {HandShapes::visiblyMoved(mDrawn.h, poses.h, 0.5f * mRadius, ratio),
+            HandShapes::visiblyMoved(mDrawn.m, poses.m, 0.75f * mRadius, ratio),
+            alternate && HandShapes::visiblyMoved(mDrawn.a, poses.a, 0.825f * mRadius, ratio)};
+}
+
+void TKWView::scheduleRepaint()
+{
+    if (!isVisible()) {
+        // Nothing is shown: the next exposure draws the hands where they are then.
+        mDrawn = {mAngleH, mAngleM, mAngleS, mAngleA};
+        return;
+    }
+    if (mCovered) {
+        // Nobody sees it; uncovered, the whole clock is drawn again.
+        return;
+    }
+    const std::int64_t local = localSecond();
+    const std::int64_t day = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
+    if (mPaintedMeridian != mMeridianString || mPaintedZone != mTimeZoneAbbr ||
+        mPaintedDay != day || mDefiningDial) {
+        redrawWhole();
+        return;
+    }
+    if (boolSettingForKey(Keys::DigitalClock)) {
+        if (readoutKey(local) != mReadoutKey) {
+            redrawWhole();
+        }
+        return;
+    }
+
+    const float height = bounds().height;
+    QRect dirty;
+    const auto redrawHand = [&](std::span<const Point> shape, float from, float to) {
+        // Both places, with room for the anti-aliased edge.
+        constexpr float edge = 2;
+        for (const float angle : {from, to}) {
+            const Rect area = HandShapes::turnedBounds(shape, mCenter, angle).insetBy(-edge, -edge);
+            dirty |= Canvas::widgetRect(area, height);
+        }
+    };
+    const HandMoves moves = visibleMoves({mAngleH, mAngleM, mAngleS, mAngleA}, devicePixelRatioF());
+    if (moves.h) {
+        redrawHand(HandShapes::hourHand(mRadius), mDrawn.h, mAngleH);
+        mDrawn.h = mAngleH;
+    }
+    if (moves.m) {
+        redrawHand(HandShapes::minuteHand(mRadius), mDrawn.m, mAngleM);
+        mDrawn.m = mAngleM;
+    }
+    if (boolSettingForKey(Keys::ShowSeconds) && mDrawn.s != mAngleS) {
+        redrawHand(HandShapes::secondHand(mRadius), mDrawn.s, mAngleS);
+        mDrawn.s = mAngleS;
+    }
+    if (moves.a) {
+        const Rect disc = HandShapes::alternateDisc(mRadius);
+        const std::array<Point, 4> corners = {Point{disc.x, disc.y}, Point{disc.maxX(), disc.y},
+                                              Point{disc.maxX(), disc.maxY()},
+                                              Point{disc.x, disc.maxY()}};
+        redrawHand(corners, mDrawn.a, mAngleA);
+        mDrawn.a = mAngleA;
+    }
+    if (!dirty.isEmpty()) {
+        // Drawn now rather than posted: with many clocks, each posted request
+        // would be one more wake-up call to the event loop on this tick.
+        repaint(dirty);
+    }
+}
+
+// --- When to tick next --------------------------------------------------------
+
+std::optional<Instant> TKWView::nextChange() const
+{
+    using std::chrono::seconds;
+    if (!mWoken || !mLastDate || !isVisible() || mCovered) {
+        return std::nullopt;
+    }
+    const Instant second = std::chrono::floor<seconds>(*mLastDate);
+    if (mDefiningDial || boolSettingForKey(Keys::ShowSeconds)) {
+        return second + seconds(1);
+    }
+    // The texts, the day and a readout without seconds change only as a minute
+    // turns (every zone's offset is whole minutes), so a tick then sees to them.
+    int toMinute = 60 - mTime.second;
+    if (mAlternateTime) {
+        toMinute = std::min(toMinute, 60 - mAlternateTime->second);
+    }
+    if (!boolSettingForKey(Keys::DigitalClock)) {
+        // Within the minute the hands turn evenly: the first second at which one
+        // would stand a visible distance from where it was drawn is the one that
+        // a tick every second would draw it at.
+        const bool twentyFour = boolSettingForKey(Keys::TwentyFour);
+        const double ratio = devicePixelRatioF();
+        for (int ahead = 1; ahead < toMinute; ++ahead) {
+            TimeOfDay time = mTime;
+            time.second += ahead;
+            HandPoses poses{HandAngles::hour(time, twentyFour), HandAngles::minute(time), 0, 0};
+            if (mAlternateTime) {
+                TimeOfDay alternate = *mAlternateTime;
+                alternate.second += ahead;
+                poses.a = HandAngles::hour(alternate, twentyFour);
+            }
+            if (visibleMoves(poses, ratio).any()) {
+                return second + seconds(ahead);
+            }
+        }
+    }
+    return second + seconds(toMinute);
+}
+
+void TKWView::requestNextTick()
+{
+    if (const std::optional<Instant> next = nextChange()) {
+        ClockTick::instance().requestTick(*next);
+    }
+}
