@@ -40,12 +40,12 @@ float labelFontSize(float r, bool twentyFour)
     return std::floor(r / (twentyFour ? 8.0f : 5.0f));
 }
 
-QString hourLabel(int style, int index, const QStringList &romanNumerals)
+QString hourLabel(ClockModel::PipStyle style, int index, const QStringList &romanNumerals)
 {
     switch (style) {
-    case 2:
+    case ClockModel::PipStyle::Roman:
         return index < romanNumerals.size() ? romanNumerals[index] : QString();
-    case 3:
+    case ClockModel::PipStyle::Arabic:
         return QString::number(index + 1);
     default:
         return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/Geometry.h"
+#include "settings/ClockModel.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,7 +31,7 @@ Point labelAnchor(float r);
 // 0 asks for the standard size, as happens below a radius of 5 (or 8 on 24 hours).
 float labelFontSize(float r, bool twentyFour);
 // The label of hour mark `index` (0-based) for a pip style; empty where none.
-QString hourLabel(int style, int index, const QStringList &romanNumerals);
+QString hourLabel(ClockModel::PipStyle style, int index, const QStringList &romanNumerals);
 std::pair<Point, Point> minuteTick(float r);
 
 // The face disc, centred in the view's bounds.

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QWindow>
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 
@@ -96,6 +97,7 @@ Rect TKWView::bounds() const
 
 void TKWView::awakeFromNib()
 {
+    mModel = ClockModel::read(mConfigData.get());
     prepareFace();
     cacheFaceGeometry();
     mWoken = true;
@@ -109,6 +111,7 @@ void TKWView::setConfigData(std::shared_ptr<ObservableDictionary> settings)
     stopObservingSettings();
     ++mSettingsGeneration;
     mConfigData = std::move(settings);
+    mModel = ClockModel::read(mConfigData.get());
     startObservingSettings();
 
     prepareFace();
@@ -130,10 +133,15 @@ void TKWView::startObservingSettings()
     if (!mConfigData) {
         return;
     }
-    for (const QString &key : observedKeys()) {
-        mSettingsObservations.push_back(mConfigData->observe(
-            key, [this](const QString &changed) { observeValueForKeyPath(changed); }));
-    }
+    // Any change reads the model afresh, the calibration's keys too; the keys the
+    // picture depends on change more than the picture.
+    mSettingsObservations.push_back(mConfigData->observeAll([this](const QString &changed) {
+        mModel = ClockModel::read(mConfigData.get());
+        if (std::find(observedKeys().begin(), observedKeys().end(), changed) !=
+            observedKeys().end()) {
+            observeValueForKeyPath(changed);
+        }
+    }));
 }
 
 void TKWView::stopObservingSettings()
@@ -154,89 +162,15 @@ void TKWView::observeValueForKeyPath(const QString &key)
         mFaceImage = loadFaceImage();
         resize();
     } else if (key == Keys::UseFaceImage) {
-        mFaceImage = boolSettingForKey(Keys::UseFaceImage) ? loadFaceImage() : QImage();
+        mFaceImage = mModel.useFaceImage ? loadFaceImage() : QImage();
         resize();
-    } else if (boolSettingForKey(Keys::DigitalClock) && key != Keys::Opacity &&
-               key != Keys::FadeHands && !key.endsWith(Keys::ColorSuffix)) {
+    } else if (mModel.digital && key != Keys::Opacity && key != Keys::FadeHands &&
+               !key.endsWith(Keys::ColorSuffix)) {
         // A digital clock's window follows the length of its readout.
         resize();
     } else {
         setNeedsDisplay();
     }
-}
-
-// --- Typed reading ----------------------------------------------------------
-
-const PropertyList *TKWView::objectSettingForKey(const QString &key) const
-{
-    return mConfigData ? mConfigData->value(key) : nullptr;
-}
-
-bool TKWView::boolSettingForKey(const QString &key) const
-{
-    const PropertyList *value = objectSettingForKey(key);
-    return value ? value->boolValue().value_or(false) : false;
-}
-
-std::int32_t TKWView::integerSettingForKey(const QString &key) const
-{
-    if (!mConfigData) {
-        // Only a view that has no settings yet asks the user defaults.
-        return static_cast<std::int32_t>(UserDefaults::standard().integerForKey(key));
-    }
-    const PropertyList *value = mConfigData->value(key);
-    return value ? value->intValue().value_or(0) : 0;
-}
-
-float TKWView::floatSettingForKey(const QString &key) const
-{
-    const PropertyList *value = objectSettingForKey(key);
-    return value ? value->floatValue().value_or(0.0f) : 0.0f;
-}
-
-Color TKWView::colorSettingForKey(const QString &key) const
-{
-    const PropertyList *value = objectSettingForKey(key);
-    if (!value && key != Keys::HandColor) {
-        value = objectSettingForKey(Keys::HandColor);
-    }
-    // Damaged colour data (or no hand colour at all) still gives a visible clock.
-    std::optional<Color> color;
-    if (value && value->asData()) {
-        color = Color::decode(*value->asData());
-    }
-    const Color decoded = color.value_or(Color::black());
-    if (boolSettingForKey(Keys::FadeHands)) {
-        return decoded.withAlphaComponent(floatSettingForKey(Keys::Opacity));
-    }
-    return decoded;
-}
-
-Color TKWView::borderColor(const Color &color)
-{
-    const std::optional<Color> rgb = color.usingCalibratedRGB();
-    if (!rgb) {
-        return Color::black();
-    }
-    // The order of the sums is part of the result: it decides the colours whose
-    // luminance lies within a rounding of 0.3.
-    double luminance = static_cast<double>(rgb->greenComponent()) * 0.59;
-    luminance = static_cast<double>(rgb->redComponent()) * 0.3 + luminance;
-    luminance = luminance + static_cast<double>(rgb->blueComponent()) * 0.11;
-    const float y = static_cast<float>(luminance);
-    return static_cast<double>(y) < 0.3 ? Color::white() : Color::black();
-}
-
-Color TKWView::faceColor() const
-{
-    // The face colour is read raw, never faded; a missing or damaged one gives the
-    // stock face rather than nothing.
-    const PropertyList *value = objectSettingForKey(Keys::FaceColor);
-    std::optional<Color> color;
-    if (value && value->asData()) {
-        color = Color::decode(*value->asData());
-    }
-    return color.value_or(ClockDefaults::faceColor());
 }
 
 QStringList TKWView::romanNumerals() const
@@ -271,22 +205,12 @@ void TKWView::reassertClickThrough()
 
 TimeZone TKWView::clockTimeZone() const
 {
-    const PropertyList *name = objectSettingForKey(Keys::TimeZone);
-    if (name && name->asString()) {
-        if (std::optional<TimeZone> zone = TimeZone::named(*name->asString())) {
-            return *zone;
-        }
-    }
-    return TimeZone::system();
+    return mModel.timeZone();
 }
 
 std::optional<TimeZone> TKWView::alternateTimeZone() const
 {
-    const PropertyList *name = objectSettingForKey(Keys::AlternateTimeZone);
-    if (!name || !name->asString()) {
-        return std::nullopt;
-    }
-    return TimeZone::named(*name->asString());
+    return mModel.alternateZone;
 }
 
 void TKWView::cacheAlternateHourAngle()
@@ -298,7 +222,7 @@ void TKWView::cacheAlternateHourAngle()
     }
     const TimeOfDay time = alternate->timeOfDay(TimeSource::now());
     mAlternateTime = time;
-    mAngleA = HandAngles::hour(time, boolSettingForKey(Keys::TwentyFour));
+    mAngleA = HandAngles::hour(time, mModel.twentyFour);
 }
 
 void TKWView::cacheDrawingParameters()
@@ -313,7 +237,7 @@ void TKWView::cacheDrawingParameters()
     const std::int32_t secondOfDay = time.secondOfDay();
     if (secondOfDay != mSecondOfDay) {
         mSecondOfDay = secondOfDay;
-        mAngleH = HandAngles::hour(time, boolSettingForKey(Keys::TwentyFour));
+        mAngleH = HandAngles::hour(time, mModel.twentyFour);
         mAngleM = HandAngles::minute(time);
         mAngleS = HandAngles::second(time);
     }
@@ -334,12 +258,8 @@ void TKWView::cacheDrawingParameters()
 
 void TKWView::cacheFaceGeometry()
 {
-    const PropertyList *factor = objectSettingForKey(Keys::CenterFactor);
-    const QSizeF centerFactor = factor && factor->asString()
-                                    ? SizeString::sizeFromString(*factor->asString())
-                                    : QSizeF(0, 0);
-    const DialGeometry dial = faceGeometry(bounds(), !mFaceImage.isNull(), centerFactor,
-                                           floatSettingForKey(Keys::RadiusFactor));
+    const DialGeometry dial =
+        faceGeometry(bounds(), !mFaceImage.isNull(), mModel.centerFactor, mModel.radiusFactor);
     mCenter = dial.center;
     mRadius = dial.radius;
 }
@@ -348,14 +268,14 @@ void TKWView::resizeClockWindow()
 {
     WindowFrame &window = windowFrame();
     const Rect old = window.frame();
-    const float n = WindowSizing::clockSize(integerSettingForKey(Keys::ClockSize));
+    const float n = WindowSizing::clockSize(mModel.clockSize);
 
     std::optional<Size> picture;
     if (!mFaceImage.isNull()) {
         picture =
             Size{static_cast<float>(mFaceImage.width()), static_cast<float>(mFaceImage.height())};
     }
-    const bool digital = boolSettingForKey(Keys::DigitalClock);
+    const bool digital = mModel.digital;
     Size text;
     float timeLine = 0;
     if (!picture && digital) {
@@ -383,11 +303,10 @@ QImage TKWView::loadFaceImage() const
 {
     const ValueTransformer *transformer =
         ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
-    const PropertyList *alias = objectSettingForKey(Keys::FaceImage);
-    if (!transformer || !alias) {
+    if (!transformer || mModel.faceImage.isNone()) {
         return {};
     }
-    const PropertyList path = transformer->transformedValue(*alias);
+    const PropertyList path = transformer->transformedValue(mModel.faceImage);
     if (!path.asString()) {
         return {};
     }
@@ -398,15 +317,15 @@ void TKWView::prepareFace()
 {
     WindowFrame &window = windowFrame();
     const Rect old = window.frame();
-    if (boolSettingForKey(Keys::UseFaceImage)) {
+    if (mModel.useFaceImage) {
         mFaceImage = loadFaceImage();
     }
-    if (boolSettingForKey(Keys::UseFaceImage) && !mFaceImage.isNull()) {
+    if (mModel.useFaceImage && !mFaceImage.isNull()) {
         window.setFrame({old.x, old.y, static_cast<float>(mFaceImage.width()),
                          static_cast<float>(mFaceImage.height())},
                         true);
     } else {
-        const float n = WindowSizing::clockSize(integerSettingForKey(Keys::ClockSize));
+        const float n = WindowSizing::clockSize(mModel.clockSize);
         window.setFrame({old.x, old.y, n, n}, true);
     }
 }

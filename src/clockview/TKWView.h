@@ -4,6 +4,7 @@
 #include "desktop/WindowFrame.h"
 #include "graphics/Color.h"
 #include "graphics/Geometry.h"
+#include "settings/ClockModel.h"
 #include "store/ObservableDictionary.h"
 #include "time/TimeZone.h"
 
@@ -154,12 +155,11 @@ private:
     // has any.
     void storeSetting(const QString &key, const PropertyList &value);
     QImage loadFaceImage() const;
-    Color faceColor() const;
     QStringList romanNumerals() const;
     const QImage &faceImageScaledTo(Size size, qreal devicePixelRatio);
 
     void drawClockFace(Canvas &canvas);
-    void drawClockPips(Canvas &canvas, std::int32_t style);
+    void drawClockPips(Canvas &canvas, ClockModel::PipStyle style);
     void drawClockMinutePips(Canvas &canvas);
     // The four dial texts of this frame; empty where switched off.
     struct DecorationTexts
@@ -185,6 +185,7 @@ private:
     void drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readout);
 
     std::shared_ptr<ObservableDictionary> mConfigData;
+    ClockModel mModel;
     std::vector<Observation> mSettingsObservations;
     std::shared_ptr<WindowFrame> mWindowFrame;
 

@@ -12,29 +12,28 @@
 DigitalReadout TKWView::digitalTimeStringForDate(Instant date) const
 {
     const TimeZone zone = clockTimeZone();
-    const QString pattern = DigitalLayout::timePattern(boolSettingForKey(Keys::TwentyFour),
-                                                       boolSettingForKey(Keys::ShowSeconds),
-                                                       boolSettingForKey(Keys::ShowMeridian));
+    const QString pattern =
+        DigitalLayout::timePattern(mModel.twentyFour, mModel.showSeconds, mModel.showMeridian);
     const QString time = DateFormatter::shared(pattern, zone).format(date);
 
     const Rect area = bounds();
     const float timeSize = digitalTimeSize(area);
     const float lineSize = DigitalLayout::secondaryScale * timeSize;
-    const Color color = colorSettingForKey(Keys::HandColor);
+    const Color color = mModel.handColor;
 
     DigitalReadout readout;
     readout.lines.append({time, Font::userFontOfSize(timeSize), color});
-    if (boolSettingForKey(Keys::ShowTimeZone)) {
+    if (mModel.showTimeZone) {
         readout.lines.append(
             {mTimeZoneAbbr.value_or(QString()), Font::userFontOfSize(lineSize), color});
     }
-    if (boolSettingForKey(Keys::ShowWeekday)) {
+    if (mModel.showWeekday) {
         const QString weekday = DateFormatter::shared(QStringLiteral("EEEE"), zone).format(date);
         readout.lines.append(
             {weekday, Font::userFontOfSize(digitalWeekdaySize(area, weekday, timeSize)), color});
     }
-    if (boolSettingForKey(Keys::ShowDate)) {
-        const QString text = boolSettingForKey(Keys::ShowDayOnly)
+    if (mModel.showDate) {
+        const QString text = mModel.showDayOnly
                                  ? DateFormatter::shared(QStringLiteral("dd"), zone).format(date)
                                  : DateFormatter::shared(DateFormatter::Style::Medium,
                                                          DateFormatter::Style::None, zone)
@@ -46,8 +45,7 @@ DigitalReadout TKWView::digitalTimeStringForDate(Instant date) const
 
 float TKWView::digitalTimeSize(const Rect &rect) const
 {
-    const QString sample = DigitalLayout::fittingSample(boolSettingForKey(Keys::ShowSeconds),
-                                                        boolSettingForKey(Keys::ShowMeridian));
+    const QString sample = DigitalLayout::fittingSample(mModel.showSeconds, mModel.showMeridian);
     return DigitalLayout::fitTypeSize(rect.height, 0.9f * rect.width, [&sample](float size) {
         return Font::userFontOfSize(size).sizeOfText(sample).width;
     });
@@ -62,7 +60,7 @@ float TKWView::digitalWeekdaySize(const Rect &rect, const QString &dayName, floa
 
 void TKWView::drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &)
 {
-    const float opacity = floatSettingForKey(Keys::Opacity);
+    const float opacity = mModel.opacity;
     const Rect area = bounds();
     if (!mFaceImage.isNull()) {
         // At its own size from the lower-left corner: a larger picture is cut.
@@ -72,10 +70,10 @@ void TKWView::drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &)
             opacity);
         return;
     }
-    const Color face = faceColor();
+    const Color face = mModel.faceColor;
     canvas.replaceRect(area, face.withAlphaComponent(opacity));
-    if (opacity > 0.0f && boolSettingForKey(Keys::DrawBorder)) {
-        canvas.strokeRect(DigitalLayout::borderRect(area), borderColor(face),
+    if (opacity > 0.0f && mModel.drawBorder) {
+        canvas.strokeRect(DigitalLayout::borderRect(area), ClockModel::borderColor(face),
                           DigitalLayout::borderLineWidth(area));
     }
 }

@@ -57,7 +57,7 @@ QImage TKWView::renderImage(qreal devicePixelRatio, const QRect &area)
 
 QImage TKWView::dialLayer(qreal devicePixelRatio)
 {
-    if (!mWoken || !mCachesDial || mDefiningDial || boolSettingForKey(Keys::DigitalClock)) {
+    if (!mWoken || !mCachesDial || mDefiningDial || mModel.digital) {
         return {};
     }
     return currentDialLayer(devicePixelRatio, decorationTexts());
@@ -69,7 +69,7 @@ void TKWView::drawRect(QPainter &painter)
         return;
     }
     Canvas canvas(painter, bounds().size());
-    if (boolSettingForKey(Keys::DigitalClock)) {
+    if (mModel.digital) {
         const DigitalReadout readout = digitalTimeStringForDate(mLastDate.value_or(Instant{}));
         drawDigitalFaceForString(canvas, readout);
         drawDigitalTimeString(canvas, readout);
@@ -101,11 +101,11 @@ void TKWView::drawDial(Canvas &canvas, const DecorationTexts &texts)
 {
     drawClockFace(canvas);
     drawClockDecorations(canvas, texts);
-    if (const std::int32_t style = integerSettingForKey(Keys::PipStyle); style != 0) {
-        if (boolSettingForKey(Keys::MinutePips)) {
+    if (mModel.pipStyle != ClockModel::PipStyle::None) {
+        if (mModel.minutePips) {
             drawClockMinutePips(canvas);
         }
-        drawClockPips(canvas, style);
+        drawClockPips(canvas, mModel.pipStyle);
     }
 }
 
@@ -148,7 +148,7 @@ bool TKWView::keepsHandsLayer(qreal ratio) const
     const Rect area = bounds();
     const double width = area.width * ratio;
     const double height = area.height * ratio;
-    return boolSettingForKey(Keys::ShowSeconds) && width * height <= largestLayerPixels &&
+    return mModel.showSeconds && width * height <= largestLayerPixels &&
            width == std::floor(width) && height == std::floor(height);
 }
 
@@ -193,30 +193,31 @@ const QImage &TKWView::faceImageScaledTo(Size size, qreal devicePixelRatio)
 
 void TKWView::drawClockFace(Canvas &canvas)
 {
-    const float opacity = floatSettingForKey(Keys::Opacity);
+    const float opacity = mModel.opacity;
     const Rect area = bounds();
     if (!mFaceImage.isNull()) {
         canvas.drawImage(faceImageScaledTo(area.size(), canvas.devicePixelRatio()), area, opacity);
         return;
     }
-    const Color face = faceColor();
+    const Color face = mModel.faceColor;
     const Rect disc = DialMarks::faceDisc(area, mRadius);
     canvas.fillEllipse(disc, face.withAlphaComponent(opacity));
-    if (opacity > 0.0f && boolSettingForKey(Keys::DrawBorder)) {
-        canvas.strokeEllipse(disc, borderColor(face), DialMarks::borderLineWidth(mRadius),
+    if (opacity > 0.0f && mModel.drawBorder) {
+        canvas.strokeEllipse(disc, ClockModel::borderColor(face),
+                             DialMarks::borderLineWidth(mRadius),
                              DialMarks::borderTransform(mRadius));
     }
 }
 
-void TKWView::drawClockPips(Canvas &canvas, std::int32_t style)
+void TKWView::drawClockPips(Canvas &canvas, ClockModel::PipStyle style)
 {
-    if (style < 1 || style > 3) {
+    if (style == ClockModel::PipStyle::None || style == ClockModel::PipStyle::Unknown) {
         return;
     }
-    const bool twentyFour = boolSettingForKey(Keys::TwentyFour);
+    const bool twentyFour = mModel.twentyFour;
     const DialMarks::Marks marks = DialMarks::hourMarks(twentyFour);
     const QStringList numerals = romanNumerals();
-    const Color color = colorSettingForKey(Keys::PipColor);
+    const Color color = mModel.pipColor;
     const Rect dot = DialMarks::dotRect(mRadius);
     const Point anchor = DialMarks::labelAnchor(mRadius);
     const Font font = Font::systemFontOfSize(DialMarks::labelFontSize(mRadius, twentyFour));
@@ -224,7 +225,7 @@ void TKWView::drawClockPips(Canvas &canvas, std::int32_t style)
     float angle = marks.firstAngle;
     for (int i = 0; i < marks.count; ++i, angle -= marks.step) {
         const QTransform frame = handFrame(mCenter, angle);
-        if (style == 1) {
+        if (style == ClockModel::PipStyle::Dots) {
             // A round dot is the same in any rotation of its frame: only its centre
             // moves, and an upright circle there is far cheaper to fill.
             const QPointF centre =
@@ -247,8 +248,8 @@ void TKWView::drawClockPips(Canvas &canvas, std::int32_t style)
 
 void TKWView::drawClockMinutePips(Canvas &canvas)
 {
-    const DialMarks::Marks marks = DialMarks::minuteMarks(boolSettingForKey(Keys::TwentyFour));
-    const Color color = colorSettingForKey(Keys::PipColor);
+    const DialMarks::Marks marks = DialMarks::minuteMarks(mModel.twentyFour);
+    const Color color = mModel.pipColor;
     const auto [from, to] = DialMarks::minuteTick(mRadius);
     // Each tick is turned into place, then all are stroked at once: a straight
     // segment strokes the same whether its frame or its ends were turned.
@@ -271,20 +272,20 @@ void TKWView::drawClockMinutePips(Canvas &canvas)
 TKWView::DecorationTexts TKWView::decorationTexts()
 {
     DecorationTexts texts;
-    if (boolSettingForKey(Keys::ShowMeridian)) {
+    if (mModel.showMeridian) {
         texts.meridian = mMeridianString.value_or(QString());
     }
-    if (boolSettingForKey(Keys::ShowTimeZone)) {
+    if (mModel.showTimeZone) {
         texts.zone = mTimeZoneAbbr.value_or(QString());
     }
-    const bool date = boolSettingForKey(Keys::ShowDate);
-    const bool weekday = boolSettingForKey(Keys::ShowWeekday);
+    const bool date = mModel.showDate;
+    const bool weekday = mModel.showWeekday;
     if (!date && !weekday) {
         return texts;
     }
     const Instant when = mLastDate.value_or(Instant{});
     const TimeZone zone = clockTimeZone();
-    const bool dayOnly = boolSettingForKey(Keys::ShowDayOnly);
+    const bool dayOnly = mModel.showDayOnly;
     // The date and the weekday change once a day: they are formatted again only
     // when the clock's local day (or what is shown of it) changes.
     const auto local = std::chrono::floor<std::chrono::seconds>(when).time_since_epoch().count() +
@@ -315,7 +316,7 @@ TKWView::DecorationTexts TKWView::decorationTexts()
 
 void TKWView::drawClockDecorations(Canvas &canvas, const DecorationTexts &texts)
 {
-    const Color color = colorSettingForKey(Keys::OtherDataColor);
+    const Color color = mModel.otherDataColor;
     const Font font = Font::systemFontOfSize(Decorations::fontSize(mRadius));
     const auto draw = [&](const std::optional<QString> &text, auto place) {
         if (text) {
@@ -338,7 +339,7 @@ void TKWView::drawClockHands(Canvas &canvas)
 void TKWView::drawStillHands(Canvas &canvas)
 {
     if (alternateTimeZone()) {
-        const Color color = colorSettingForKey(Keys::AlternateZoneColor).withAlphaComponent(0.625f);
+        const Color color = mModel.alternateZoneColor.withAlphaComponent(0.625f);
         // A disc is the same in any rotation of its frame: it is filled upright at
         // its turned centre, which costs a fraction of a turned fill.
         const Rect disc = HandShapes::alternateDisc(mRadius);
@@ -350,7 +351,7 @@ void TKWView::drawStillHands(Canvas &canvas)
                             disc.height},
                            color);
     }
-    const Color hands = colorSettingForKey(Keys::HandColor);
+    const Color hands = mModel.handColor;
     {
         Canvas::Transformed turned(canvas, handFrame(mCenter, mDrawn.h));
         canvas.fillPolygon(HandShapes::hourHand(mRadius), hands);
@@ -363,8 +364,8 @@ void TKWView::drawStillHands(Canvas &canvas)
 
 void TKWView::drawSecondHand(Canvas &canvas)
 {
-    if (boolSettingForKey(Keys::ShowSeconds)) {
-        const Color color = colorSettingForKey(Keys::SecondHandColor);
+    if (mModel.showSeconds) {
+        const Color color = mModel.secondHandColor;
         Canvas::Transformed turned(canvas, handFrame(mCenter, mDrawn.s));
         canvas.fillPolygon(HandShapes::secondHand(mRadius), color);
     }

@@ -23,7 +23,7 @@ std::int64_t TKWView::localSecond() const
 std::int64_t TKWView::readoutKey(std::int64_t local) const
 {
     // The readout changes with the second it shows, or with the minute.
-    return boolSettingForKey(Keys::ShowSeconds) ? local : local - ((local % 60) + 60) % 60;
+    return mModel.showSeconds ? local : local - ((local % 60) + 60) % 60;
 }
 
 void TKWView::setCovered(bool covered)
@@ -94,7 +94,7 @@ void TKWView::scheduleRepaint()
         redrawWhole();
         return;
     }
-    if (boolSettingForKey(Keys::DigitalClock)) {
+    if (mModel.digital) {
         if (readoutKey(local) != mReadoutKey) {
             redrawWhole();
         }
@@ -120,7 +120,7 @@ void TKWView::scheduleRepaint()
         redrawHand(HandShapes::minuteHand(mRadius), mDrawn.m, mAngleM);
         mDrawn.m = mAngleM;
     }
-    if (boolSettingForKey(Keys::ShowSeconds) && mDrawn.s != mAngleS) {
+    if (mModel.showSeconds && mDrawn.s != mAngleS) {
         redrawHand(HandShapes::secondHand(mRadius), mDrawn.s, mAngleS);
         mDrawn.s = mAngleS;
     }
@@ -148,7 +148,7 @@ std::optional<Instant> TKWView::nextChange() const
         return std::nullopt;
     }
     const Instant second = std::chrono::floor<seconds>(*mLastDate);
-    if (mDefiningDial || boolSettingForKey(Keys::ShowSeconds)) {
+    if (mDefiningDial || mModel.showSeconds) {
         return second + seconds(1);
     }
     // The texts, the day and a readout without seconds change only as a minute
@@ -157,11 +157,11 @@ std::optional<Instant> TKWView::nextChange() const
     if (mAlternateTime) {
         toMinute = std::min(toMinute, 60 - mAlternateTime->second);
     }
-    if (!boolSettingForKey(Keys::DigitalClock)) {
+    if (!mModel.digital) {
         // Within the minute the hands turn evenly: the first second at which one
         // would stand a visible distance from where it was drawn is the one that
         // a tick every second would draw it at.
-        const bool twentyFour = boolSettingForKey(Keys::TwentyFour);
+        const bool twentyFour = mModel.twentyFour;
         const double ratio = devicePixelRatioF();
         for (int ahead = 1; ahead < toMinute; ++ahead) {
             TimeOfDay time = mTime;
