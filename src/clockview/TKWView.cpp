@@ -137,6 +137,10 @@ void TKWView::startObservingSettings()
     // picture depends on change more than the picture.
     mSettingsObservations.push_back(mConfigData->observeAll([this](const QString &changed) {
         mModel = ClockModel::read(mConfigData.get());
+        if (changed == Keys::CenterFactor || changed == Keys::RadiusFactor) {
+            cacheFaceGeometry();
+            setNeedsDisplay();
+        }
         if (std::find(observedKeys().begin(), observedKeys().end(), changed) !=
             observedKeys().end()) {
             observeValueForKeyPath(changed);

@@ -111,13 +111,18 @@ public:
     // Dial calibration: after beginMovingClockHands() the next press, drag and
     // release on the clock define the hands' centre and radius on its picture.
     void beginMovingClockHands();
-    void resetHandLocation();
     bool isDefiningDial() const { return mDefiningDial; }
 
     // Whether a drag of these files would be taken as the clock's face.
     static bool acceptsDroppedFiles(const QList<QUrl> &urls);
-    // Takes a picture file as the face: false when it cannot be referred to.
-    bool takeDroppedFile(const QString &path);
+
+Q_SIGNALS:
+    // A calibration ended: the centre as fractions of the clock's size (y up), the
+    // radius as a fraction of its width.
+    void dialDefined(QSizeF centerFactor, float radiusFactor);
+    // A picture file was dropped on the clock; `taken` says whether it became the
+    // face (a file that cannot be referred to does not).
+    void pictureDropped(const QString &path, bool *taken);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -148,12 +153,7 @@ private:
     // readout shows.
     std::int64_t localSecond() const;
     std::int64_t readoutKey(std::int64_t local) const;
-    bool windowIsMovableByBackground() const;
-    void setWindowMovableByBackground(bool movable);
     Point viewPoint(const QPointF &widgetPosition) const;
-    // Writes go to the clock settings, or to the user defaults before the clock
-    // has any.
-    void storeSetting(const QString &key, const PropertyList &value);
     QImage loadFaceImage() const;
     QStringList romanNumerals() const;
     const QImage &faceImageScaledTo(Size size, qreal devicePixelRatio);
@@ -277,4 +277,7 @@ private:
     Point mDragStart;
     Point mDragEnd;
     bool mDefiningDial = false;
+    // Set by beginMovingClockHands: the next press on the face defines the dial
+    // rather than moving the window.
+    bool mCalibrating = false;
 };

@@ -144,6 +144,8 @@ void TKWWindowController::loadWindow()
     mClockView->awakeFromNib();
     connect(mWindow, &TKWWindow::menuRequested, this, &TKWWindowController::menuRequested);
     connect(mWindow, &TKWWindow::frameChanged, this, &TKWWindowController::frameChanged);
+    connect(mClockView, &TKWView::dialDefined, this, &TKWWindowController::storeDial);
+    connect(mClockView, &TKWView::pictureDropped, this, &TKWWindowController::takeDroppedPicture);
     connect(mWindow, &TKWWindow::coveredChanged, mClockView, &TKWView::setCovered);
     awakeFromNib();
     // Once the view has its settings: the shape is what the clock paints.
@@ -213,8 +215,8 @@ void TKWWindowController::showSettingsPanel()
                 [this] { selectTimeZone(Keys::AlternateTimeZone, false); });
         connect(mPrefWindow, &ClockSettingsPanel::beginMovingClockHandsRequested, view,
                 &TKWView::beginMovingClockHands);
-        connect(mPrefWindow, &ClockSettingsPanel::resetHandLocationRequested, view,
-                &TKWView::resetHandLocation);
+        connect(mPrefWindow, &ClockSettingsPanel::resetHandLocationRequested, this,
+                &TKWWindowController::resetHandLocation);
     }
     mPrefWindow->show();
     mPrefWindow->raise();

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSizeF>
 #include <QString>
 #include <QTimer>
 
@@ -54,6 +55,10 @@ public:
     // The panel's actions that ask more of the user: a picture, a zone.
     void selectFaceImage();
     void selectTimeZone(const QString &key, bool primary);
+    void resetHandLocation();
+    // What the clock's face tells: a picture dropped on it, a dial defined on it.
+    void takeDroppedPicture(const QString &path, bool *taken);
+    void storeDial(QSizeF centerFactor, float radiusFactor);
     void closeSettingsPanel();
 
     const std::shared_ptr<ObservableDictionary> &clockSettings() const { return mClockSettings; }

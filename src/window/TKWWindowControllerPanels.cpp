@@ -1,10 +1,11 @@
-// The actions of a clock's settings panel that open panels of their own: the
-// picture chooser and the time zone panels. Their results go into the clock's
-// settings, which the view follows.
+// What the user asks of a clock through its settings panel and its face: a
+// picture (chosen or dropped), a zone, a dial calibrated on the picture. The
+// results go into the clock's settings, which the view follows.
 
 #include "clockview/TKWView.h"
 #include "graphics/PictureReader.h"
 #include "settings/SettingsKeys.h"
+#include "store/SizeString.h"
 #include "store/ValueTransformer.h"
 #include "tzpanel/QZTimeZonePanel.h"
 #include "window/ClockSettingsPanel.h"
@@ -14,6 +15,17 @@
 #include <QColorDialog>
 #include <QFileDialog>
 
+namespace {
+
+PropertyList aliasFor(const QString &path)
+{
+    const ValueTransformer *aliases =
+        ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
+    return aliases ? aliases->reverseTransformedValue(PropertyList::string(path)) : PropertyList();
+}
+
+} // namespace
+
 void TKWWindowController::selectFaceImage()
 {
     const QString path =
@@ -22,18 +34,40 @@ void TKWWindowController::selectFaceImage()
     if (path.isEmpty()) {
         return;
     }
-    const ValueTransformer *aliases =
-        ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
-    const PropertyList alias =
-        aliases ? aliases->reverseTransformedValue(PropertyList::string(path)) : PropertyList();
+    const PropertyList alias = aliasFor(path);
     if (alias.isNone()) {
         return;
     }
     mClockSettings->setValue(Keys::FaceImage, alias);
     // Another picture has its dial elsewhere: it starts from the middle.
-    if (mClockView) {
-        mClockView->resetHandLocation();
+    resetHandLocation();
+}
+
+void TKWWindowController::takeDroppedPicture(const QString &path, bool *taken)
+{
+    // A dropped picture keeps the dial the clock has: it may be the same picture
+    // again, or one of the same camera.
+    const PropertyList alias = aliasFor(path);
+    *taken = !alias.isNone();
+    if (*taken) {
+        mClockSettings->setValue(Keys::FaceImage, alias);
+        mClockSettings->setValue(Keys::UseFaceImage, PropertyList::boolean(true));
     }
+}
+
+void TKWWindowController::storeDial(QSizeF centerFactor, float radiusFactor)
+{
+    mClockSettings->setValue(Keys::CenterFactor,
+                             PropertyList::string(SizeString::stringFromSize(centerFactor)));
+    mClockSettings->setValue(Keys::RadiusFactor,
+                             PropertyList::real(static_cast<double>(radiusFactor)));
+}
+
+void TKWWindowController::resetHandLocation()
+{
+    mClockSettings->setValue(Keys::CenterFactor,
+                             PropertyList::string(SizeString::stringFromSize({0.5, 0.5})));
+    mClockSettings->removeValue(Keys::RadiusFactor);
 }
 
 void TKWWindowController::selectTimeZone(const QString &key, bool primary)

@@ -1,5 +1,5 @@
 // What a clock view does that a single picture cannot show: what a tick repaints,
-// the cached dial layer, the dial on a picture, and the window's place.
+// the cached dial layer and the window's place.
 
 #include "Support.h"
 #include "app/TKWController.h"
@@ -8,7 +8,6 @@
 #include "settings/SettingsKeys.h"
 #include "window/TKWWindowController.h"
 
-#include <QMouseEvent>
 #include <QPaintEvent>
 
 class TKWViewTestAccess
@@ -64,21 +63,6 @@ bool layerDrawsWhole(Clock &clock, qreal scale = 1)
     const QImage drawn = clock.render(scale);
     TKWViewTestAccess::cacheDial(clock.view, true);
     return first == drawn && second == drawn;
-}
-
-// A press, a drag and a release at points of the view given y-up, as it sees them.
-void drag(TKWView &view, Point from, Point to, Point release)
-{
-    view.beginMovingClockHands();
-    for (const auto &[type, at] :
-         {std::pair{QEvent::MouseButtonPress, from}, std::pair{QEvent::MouseMove, to},
-          std::pair{QEvent::MouseButtonRelease, release}}) {
-        const QPointF position(at.x, view.bounds().height - at.y);
-        QMouseEvent event(type, position, view.mapToGlobal(position), Qt::LeftButton,
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(&view, &event);
-    }
 }
 
 } // namespace
@@ -267,37 +251,6 @@ TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)
         clock.tick(jump);
         EXPECT_TRUE(clock.render() == Clock(jump, clock.view.configData()->contents()).render());
     }
-}
-
-// Where the hands turn on a picture: kept when a picture is dropped on the clock, and
-// set by a press, a drag and a release after the panel's Calibrate.
-TEST(DialOnAPicture, ADroppedPictureKeepsTheDialWhichADragDefinesAndResetCentres)
-{
-    EXPECT_TRUE(TKWView::acceptsDroppedFiles({QUrl("file:///photos/IMG_0001.JPG")}));
-    EXPECT_FALSE(TKWView::acceptsDroppedFiles({QUrl("file:///photos/notes.txt")}));
-    EXPECT_FALSE(TKWView::acceptsDroppedFiles({QUrl("file:///a.png"), QUrl("file:///b.png")}));
-    Scratch scratch;
-    Clock clock(tenPastTen, {{Keys::CenterFactor, PropertyList::string("{0.3, 0.7}")}});
-    ASSERT_TRUE(clock.view.takeDroppedFile(
-        writePicture(scratch.filePath("face.png"), {400, 300}, Qt::darkCyan)));
-    EXPECT_EQ(clock.setting(Keys::UseFaceImage), on);
-    EXPECT_EQ(clock.window->frame().size(), (Size{128, 96}));
-    EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.3, 0.7}"));
-
-    // Where the release happens does not count: the last drag position does.
-    drag(clock.view, {32, 48}, {32, 80}, {100, 10});
-    EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.25, 0.5}"));
-    EXPECT_EQ(clock.setting(Keys::RadiusFactor), PropertyList::real(0.25));
-    // A drag past the edge counts as it comes; a click gives no radius factor.
-    drag(clock.view, {96, 24}, {-32, 24}, {-32, 24});
-    EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.75, 0.25}"));
-    EXPECT_EQ(clock.setting(Keys::RadiusFactor), PropertyList::real(1.0));
-    drag(clock.view, {40, 40}, {40, 40}, {40, 40});
-    EXPECT_EQ(clock.setting(Keys::RadiusFactor), PropertyList::real(0.0));
-    EXPECT_FALSE(clock.view.isDefiningDial());
-    clock.view.resetHandLocation();
-    EXPECT_EQ(clock.setting(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
-    EXPECT_TRUE(clock.setting(Keys::RadiusFactor).isNone());
 }
 
 TEST(WindowSizing, ResizingKeepsTheCentreAndOffScreenWindowsComeBackTwentyPointsIn)

@@ -21,8 +21,11 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -96,6 +99,21 @@ std::optional<PropertyList> change(QWidget *control)
         return PropertyList::data(Color::calibratedRGB(0.2f, 0.4f, 0.6f, 128 / 255.0f).encode());
     }
     return std::nullopt;
+}
+
+// A press, a drag and a release at points of the view given y-up, as it sees them.
+void drag(TKWView &view, Point from, Point to, Point release)
+{
+    view.beginMovingClockHands();
+    for (const auto &[type, at] :
+         {std::pair{QEvent::MouseButtonPress, from}, std::pair{QEvent::MouseMove, to},
+          std::pair{QEvent::MouseButtonRelease, release}}) {
+        const QPointF position(at.x, view.bounds().height - at.y);
+        QMouseEvent event(type, position, view.mapToGlobal(position), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &event);
+    }
 }
 
 } // namespace
@@ -274,4 +292,50 @@ TEST(ClockSettingsPanel, ChoosingAFacePictureCentresTheDialAgain)
     EXPECT_TRUE(settings.contains(Keys::FaceImage));
     EXPECT_EQ(settings.value(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
     EXPECT_FALSE(settings.contains(Keys::RadiusFactor));
+}
+
+// Where the hands turn on a picture: kept when a picture is dropped on the clock, and
+// set by a press, a drag and a release after the panel's Calibrate.
+TEST(DialOnAPicture, ADroppedPictureKeepsTheDialWhichADragDefinesAndResetCentres)
+{
+    EXPECT_TRUE(TKWView::acceptsDroppedFiles({QUrl("file:///photos/IMG_0001.JPG")}));
+    EXPECT_FALSE(TKWView::acceptsDroppedFiles({QUrl("file:///photos/notes.txt")}));
+    EXPECT_FALSE(TKWView::acceptsDroppedFiles({QUrl("file:///a.png"), QUrl("file:///b.png")}));
+    Scratch scratch;
+    const auto clock = newClock();
+    const auto setting = [&clock](const QString &key) {
+        return clock->clockSettings()->contents()[key];
+    };
+    clock->clockSettings()->setValue(Keys::CenterFactor, PropertyList::string("{0.3, 0.7}"));
+    clock->showWindow();
+    TKWView &view = *clock->clockView();
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(
+        writePicture(scratch.filePath("face.png"), {400, 300}, Qt::darkCyan))});
+    // As a drag from a file manager comes: it enters, then drops.
+    QDragEnterEvent enter({10, 10}, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop({10, 10}, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(setting(Keys::UseFaceImage), PropertyList::boolean(true));
+    EXPECT_EQ(view.bounds().size(), (Size{128, 96}));
+    EXPECT_EQ(setting(Keys::CenterFactor), PropertyList::string("{0.3, 0.7}"));
+
+    // Where the release happens does not count: the last drag position does.
+    drag(view, {32, 48}, {32, 80}, {100, 10});
+    EXPECT_EQ(setting(Keys::CenterFactor), PropertyList::string("{0.25, 0.5}"));
+    EXPECT_EQ(setting(Keys::RadiusFactor), PropertyList::real(0.25));
+    EXPECT_EQ(view.center(), (Point{32, 48}));
+    // A drag past the edge counts as it comes; a click gives no radius factor.
+    drag(view, {96, 24}, {-32, 24}, {-32, 24});
+    EXPECT_EQ(setting(Keys::CenterFactor), PropertyList::string("{0.75, 0.25}"));
+    EXPECT_EQ(setting(Keys::RadiusFactor), PropertyList::real(1.0));
+    drag(view, {40, 40}, {40, 40}, {40, 40});
+    EXPECT_EQ(setting(Keys::RadiusFactor), PropertyList::real(0.0));
+    EXPECT_FALSE(view.isDefiningDial());
+    clock->resetHandLocation();
+    EXPECT_EQ(setting(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
+    EXPECT_TRUE(setting(Keys::RadiusFactor).isNone());
 }
