@@ -4,6 +4,7 @@
 #include "clockview/TKWView.h"
 #include "settings/SettingsKeys.h"
 #include "store/ValueTransformer.h"
+#include "window/ClockSizing.h"
 #include "window/TKWWindowController.h"
 
 #include <QImage>
@@ -32,8 +33,9 @@ void frame(benchmark::State &state, const PropertyList::Dictionary &overrides)
         settings.insert(it.key(), it.value());
     }
     TKWView view;
-    view.setWindowFrame(std::make_shared<DetachedWindowFrame>(
-        Rect{1000, 1000, 128, 128}, ScreenInfo{{0, 0, 4000, 4000}, {0, 0, 4000, 4000}, 0, false}));
+    ClockSizing::follow(view, std::make_shared<DetachedWindowFrame>(
+                                  Rect{1000, 1000, 128, 128},
+                                  ScreenInfo{{0, 0, 4000, 4000}, {0, 0, 4000, 4000}, 0, false}));
     view.awakeFromNib();
     view.setConfigData(std::make_shared<ObservableDictionary>(settings));
 

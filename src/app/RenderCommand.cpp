@@ -6,6 +6,7 @@
 #include "settings/SettingKinds.h"
 #include "store/PropertyListFile.h"
 #include "time/TimeSource.h"
+#include "window/ClockSizing.h"
 #include "window/TKWWindowController.h"
 
 #include <QCommandLineParser>
@@ -60,8 +61,8 @@ QImage draw(const PropertyList::Dictionary &settings, Instant instant, double sc
 {
     PinnedTime pinned(instant);
     TKWView view;
-    view.setWindowFrame(
-        std::make_shared<DetachedWindowFrame>(Rect{1000, 1000, 128, 128}, renderingScreen()));
+    ClockSizing::follow(
+        view, std::make_shared<DetachedWindowFrame>(Rect{1000, 1000, 128, 128}, renderingScreen()));
     view.awakeFromNib();
     view.setConfigData(std::make_shared<ObservableDictionary>(settings));
     return view.renderImage(scale);

@@ -98,7 +98,8 @@ Rect TKWView::bounds() const
 void TKWView::awakeFromNib()
 {
     mModel = ClockModel::read(mConfigData.get());
-    prepareFace();
+    loadFace();
+    Q_EMIT sizeWanted(Sizing::Face);
     cacheFaceGeometry();
     mWoken = true;
     connect(&ClockTick::instance(), &ClockTick::tick, this, &TKWView::timerFired,
@@ -114,16 +115,8 @@ void TKWView::setConfigData(std::shared_ptr<ObservableDictionary> settings)
     mModel = ClockModel::read(mConfigData.get());
     startObservingSettings();
 
-    prepareFace();
-    resizeClockWindow();
-
-    WindowFrame &window = windowFrame();
-    const ScreenInfo screen = window.screen().value_or(window.mainScreen());
-    if (const auto corrected =
-            WindowSizing::offScreenCorrection(window.frame(), screen.visibleFrame)) {
-        window.setFrame(*corrected, true);
-    }
-
+    loadFace();
+    Q_EMIT sizeWanted(Sizing::Settings);
     cacheFaceGeometry();
     setNeedsDisplay();
 }
@@ -157,7 +150,8 @@ void TKWView::observeValueForKeyPath(const QString &key)
 {
     ++mSettingsGeneration;
     const auto resize = [this] {
-        resizeClockWindow();
+        Q_EMIT sizeWanted(Sizing::Content);
+        cacheFaceGeometry();
         setNeedsDisplay();
     };
     if (key == Keys::ClockSize || key == Keys::TimeZone || key == Keys::DigitalClock) {
@@ -268,38 +262,8 @@ void TKWView::cacheFaceGeometry()
     mRadius = dial.radius;
 }
 
-void TKWView::resizeClockWindow()
+void TKWView::frameResized()
 {
-    WindowFrame &window = windowFrame();
-    const Rect old = window.frame();
-    const float n = WindowSizing::clockSize(mModel.clockSize);
-
-    std::optional<Size> picture;
-    if (!mFaceImage.isNull()) {
-        picture =
-            Size{static_cast<float>(mFaceImage.width()), static_cast<float>(mFaceImage.height())};
-    }
-    const bool digital = mModel.digital;
-    Size text;
-    float timeLine = 0;
-    if (!picture && digital) {
-        // Measured at the view's present size, before the window changes.
-        const DigitalReadout readout =
-            digitalTimeStringForDate(mLastDate.value_or(TimeSource::now()));
-        text = readout.size();
-        timeLine = readout.lines.isEmpty() ? 0 : readout.lines.first().font.lineHeight();
-    }
-    const Size size = WindowSizing::windowSize(n, picture, digital, text, timeLine);
-    if (picture) {
-        window.setFrame({old.x, old.y, size.width, size.height}, true);
-    }
-
-    std::optional<WindowSizing::MenuBar> menuBar;
-    if (const std::optional<ScreenInfo> screen = window.screen(); screen && screen->isMain) {
-        const ScreenInfo main = window.mainScreen();
-        menuBar = WindowSizing::MenuBar{main.frame.height, main.menuBarHeight};
-    }
-    window.setFrame(WindowSizing::resizedFrame(old, size, menuBar), false);
     cacheFaceGeometry();
 }
 
@@ -317,19 +281,9 @@ QImage TKWView::loadFaceImage() const
     return PictureReader::read(*path.asString());
 }
 
-void TKWView::prepareFace()
+void TKWView::loadFace()
 {
-    WindowFrame &window = windowFrame();
-    const Rect old = window.frame();
     if (mModel.useFaceImage) {
         mFaceImage = loadFaceImage();
-    }
-    if (mModel.useFaceImage && !mFaceImage.isNull()) {
-        window.setFrame({old.x, old.y, static_cast<float>(mFaceImage.width()),
-                         static_cast<float>(mFaceImage.height())},
-                        true);
-    } else {
-        const float n = WindowSizing::clockSize(mModel.clockSize);
-        window.setFrame({old.x, old.y, n, n}, true);
     }
 }

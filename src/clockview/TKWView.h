@@ -49,15 +49,8 @@ public:
     void stopObservingSettings();
     void observeValueForKeyPath(const QString &key);
 
-    // Typed reading of the clock settings. Absent or mistyped values read as none,
-    // NO, 0 or 0.0; only the integer reader of a view without settings falls back
-    // to the user defaults.
-    const PropertyList *objectSettingForKey(const QString &key) const;
-    bool boolSettingForKey(const QString &key) const;
-    std::int32_t integerSettingForKey(const QString &key) const;
-    float floatSettingForKey(const QString &key) const;
-    Color colorSettingForKey(const QString &key) const;
-    static Color borderColor(const Color &color);
+    // The clock's settings as it is drawn from them, read again at every change.
+    const ClockModel &model() const { return mModel; }
 
     // Time sampling.
     void timerFired();
@@ -77,8 +70,16 @@ public:
 
     // Geometry and the face.
     void cacheFaceGeometry();
-    void resizeClockWindow();
-    void prepareFace();
+    // The window took another frame: the dial follows it.
+    void frameResized();
+    // What may ask for another size of window: a new face, new settings (whose
+    // window must also come back on screen), or a change of what the clock shows.
+    enum class Sizing
+    {
+        Face,
+        Settings,
+        Content
+    };
 
     // Drawing: one whole frame, on whatever the painter paints.
     void drawRect(QPainter &painter);
@@ -117,6 +118,7 @@ public:
     static bool acceptsDroppedFiles(const QList<QUrl> &urls);
 
 Q_SIGNALS:
+    void sizeWanted(TKWView::Sizing sizing);
     // A calibration ended: the centre as fractions of the clock's size (y up), the
     // radius as a fraction of its width.
     void dialDefined(QSizeF centerFactor, float radiusFactor);
@@ -155,6 +157,7 @@ private:
     std::int64_t readoutKey(std::int64_t local) const;
     Point viewPoint(const QPointF &widgetPosition) const;
     QImage loadFaceImage() const;
+    void loadFace();
     QStringList romanNumerals() const;
     const QImage &faceImageScaledTo(Size size, qreal devicePixelRatio);
 

@@ -8,6 +8,7 @@
 #include "store/PrivateFiles.h"
 #include "store/PropertyListFile.h"
 #include "window/ClockSettingsPanel.h"
+#include "window/ClockSizing.h"
 #include "window/FrameAutosave.h"
 #include "window/TKWWindow.h"
 
@@ -140,7 +141,7 @@ void TKWWindowController::loadWindow()
     frame->setFrame(FrameAutosave::firstFrame(frame->mainScreen().visibleFrame, {128, 128},
                                               std::max(mCascadeIndex, 0)),
                     false);
-    mClockView->setWindowFrame(frame);
+    ClockSizing::follow(*mClockView, frame);
     mClockView->awakeFromNib();
     connect(mWindow, &TKWWindow::menuRequested, this, &TKWWindowController::menuRequested);
     connect(mWindow, &TKWWindow::frameChanged, this, &TKWWindowController::frameChanged);

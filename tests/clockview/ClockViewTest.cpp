@@ -6,6 +6,7 @@
 #include "clockview/FaceGeometry.h"
 #include "clockview/TKWView.h"
 #include "settings/SettingsKeys.h"
+#include "window/ClockSizing.h"
 #include "window/TKWWindowController.h"
 
 #include <QPaintEvent>
@@ -34,7 +35,7 @@ struct Clock
     Clock(Instant instant, const PropertyList::Dictionary &overrides = {}) : now(instant)
     {
         TKWController::initialize(); // what every clock reads: numerals, pictures
-        view.setWindowFrame(window);
+        ClockSizing::follow(view, window);
         PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
         settings.insert(Keys::TimeZone, PropertyList::string("UTC"));
         settings.insert(overrides);
