@@ -1,6 +1,7 @@
 #include "desktop/AutostartEntry.h"
 
 #include "desktop/DesktopEntryFormat.h"
+#include "store/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,34 +35,11 @@ struct Entry
 // Follows links, as the session does; never blocks on a pipe or device.
 std::optional<QByteArray> readSmallFile(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
+    PrivateFiles::RegularFile file = PrivateFiles::readRegularFile(path, maximumEntrySize);
+    if (file.problem != PrivateFiles::RegularFile::Problem::None) {
         return std::nullopt;
     }
-    struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_size > maximumEntrySize) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray bytes;
-    char buffer[4096];
-    while (bytes.size() <= maximumEntrySize) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            break;
-        }
-        bytes.append(buffer, count);
-    }
-    ::close(fd);
-    if (bytes.size() > maximumEntrySize) {
-        return std::nullopt;
-    }
-    return bytes;
+    return std::move(file.bytes);
 }
 
 std::optional<Entry> readEntry(const QString &path)

@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace PrivateFiles {
 
@@ -30,6 +33,50 @@ bool isDirectlyInside(const QString &path, const QString &folder)
 {
     return QDir::cleanPath(QFileInfo(path).absolutePath()) ==
            QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+RegularFile readRegularFile(const QString &path, qint64 limit)
+{
+    RegularFile file;
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        file.problem = RegularFile::Problem::CannotOpen;
+        file.error = errno;
+        return file;
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        file.problem = RegularFile::Problem::NotRegular;
+        return file;
+    }
+    if (info.st_size > limit) {
+        ::close(fd);
+        file.problem = RegularFile::Problem::TooLarge;
+        return file;
+    }
+    // One byte more than the file holds, to see it grow.
+    file.bytes.resize(static_cast<qsizetype>(info.st_size) + 1);
+    qsizetype filled = 0;
+    while (filled < file.bytes.size()) {
+        const ssize_t got = ::read(fd, file.bytes.data() + filled, file.bytes.size() - filled);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        filled += got;
+    }
+    ::close(fd);
+    if (filled > info.st_size) {
+        file.bytes.clear();
+        file.problem = RegularFile::Problem::Changed;
+        return file;
+    }
+    file.bytes.truncate(filled);
+    return file;
 }
 
 } // namespace PrivateFiles

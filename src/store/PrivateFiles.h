@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Settings are the user's own: their folders are made readable by the user alone,
@@ -15,5 +16,27 @@ bool isPlainFile(const QString &path);
 
 // True when `path` names an entry directly inside `folder` (by their absolute paths).
 bool isDirectlyInside(const QString &path, const QString &folder);
+
+// A whole regular file, read without blocking and within a bound, or why not.
+struct RegularFile
+{
+    enum class Problem
+    {
+        None,
+        CannotOpen,
+        NotRegular,
+        TooLarge,
+        Changed
+    };
+    QByteArray bytes;
+    Problem problem = Problem::None;
+    // errno where the file could not be opened.
+    int error = 0;
+};
+// Opened without blocking and checked to be a regular file of at most `limit`
+// bytes before anything is read, so that a FIFO or a link to a device can neither
+// hang nor flood the reader; a file that grows while it is read is refused too.
+// Links are followed.
+RegularFile readRegularFile(const QString &path, qint64 limit);
 
 } // namespace PrivateFiles

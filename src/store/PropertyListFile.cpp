@@ -1,5 +1,7 @@
 #include "store/PropertyListFile.h"
 
+#include "store/PrivateFiles.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
@@ -8,14 +10,10 @@
 #include <plist/plist.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -323,47 +321,26 @@ QByteArray toXml(const PropertyList::Dictionary &dictionary)
 
 std::optional<PropertyList::Dictionary> read(const QString &path, QString *error)
 {
-    // Opened without blocking and checked to be a regular file before anything
-    // is read, so that a FIFO or a link to a device can neither hang nor flood us.
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        setError(error, QString::fromLocal8Bit(std::strerror(errno)));
-        return std::nullopt;
-    }
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    const PrivateFiles::RegularFile file = PrivateFiles::readRegularFile(path, maximumFileSize);
+    switch (file.problem) {
+    case PrivateFiles::RegularFile::Problem::None:
+        return parse(file.bytes, error);
+    case PrivateFiles::RegularFile::Problem::CannotOpen:
+        setError(error, QString::fromLocal8Bit(std::strerror(file.error)));
+        break;
+    case PrivateFiles::RegularFile::Problem::NotRegular:
         setError(error,
                  QCoreApplication::translate("PropertyListFile", "it is not a regular file"));
-        return std::nullopt;
-    }
-    if (info.st_size > maximumFileSize) {
-        ::close(fd);
+        break;
+    case PrivateFiles::RegularFile::Problem::TooLarge:
         setError(error, QCoreApplication::translate("PropertyListFile", "the file is too large"));
-        return std::nullopt;
-    }
-    QByteArray bytes;
-    bytes.resize(static_cast<qsizetype>(info.st_size) + 1);
-    qsizetype filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        filled += got;
-    }
-    ::close(fd);
-    if (filled > info.st_size) {
+        break;
+    case PrivateFiles::RegularFile::Problem::Changed:
         setError(error, QCoreApplication::translate("PropertyListFile",
                                                     "the file changed while it was read"));
-        return std::nullopt;
+        break;
     }
-    bytes.truncate(filled);
-    return parse(bytes, error);
+    return std::nullopt;
 }
 
 bool write(const QString &path, const PropertyList::Dictionary &dictionary, QString *error)
