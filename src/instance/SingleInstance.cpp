@@ -1,6 +1,7 @@
 #include "instance/SingleInstance.h"
 
 #include "instance/InstanceConnection.h"
+#include "store/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,7 +80,7 @@ SingleInstance::~SingleInstance()
 bool SingleInstance::ensurePrivateDirectory(const QString &path, QString *error)
 {
     const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), S_IRWXU) != 0 && errno != EEXIST) {
+    if (!PrivateFiles::makeFolder(path)) {
         if (error) {
             const int code = errno;
             *error = tr("cannot create %1: %2").arg(path, systemReason(code));

@@ -13,14 +13,19 @@ namespace PrivateFiles {
 
 bool makeFolder(const QString &path)
 {
-    const QString absolute = QDir(path).absolutePath();
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
     if (QFileInfo(absolute).isDir()) {
         return true;
     }
-    if (!QDir().mkpath(absolute)) {
+    // Each missing folder is made private as it is made: there is no moment at
+    // which another user could look in.
+    const qsizetype slash = absolute.lastIndexOf(u'/');
+    if (slash > 0 && !makeFolder(absolute.left(slash))) {
         return false;
     }
-    return ::chmod(QFile::encodeName(absolute).constData(), S_IRWXU) == 0;
+    // Another process may make it meanwhile; a file in its place is no folder.
+    return ::mkdir(QFile::encodeName(absolute).constData(), S_IRWXU) == 0 ||
+           (errno == EEXIST && QFileInfo(absolute).isDir());
 }
 
 bool isPlainFile(const QString &path)
