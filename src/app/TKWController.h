@@ -25,7 +25,7 @@ class TKWWindowController;
 // The application controller: launch, the clock list, the one tick that drives
 // every clock, click-through and its status item, the new-clock panel, the
 // commands of the clocks' menu and of later starts.
-class TKWController : public QObject, public ColumnBrowserDelegate
+class TKWController : public QObject
 {
     Q_OBJECT
 
@@ -80,9 +80,6 @@ public:
     void createNewClock();
     QDialog *newClockPanel() const { return mNewClockPanel; }
     ColumnBrowser *zoneBrowser() const { return mZoneBrowser; }
-    int browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column) override;
-    void browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell, int row,
-                                int column) override;
 
     // The command line of a later start, handed over by the single instance: the
     // text to print there and its exit status.
@@ -103,6 +100,7 @@ private:
     QPointer<QDialog> mNewClockPanel;
     QPointer<QPushButton> mCreateButton;
     std::optional<ZoneNameTree> mTimeZoneNames;
+    ZoneBrowserDelegate mZoneDelegate{[this]() -> const ZoneNameTree & { return timeZoneNames(); }};
     std::vector<std::shared_ptr<TKWWindowController>> mClocks;
     // Saved clocks read at launch whose windows are yet to show.
     std::deque<std::weak_ptr<TKWWindowController>> mClocksToShow;

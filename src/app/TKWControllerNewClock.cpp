@@ -33,7 +33,7 @@ void TKWController::loadNewClockPanel()
     mNewClockPanel = panel;
     mZoneBrowser = ui.zoneBrowser;
     mCreateButton = ui.createButton;
-    mZoneBrowser->setDelegate(this);
+    mZoneBrowser->setDelegate(&mZoneDelegate);
     mZoneBrowser->setTitle(StringTable::localizedString(QStringLiteral("Region")), 0);
     mZoneBrowser->loadColumnZero();
     connect(ui.createButton, &QPushButton::clicked, this, &TKWController::createNewClock);
@@ -78,24 +78,4 @@ void TKWController::createNewClock()
     mNewClockPanel->hide();
     addClock(TKWWindowController::initWithTimeZoneName(zoneNameFromPath(mZoneBrowser->path())))
         ->showWindow();
-}
-
-int TKWController::browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column)
-{
-    const ZoneNameTree::Node *node = timeZoneNames().nodeForColumn(
-        column, [&browser](int i) { return browser.selectedRowInColumn(i); });
-    return node ? static_cast<int>(node->children.size()) : 0;
-}
-
-void TKWController::browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell, int row,
-                                           int column)
-{
-    const ZoneNameTree::Node *node = timeZoneNames().nodeForColumn(
-        column, [&browser](int i) { return browser.selectedRowInColumn(i); });
-    if (!node || row < 0 || row >= static_cast<int>(node->children.size())) {
-        return;
-    }
-    const auto entry = std::next(node->children.begin(), row);
-    cell.stringValue = entry->first;
-    cell.leaf = entry->second.isLeaf();
 }

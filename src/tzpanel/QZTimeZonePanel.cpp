@@ -66,7 +66,7 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
     mBrowser->setGeometry(qtRect(browserFrame));
     //: Title of the first column of the time zone browser.
     mBrowser->setTitle(tr("Region"), 0);
-    mBrowser->setDelegate(this);
+    mBrowser->setDelegate(&mZoneDelegate);
 
     auto button = [this](const QString &text, const Rect &frame) {
         auto *made = new QPushButton(text, this);
@@ -144,31 +144,4 @@ void QZTimeZonePanel::reject()
 void QZTimeZonePanel::updateOKButton()
 {
     mOKButton->setEnabled(mBrowser->selectedColumn() < 0 || mBrowser->selectionIsLeaf());
-}
-
-// --- Browser delegate ---------------------------------------------------------
-
-const ZoneNameTree::Node *QZTimeZonePanel::nodeForColumn(const ColumnBrowser &browser,
-                                                         int column) const
-{
-    return mTimeZoneNames.nodeForColumn(
-        column, [&browser](int earlier) { return browser.selectedRowInColumn(earlier); });
-}
-
-int QZTimeZonePanel::browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column)
-{
-    const ZoneNameTree::Node *node = nodeForColumn(browser, column);
-    return node ? static_cast<int>(node->children.size()) : 0;
-}
-
-void QZTimeZonePanel::browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell,
-                                             int row, int column)
-{
-    const ZoneNameTree::Node *node = nodeForColumn(browser, column);
-    if (!node || row < 0 || row >= static_cast<int>(node->children.size())) {
-        return;
-    }
-    const auto child = std::next(node->children.begin(), row);
-    cell.stringValue = child->first;
-    cell.leaf = child->second.isLeaf();
 }

@@ -16,7 +16,7 @@ class QPushButton;
 // shown as regions, sub-regions and cities in a column browser. It is made once
 // by its owner and run any number of times; between runs the browser keeps its
 // selection.
-class QZTimeZonePanel : public QDialog, public ColumnBrowserDelegate
+class QZTimeZonePanel : public QDialog
 {
     Q_OBJECT
 
@@ -45,10 +45,6 @@ public:
     void dismissPanel(int code);
     void clearBrowser();
 
-    int browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column) override;
-    void browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell, int row,
-                                int column) override;
-
     ColumnBrowser *browser() const { return mBrowser; }
     QPushButton *okButton() const { return mOKButton; }
     QPushButton *cancelButton() const { return mCancelButton; }
@@ -61,11 +57,11 @@ protected:
 private:
     // The third button's text: the primary zone may go local, an alternate one away.
     static QString clearText(bool primary);
-    const ZoneNameTree::Node *nodeForColumn(const ColumnBrowser &browser, int column) const;
     void updateOKButton();
 
     ColumnBrowser *mBrowser = nullptr;
     const ZoneNameTree mTimeZoneNames;
+    ZoneBrowserDelegate mZoneDelegate{[this]() -> const ZoneNameTree & { return mTimeZoneNames; }};
     QPushButton *mOKButton = nullptr;
     QPushButton *mCancelButton = nullptr;
     QPushButton *mClearButton = nullptr;

@@ -1,5 +1,7 @@
 #include "tzpanel/ZoneNameTree.h"
 
+#include <iterator>
+
 QStringList ZoneNameTree::Node::sortedKeys() const
 {
     QStringList keys;
@@ -34,4 +36,33 @@ ZoneNameTree::nodeForColumn(int column, const std::function<int(int)> &selectedR
         node = &std::next(node->children.begin(), row)->second;
     }
     return node;
+}
+
+ZoneBrowserDelegate::ZoneBrowserDelegate(std::function<const ZoneNameTree &()> tree)
+    : mTree(std::move(tree))
+{}
+
+const ZoneNameTree::Node *ZoneBrowserDelegate::nodeForColumn(const ColumnBrowser &browser,
+                                                             int column) const
+{
+    return mTree().nodeForColumn(
+        column, [&browser](int earlier) { return browser.selectedRowInColumn(earlier); });
+}
+
+int ZoneBrowserDelegate::browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column)
+{
+    const ZoneNameTree::Node *node = nodeForColumn(browser, column);
+    return node ? static_cast<int>(node->children.size()) : 0;
+}
+
+void ZoneBrowserDelegate::browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell,
+                                                 int row, int column)
+{
+    const ZoneNameTree::Node *node = nodeForColumn(browser, column);
+    if (!node || row < 0 || row >= static_cast<int>(node->children.size())) {
+        return;
+    }
+    const auto child = std::next(node->children.begin(), row);
+    cell.stringValue = child->first;
+    cell.leaf = child->second.isLeaf();
 }

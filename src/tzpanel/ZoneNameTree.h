@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/ColumnBrowser.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -30,4 +32,22 @@ public:
 
 private:
     Node mRoot;
+};
+
+// The tree's zones as a column browser shows them, a column for each level below
+// the row selected before it. The tree is asked for when needed, so that it may be
+// built on first use.
+class ZoneBrowserDelegate : public ColumnBrowserDelegate
+{
+public:
+    explicit ZoneBrowserDelegate(std::function<const ZoneNameTree &()> tree);
+
+    int browserNumberOfRowsInColumn(const ColumnBrowser &browser, int column) override;
+    void browserWillDisplayCell(const ColumnBrowser &browser, BrowserCell &cell, int row,
+                                int column) override;
+
+private:
+    const ZoneNameTree::Node *nodeForColumn(const ColumnBrowser &browser, int column) const;
+
+    std::function<const ZoneNameTree &()> mTree;
 };
