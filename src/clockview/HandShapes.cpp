@@ -29,12 +29,12 @@ Polygon taperedHand(float R, float tipX)
 
 Polygon hourHand(float R)
 {
-    return taperedHand(R, 0.5f * R);
+    return taperedHand(R, hourReach * R);
 }
 
 Polygon minuteHand(float R)
 {
-    return taperedHand(R, 0.75f * R);
+    return taperedHand(R, minuteReach * R);
 }
 
 Polygon secondHand(float R)

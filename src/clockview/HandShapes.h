@@ -12,6 +12,14 @@ namespace HandShapes {
 
 using Polygon = std::array<Point, 5>;
 
+// How far the hands reach, as fractions of the dial radius: the tips of the hour
+// and minute hands, and the centre of the alternate zone's disc.
+inline constexpr float hourReach = 0.5f;
+inline constexpr float minuteReach = 0.75f;
+inline constexpr float alternateReach = 0.825f;
+// The alternate zone's disc is drawn see-through, so that the hands show under it.
+inline constexpr float alternateDiscAlpha = 0.625f;
+
 Polygon hourHand(float R);
 Polygon minuteHand(float R);
 // As wide at the centre as at its tip, but never narrower there than one point.

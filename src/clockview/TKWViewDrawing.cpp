@@ -339,7 +339,8 @@ void TKWView::drawClockHands(Canvas &canvas)
 void TKWView::drawStillHands(Canvas &canvas)
 {
     if (alternateTimeZone()) {
-        const Color color = mModel.alternateZoneColor.withAlphaComponent(0.625f);
+        const Color color =
+            mModel.alternateZoneColor.withAlphaComponent(HandShapes::alternateDiscAlpha);
         // A disc is the same in any rotation of its frame: it is filled upright at
         // its turned centre, which costs a fraction of a turned fill.
         const Rect disc = HandShapes::alternateDisc(mRadius);

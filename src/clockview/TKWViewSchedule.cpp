@@ -71,9 +71,10 @@ void TKWView::showEvent(QShowEvent *event)
 TKWView::HandMoves TKWView::visibleMoves(const HandPoses &poses, double ratio) const
 {
     const bool alternate = mAlternateTime.has_value();
-    return {HandShapes::visiblyMoved(mDrawn.h, poses.h, 0.5f * mRadius, ratio),
-            HandShapes::visiblyMoved(mDrawn.m, poses.m, 0.75f * mRadius, ratio),
-            alternate && HandShapes::visiblyMoved(mDrawn.a, poses.a, 0.825f * mRadius, ratio)};
+    return {HandShapes::visiblyMoved(mDrawn.h, poses.h, HandShapes::hourReach * mRadius, ratio),
+            HandShapes::visiblyMoved(mDrawn.m, poses.m, HandShapes::minuteReach * mRadius, ratio),
+            alternate && HandShapes::visiblyMoved(mDrawn.a, poses.a,
+                                                  HandShapes::alternateReach * mRadius, ratio)};
 }
 
 void TKWView::scheduleRepaint()

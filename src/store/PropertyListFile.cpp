@@ -43,21 +43,43 @@ std::uint64_t readBigEndian(const char *bytes, int size)
     return value;
 }
 
+// The binary format: a header, the objects, a table of their offsets and a trailer
+// that says where the table is and how wide its entries are.
+namespace Binary {
+constexpr char header[] = "bplist00";
+constexpr qsizetype headerSize = 8;
+constexpr qsizetype trailerSize = 32;
+// Within the trailer.
+constexpr int offsetSizeAt = 6;
+constexpr int objectCountAt = 8;
+constexpr int offsetTableAt = 24;
+constexpr int countSize = 8;
+// An object's first byte: its type in the high half, a length in the low one; the
+// longest length is a marker, an integer object with the true length follows.
+constexpr int typeShift = 4;
+constexpr std::uint8_t lengthMask = 0xf;
+constexpr std::uint64_t lengthFollows = 0xf;
+constexpr int integerType = 1;
+constexpr int asciiType = 5;
+constexpr int utf16Type = 6;
+constexpr int utf8Type = 7;
+} // namespace Binary
+
 // Whether a binary list holds a string object with a NUL in it. The library
 // aborts the process when asked for a dictionary key with one, so such files are
 // found before any key is read. Malformed tables are left to the library.
 bool binaryStringHoldsNul(const QByteArray &bytes)
 {
-    constexpr qsizetype headerSize = 8, trailerSize = 32;
-    if (!bytes.startsWith("bplist00") || bytes.size() < headerSize + trailerSize) {
+    if (!bytes.startsWith(Binary::header) ||
+        bytes.size() < Binary::headerSize + Binary::trailerSize) {
         return false;
     }
     const char *data = bytes.constData();
-    const std::uint64_t end = static_cast<std::uint64_t>(bytes.size() - trailerSize);
+    const std::uint64_t end = static_cast<std::uint64_t>(bytes.size() - Binary::trailerSize);
     const char *trailer = data + end;
-    const int offsetSize = static_cast<std::uint8_t>(trailer[6]);
-    const std::uint64_t objects = readBigEndian(trailer + 8, 8);
-    const std::uint64_t table = readBigEndian(trailer + 24, 8);
+    const int offsetSize = static_cast<std::uint8_t>(trailer[Binary::offsetSizeAt]);
+    const std::uint64_t objects = readBigEndian(trailer + Binary::objectCountAt, Binary::countSize);
+    const std::uint64_t table = readBigEndian(trailer + Binary::offsetTableAt, Binary::countSize);
     if (offsetSize < 1 || offsetSize > 8 || table > end ||
         objects > (end - table) / static_cast<std::uint64_t>(offsetSize)) {
         return false;
@@ -67,25 +89,26 @@ bool binaryStringHoldsNul(const QByteArray &bytes)
         if (at >= end) {
             continue;
         }
-        const int type = static_cast<std::uint8_t>(data[at]) >> 4;
-        std::uint64_t length = static_cast<std::uint8_t>(data[at]) & 0xf;
+        const int type = static_cast<std::uint8_t>(data[at]) >> Binary::typeShift;
+        std::uint64_t length = static_cast<std::uint8_t>(data[at]) & Binary::lengthMask;
         ++at;
-        // 5: ASCII, 6: UTF-16, 7: UTF-8; a length of 15 is followed by an integer.
-        if (type < 5 || type > 7) {
+        if (type < Binary::asciiType || type > Binary::utf8Type) {
             continue;
         }
-        if (length == 0xf) {
-            if (at >= end || (static_cast<std::uint8_t>(data[at]) >> 4) != 1) {
+        if (length == Binary::lengthFollows) {
+            if (at >= end ||
+                (static_cast<std::uint8_t>(data[at]) >> Binary::typeShift) != Binary::integerType) {
                 continue;
             }
-            const int lengthSize = 1 << (data[at] & 0xf);
+            // An integer's low half is the power of two of its width in bytes.
+            const int lengthSize = 1 << (data[at] & Binary::lengthMask);
             if (lengthSize > 8 || end - at - 1 < static_cast<std::uint64_t>(lengthSize)) {
                 continue;
             }
             length = readBigEndian(data + at + 1, lengthSize);
             at += 1 + lengthSize;
         }
-        const std::uint64_t unit = type == 6 ? 2 : 1;
+        const std::uint64_t unit = type == Binary::utf16Type ? 2 : 1;
         if (length > (end - at) / unit) {
             continue;
         }
