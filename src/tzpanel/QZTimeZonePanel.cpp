@@ -1,9 +1,9 @@
 #include "tzpanel/QZTimeZonePanel.h"
 
-#include "graphics/Geometry.h"
 #include "store/UserDefaults.h"
 #include "time/TimeZone.h"
 
+#include <QBoxLayout>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -12,25 +12,16 @@
 
 namespace {
 
-// The layout in points, origin at the bottom left of the panel's content.
-constexpr Size contentSize{472, 222};
-constexpr Rect browserFrame{20, 60, 432, 162};
-constexpr Rect okFrame{362, 12, 96, 32};
-constexpr Rect cancelFrame{266, 12, 96, 32};
-constexpr Rect clearFrame{20, 12, 96, 32};
-// The button frames above take in the blank margin that a rounded push button of
-// the original platform keeps around its bezel; ours draw to their edges.
-constexpr float buttonMarginX = 6;
-constexpr float buttonMarginY = 2;
+// The browser's room and the panel's margins, in points.
+constexpr QSize browserSize{432, 162};
+constexpr int sideMargin = 20;
+constexpr int bottomMargin = 14;
+constexpr int browserGap = 18;
+constexpr int buttonGap = 12;
+constexpr int buttonWidth = 84;
 
 // Where the panel's position would be remembered; nothing writes it yet.
 const QString frameKey = QStringLiteral("QZTimeZonePanel Frame");
-
-QRect qtRect(const Rect &frame)
-{
-    return QRect(qRound(frame.x), qRound(contentSize.height - frame.maxY()), qRound(frame.width),
-                 qRound(frame.height));
-}
 
 } // namespace
 
@@ -60,27 +51,40 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
       mTimeZoneNames(ZoneNameTree::fromNames(timeZoneNames))
 {
     setWindowTitle(tr("Time Zone"));
-    setFixedSize(qRound(contentSize.width), qRound(contentSize.height));
-
     mBrowser = new ColumnBrowser(this);
-    mBrowser->setGeometry(qtRect(browserFrame));
+    mBrowser->setMinimumSize(browserSize);
     //: Title of the first column of the time zone browser.
     mBrowser->setTitle(tr("Region"), 0);
     mBrowser->setDelegate(&mZoneDelegate);
 
-    auto button = [this](const QString &text, const Rect &frame) {
+    auto button = [this](const QString &text) {
         auto *made = new QPushButton(text, this);
         // Return belongs to OK wherever the focus is, as on the original platform.
         made->setAutoDefault(false);
-        made->setGeometry(qtRect(frame.insetBy(buttonMarginX, buttonMarginY)));
+        made->setMinimumWidth(buttonWidth);
         return made;
     };
     //: Confirms the zone chosen.
-    mOKButton = button(tr("OK"), okFrame);
+    mOKButton = button(tr("OK"));
     mOKButton->setDefault(true);
     //: Closes the panel, nothing changed.
-    mCancelButton = button(tr("Cancel"), cancelFrame);
-    mClearButton = button(clearText(true), clearFrame);
+    mCancelButton = button(tr("Cancel"));
+    mClearButton = button(clearText(true));
+
+    // The browser above, the buttons below it: Clear on the left, Cancel and OK on
+    // the right.
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(buttonGap);
+    buttons->addWidget(mClearButton);
+    buttons->addStretch();
+    buttons->addWidget(mCancelButton);
+    buttons->addWidget(mOKButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(sideMargin, 0, sideMargin, bottomMargin);
+    layout->setSpacing(browserGap);
+    layout->addWidget(mBrowser, 1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     setTabOrder(mBrowser, mClearButton);
     setTabOrder(mClearButton, mCancelButton);
     setTabOrder(mCancelButton, mOKButton);
