@@ -155,7 +155,6 @@ private:
     // readout shows.
     std::int64_t localSecond() const;
     std::int64_t readoutKey(std::int64_t local) const;
-    Point viewPoint(const QPointF &widgetPosition) const;
     QImage loadFaceImage() const;
     void loadFace();
     QStringList romanNumerals() const;

@@ -3,6 +3,7 @@
 // in the settings, which the view follows.
 
 #include "clockview/TKWView.h"
+#include "graphics/Canvas.h"
 #include "graphics/PictureReader.h"
 
 #include <QDragEnterEvent>
@@ -14,12 +15,6 @@
 #include <cmath>
 
 // --- Dial calibration ----------------------------------------------------------
-
-Point TKWView::viewPoint(const QPointF &widgetPosition) const
-{
-    return {static_cast<float>(widgetPosition.x()),
-            bounds().height - static_cast<float>(widgetPosition.y())};
-}
 
 void TKWView::beginMovingClockHands()
 {
@@ -34,7 +29,7 @@ void TKWView::mousePressEvent(QMouseEvent *event)
         return;
     }
     mDefiningDial = true;
-    mDragStart = viewPoint(event->position());
+    mDragStart = Canvas::viewPoint(event->position(), bounds().height);
     mDragEnd = mDragStart;
     setNeedsDisplay();
 }
@@ -45,7 +40,7 @@ void TKWView::mouseMoveEvent(QMouseEvent *event)
         event->ignore();
         return;
     }
-    mDragEnd = viewPoint(event->position());
+    mDragEnd = Canvas::viewPoint(event->position(), bounds().height);
     setNeedsDisplay();
 }
 

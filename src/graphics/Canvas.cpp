@@ -165,6 +165,12 @@ void Canvas::copyImage(const QImage &image, const Rect &target)
     mPainter.restore();
 }
 
+Point Canvas::viewPoint(const QPointF &widgetPosition, float viewHeight)
+{
+    return {static_cast<float>(widgetPosition.x()),
+            viewHeight - static_cast<float>(widgetPosition.y())};
+}
+
 QRect Canvas::widgetRect(const Rect &rect, float viewHeight)
 {
     const int left = static_cast<int>(std::floor(rect.x));

@@ -58,6 +58,8 @@ public:
     QPainter &painter() { return mPainter; }
     // The widget pixels (y downward) that cover a rectangle of a view this high.
     static QRect widgetRect(const Rect &rect, float viewHeight);
+    // The point of a view this high at a widget position (y downward).
+    static Point viewPoint(const QPointF &widgetPosition, float viewHeight);
     qreal devicePixelRatio() const;
 
 private:
