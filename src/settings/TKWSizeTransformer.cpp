@@ -2,12 +2,6 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr float pointsPerStep = 4.0f;
-
-} // namespace
-
 PropertyList TKWSizeTransformer::transformedValue(const PropertyList &value) const
 {
     const std::optional<float> points = value.floatValue();

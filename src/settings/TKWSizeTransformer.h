@@ -7,6 +7,8 @@
 class TKWSizeTransformer : public ValueTransformer
 {
 public:
+    static constexpr float pointsPerStep = 4.0f;
+
     bool allowsReverseTransformation() const override { return true; }
     // Points to steps: a quarter, fractions kept (130 shows as 32.5).
     PropertyList transformedValue(const PropertyList &value) const override;

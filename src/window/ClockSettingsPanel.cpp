@@ -1,5 +1,7 @@
 #include "window/ClockSettingsPanel.h"
 
+#include "settings/SettingKinds.h"
+#include "settings/TKWSizeTransformer.h"
 #include "ui_ClockWindow.h"
 #include "window/ObjectController.h"
 
@@ -9,6 +11,12 @@ ClockSettingsPanel::ClockSettingsPanel(std::shared_ptr<ObservableDictionary> set
 {
     mUi->setupUi(this);
     setModal(false);
+    // The control counts in steps; the range is the one every clock size is held to.
+    const auto steps = [](int points) {
+        return static_cast<int>(static_cast<float>(points) / TKWSizeTransformer::pointsPerStep);
+    };
+    mUi->clockSizeSpin->setRange(steps(SettingKinds::smallestClockSize),
+                                 steps(SettingKinds::largestClockSize));
     setWindowTitle(tr("Clock Settings"));
 
     connect(mUi->chooseTimeZoneButton, &QPushButton::clicked, this,

@@ -85,8 +85,8 @@ std::optional<PropertyList> change(QWidget *control)
         return PropertyList::real(0.37);
     }
     if (auto *size = qobject_cast<QSpinBox *>(control)) {
-        size->setValue(33); // steps of 4 points
-        return PropertyList::real(132);
+        size->setValue(512); // steps of 4 points, up to the largest clock
+        return PropertyList::real(2048);
     }
     if (auto *combo = qobject_cast<QComboBox *>(control)) {
         combo->setCurrentIndex(3);
