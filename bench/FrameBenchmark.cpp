@@ -3,6 +3,7 @@
 
 #include "clockview/TKWView.h"
 #include "settings/SettingsKeys.h"
+#include "store/ObservableDictionary.h"
 #include "store/ValueTransformer.h"
 #include "window/ClockSizing.h"
 #include "window/TKWWindowController.h"
@@ -37,7 +38,8 @@ void frame(benchmark::State &state, const PropertyList::Dictionary &overrides)
                                   Rect{1000, 1000, 128, 128},
                                   ScreenInfo{{0, 0, 4000, 4000}, {0, 0, 4000, 4000}, 0, false}));
     view.awakeFromNib();
-    view.setConfigData(std::make_shared<ObservableDictionary>(settings));
+    const ObservableDictionary clock(settings);
+    view.setModel(ClockModel::read(&clock));
 
     const Rect bounds = view.bounds();
     QImage surface(static_cast<int>(bounds.width), static_cast<int>(bounds.height),

@@ -2,6 +2,7 @@
 
 #include "clockview/TKWView.h"
 #include "settings/SettingsKeys.h"
+#include "store/ObservableDictionary.h"
 #include "window/TKWWindowController.h"
 
 #include <benchmark/benchmark.h>
@@ -54,7 +55,7 @@ const Instant start = std::chrono::sys_days(std::chrono::year(2026) / 12 / 6);
 void tick(benchmark::State &state, const char *zone, bool alternate, bool nextSecond)
 {
     TKWView view;
-    view.setConfigData(clock(zone, alternate));
+    view.setModel(ClockModel::read(clock(zone, alternate).get()));
     Instant now = start;
     PinnedTime pinned([&now] { return now; });
     view.cacheDrawingParameters(); // the first tick fills the caches
@@ -64,7 +65,7 @@ void tick(benchmark::State &state, const char *zone, bool alternate, bool nextSe
             now += std::chrono::seconds(1);
         }
         view.cacheDrawingParameters();
-        benchmark::DoNotOptimize(view.angleH());
+        benchmark::DoNotOptimize(view.secondOfDay());
     }
     state.counters["allocations"] =
         benchmark::Counter(double(allocations.load() - before), benchmark::Counter::kAvgIterations);

@@ -4,6 +4,7 @@
 #include "settings/ClockDefaults.h"
 #include "settings/SettingArgument.h"
 #include "settings/SettingKinds.h"
+#include "store/ObservableDictionary.h"
 #include "store/PropertyListFile.h"
 #include "time/TimeSource.h"
 #include "window/ClockSizing.h"
@@ -64,7 +65,8 @@ QImage draw(const PropertyList::Dictionary &settings, Instant instant, double sc
     ClockSizing::follow(
         view, std::make_shared<DetachedWindowFrame>(Rect{1000, 1000, 128, 128}, renderingScreen()));
     view.awakeFromNib();
-    view.setConfigData(std::make_shared<ObservableDictionary>(settings));
+    const ObservableDictionary clock(settings);
+    view.setModel(ClockModel::read(&clock));
     return view.renderImage(scale);
 }
 

@@ -46,6 +46,8 @@ const std::array<QString, 24> &observedKeys()
 TKWView::TKWView(QWidget *parent) : QWidget(parent)
 {
     initialize();
+    // Until it is given a clock's settings, the view draws the user defaults'.
+    mModel = ClockModel::read(nullptr);
     setAttribute(Qt::WA_TranslucentBackground);
     // A picture file dropped on the clock becomes its face.
     setAcceptDrops(true);
@@ -58,8 +60,7 @@ TKWView::TKWView(QWidget *parent) : QWidget(parent)
 
 TKWView::~TKWView()
 {
-    // Neither a settings change nor a tick may reach a view being destroyed.
-    stopObservingSettings();
+    // No tick may reach a view being destroyed.
     disconnect(&ClockTick::instance(), nullptr, this, nullptr);
 }
 
@@ -97,7 +98,6 @@ Rect TKWView::bounds() const
 
 void TKWView::awakeFromNib()
 {
-    mModel = ClockModel::read(mConfigData.get());
     loadFace();
     Q_EMIT sizeWanted(Sizing::Face);
     cacheFaceGeometry();
@@ -107,46 +107,27 @@ void TKWView::awakeFromNib()
     setNeedsDisplay();
 }
 
-void TKWView::setConfigData(std::shared_ptr<ObservableDictionary> settings)
+void TKWView::setModel(ClockModel model, const std::optional<QString> &changed)
 {
-    stopObservingSettings();
-    ++mSettingsGeneration;
-    mConfigData = std::move(settings);
-    mModel = ClockModel::read(mConfigData.get());
-    startObservingSettings();
-
-    loadFace();
-    Q_EMIT sizeWanted(Sizing::Settings);
-    cacheFaceGeometry();
-    setNeedsDisplay();
-}
-
-void TKWView::startObservingSettings()
-{
-    if (!mConfigData) {
+    mModel = std::move(model);
+    if (!changed) {
+        ++mSettingsGeneration;
+        loadFace();
+        Q_EMIT sizeWanted(Sizing::Settings);
+        cacheFaceGeometry();
+        setNeedsDisplay();
         return;
     }
-    // Any change reads the model afresh, the calibration's keys too; the keys the
-    // picture depends on change more than the picture.
-    mSettingsObservations.push_back(mConfigData->observeAll([this](const QString &changed) {
-        mModel = ClockModel::read(mConfigData.get());
-        if (changed == Keys::CenterFactor || changed == Keys::RadiusFactor) {
-            cacheFaceGeometry();
-            setNeedsDisplay();
-        }
-        if (std::find(observedKeys().begin(), observedKeys().end(), changed) !=
-            observedKeys().end()) {
-            observeValueForKeyPath(changed);
-        }
-    }));
+    if (*changed == Keys::CenterFactor || *changed == Keys::RadiusFactor) {
+        cacheFaceGeometry();
+        setNeedsDisplay();
+    }
+    if (std::find(observedKeys().begin(), observedKeys().end(), *changed) != observedKeys().end()) {
+        followChange(*changed);
+    }
 }
 
-void TKWView::stopObservingSettings()
-{
-    mSettingsObservations.clear();
-}
-
-void TKWView::observeValueForKeyPath(const QString &key)
+void TKWView::followChange(const QString &key)
 {
     ++mSettingsGeneration;
     const auto resize = [this] {

@@ -5,7 +5,7 @@
 #include "graphics/Color.h"
 #include "graphics/Geometry.h"
 #include "settings/ClockModel.h"
-#include "store/ObservableDictionary.h"
+#include "store/Observation.h"
 #include "time/TimeZone.h"
 
 #include <QImage>
@@ -43,13 +43,9 @@ public:
 
     // Lifecycle.
     void awakeFromNib();
-    const std::shared_ptr<ObservableDictionary> &configData() const { return mConfigData; }
-    void setConfigData(std::shared_ptr<ObservableDictionary> settings);
-    void startObservingSettings();
-    void stopObservingSettings();
-    void observeValueForKeyPath(const QString &key);
-
-    // The clock's settings as it is drawn from them, read again at every change.
+    // The clock's settings as it is drawn from them, given afresh at every change.
+    // `changed` names the one setting that changed; none when all may have.
+    void setModel(ClockModel model, const std::optional<QString> &changed = std::nullopt);
     const ClockModel &model() const { return mModel; }
 
     // Time sampling.
@@ -63,7 +59,6 @@ public:
     // While the clock's window lies wholly under other windows, ticks draw nothing.
     void setCovered(bool covered);
     bool isCovered() const { return mCovered; }
-    void cacheAlternateHourAngle();
     // A "TKWTimeZone" that names no zone reads as the system zone.
     TimeZone clockTimeZone() const;
     std::optional<TimeZone> alternateTimeZone() const;
@@ -92,21 +87,11 @@ public:
     // and while the dial is being calibrated, when nothing stays from frame to frame.
     QImage dialLayer(qreal devicePixelRatio);
     DigitalReadout digitalTimeStringForDate(Instant date) const;
-    float digitalTimeSize(const Rect &rect) const;
-    float digitalWeekdaySize(const Rect &rect, const QString &dayName, float timeSize) const;
 
     // The caches of the last sample and of the geometry.
     std::optional<Instant> lastDate() const { return mLastDate; }
-    std::optional<QString> meridianString() const { return mMeridianString; }
-    std::optional<QString> timeZoneAbbr() const { return mTimeZoneAbbr; }
     std::optional<std::int32_t> secondOfDay() const { return mSecondOfDay; }
-    float angleH() const { return mAngleH; }
-    float angleM() const { return mAngleM; }
-    float angleS() const { return mAngleS; }
-    float angleA() const { return mAngleA; }
-    bool isWoken() const { return mWoken; }
     Point center() const { return mCenter; }
-    float radius() const { return mRadius; }
     const QImage &faceImage() const { return mFaceImage; }
 
     // Dial calibration: after beginMovingClockHands() the next press, drag and
@@ -139,6 +124,10 @@ private:
     friend class TKWViewTestAccess;
 
     void reassertClickThrough();
+    void followChange(const QString &key);
+    void cacheAlternateHourAngle();
+    float digitalTimeSize(const Rect &rect) const;
+    float digitalWeekdaySize(const Rect &rect, const QString &dayName, float timeSize) const;
     // After a tick: asks for a frame only where something visibly changed.
     void scheduleRepaint();
     void redrawWhole();
@@ -186,9 +175,7 @@ private:
     void drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &readout);
     void drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readout);
 
-    std::shared_ptr<ObservableDictionary> mConfigData;
     ClockModel mModel;
-    std::vector<Observation> mSettingsObservations;
     std::shared_ptr<WindowFrame> mWindowFrame;
 
     // Time sampling.

@@ -5,6 +5,7 @@
 #include "desktop/WindowFrame.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
+#include "store/ObservableDictionary.h"
 #include "store/PrivateFiles.h"
 #include "store/PropertyListFile.h"
 #include "window/ClockSettingsPanel.h"
@@ -43,7 +44,13 @@ TKWWindowController::TKWWindowController(std::shared_ptr<ObservableDictionary> s
         }
     });
     // A crash or a kill loses at most the last few seconds of changes.
-    mSettingsWrites = mClockSettings->observeAll([this](const QString &) { settingChanged(); });
+    // The view is given the clock's model afresh at every change.
+    mSettingsWrites = mClockSettings->observeAll([this](const QString &key) {
+        settingChanged();
+        if (mConfigEstablished && mClockView) {
+            mClockView->setModel(ClockModel::read(mClockSettings.get()), key);
+        }
+    });
 }
 
 TKWWindowController::~TKWWindowController()
@@ -160,7 +167,7 @@ void TKWWindowController::loadWindow()
 
 void TKWWindowController::awakeFromNib()
 {
-    mClockView->setConfigData(mClockSettings);
+    mClockView->setModel(ClockModel::read(mClockSettings.get()));
     if (mPrefWindow) {
         mPrefWindow->setSettings(mClockSettings);
     }

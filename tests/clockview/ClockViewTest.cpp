@@ -6,6 +6,7 @@
 #include "clockview/FaceGeometry.h"
 #include "clockview/TKWView.h"
 #include "settings/SettingsKeys.h"
+#include "store/ObservableDictionary.h"
 #include "window/ClockSizing.h"
 #include "window/TKWWindowController.h"
 
@@ -32,25 +33,34 @@ const PropertyList on = PropertyList::boolean(true);
 // settings in UTC with a test's own on top.
 struct Clock
 {
-    Clock(Instant instant, const PropertyList::Dictionary &overrides = {}) : now(instant)
+    Clock(Instant instant, const PropertyList::Dictionary &overrides = {})
+        : now(instant), settings(stock(overrides))
+    {
+        ClockSizing::follow(view, window);
+        view.awakeFromNib();
+        view.setModel(ClockModel::read(&settings));
+        // As a clock's controller does: the view is given the model at every change.
+        follow = settings.observeAll(
+            [this](const QString &key) { view.setModel(ClockModel::read(&settings), key); });
+    }
+    static PropertyList::Dictionary stock(const PropertyList::Dictionary &overrides)
     {
         TKWController::initialize(); // what every clock reads: numerals, pictures
-        ClockSizing::follow(view, window);
         PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
         settings.insert(Keys::TimeZone, PropertyList::string("UTC"));
         settings.insert(overrides);
-        view.awakeFromNib();
-        view.setConfigData(std::make_shared<ObservableDictionary>(settings));
+        return settings;
     }
     QImage render(qreal scale = 1) { return view.renderImage(scale); }
     void tick(Instant instant) { now.set(instant), view.timerFired(); }
-    void set(const QString &key, PropertyList v) { view.configData()->setValue(key, v); }
-    PropertyList setting(const QString &key) const { return view.configData()->contents()[key]; }
+    void set(const QString &key, PropertyList v) { settings.setValue(key, v); }
 
     PinnedTime now;
     std::shared_ptr<DetachedWindowFrame> window = std::make_shared<DetachedWindowFrame>(
         Rect{1000, 1000, 128, 128}, ScreenInfo{{0, 0, 4000, 4000}, {0, 0, 4000, 4000}, 0, false});
+    ObservableDictionary settings;
     TKWView view;
+    Observation follow;
 };
 
 const QRegion whole(0, 0, 128, 128);
@@ -250,7 +260,7 @@ TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)
     for (const Instant jump :
          {utc(12, 5, 22, 45, 12), utc(12, 9, 3, 0, 1), utc(3, 8, 6, 59, 59), utc(3, 8, 7, 0, 0)}) {
         clock.tick(jump);
-        EXPECT_TRUE(clock.render() == Clock(jump, clock.view.configData()->contents()).render());
+        EXPECT_TRUE(clock.render() == Clock(jump, clock.settings.contents()).render());
     }
 }
 
