@@ -14,12 +14,6 @@ namespace {
 // Candidates beyond these would scroll the question off the terminal.
 constexpr std::size_t mostCandidatesShown = 20;
 
-QString hint()
-{
-    return QCoreApplication::translate(
-        "CommandLine", "Name one of these zones, or give its identifier such as Europe/Paris.");
-}
-
 } // namespace
 
 namespace CommandLine {
@@ -108,10 +102,11 @@ ZoneChoice chooseZone(const QString &words)
     }
     const std::vector<ZoneSearch::Match> found = search.find(words);
     if (found.empty()) {
-        return {std::nullopt,
-                QCoreApplication::translate("CommandLine",
-                                            "No time zone, city or country is called \"%1\". %2")
-                    .arg(SettingArgument::printable(words), hint())};
+        return {std::nullopt, QCoreApplication::translate(
+                                  "CommandLine", "No time zone, city or country is called \"%1\". "
+                                                 "Name another, or give a zone identifier such as "
+                                                 "Europe/Paris.")
+                                  .arg(SettingArgument::printable(words))};
     }
     const std::size_t shown = std::min(found.size(), mostCandidatesShown);
     qsizetype width = 0;
@@ -126,11 +121,12 @@ ZoneChoice chooseZone(const QString &words)
                      .arg(found[i].zone, -static_cast<int>(width))
                      .arg(search.place(found[i].zone));
     }
-    if (found.size() > shown) {
-        lines << QCoreApplication::translate("CommandLine", "  and %n more", nullptr,
-                                             static_cast<int>(found.size() - shown));
+    if (const auto more = static_cast<int>(found.size() - shown); more > 0) {
+        //: Ends a list of time zones cut short; %n is the number of those left out.
+        lines << QCoreApplication::translate("CommandLine", "  and %n more", nullptr, more);
     }
-    lines << hint();
+    lines << QCoreApplication::translate(
+        "CommandLine", "Name one of these zones, or give its identifier such as Europe/Paris.");
     return {std::nullopt, lines.join(u'\n')};
 }
 
@@ -138,8 +134,8 @@ QStringList withZone(QStringList arguments, const QString &words, const QString 
 {
     // The words are the last argument that equals them and is no option's value.
     for (qsizetype i = arguments.size() - 1; i > 0; --i) {
-        if (arguments[i] == words && arguments[i - 1] != u"--" + clickThrough &&
-            arguments[i - 1] != u"--" + autostart) {
+        if (arguments[i] == words && arguments[i - 1] != QStringLiteral("--") + clickThrough &&
+            arguments[i - 1] != QStringLiteral("--") + autostart) {
             arguments[i] = zone;
             break;
         }
