@@ -31,6 +31,8 @@ ZoneSearchField::ZoneSearchField(QWidget *parent) : QWidget(parent)
     mList->setFixedHeight(visibleRows * (fontMetrics().height() + 4) + 2 * mList->frameWidth());
     mList->hide();
     setFocusProxy(mField);
+    // Room a panel has to spare goes to its browser, not around the field.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
