@@ -138,6 +138,7 @@ bool ZoneSearchField::eventFilter(QObject *watched, QEvent *event)
         clear();
         return true;
     default:
-        return QWidget::eventFilter(watched, event);
+        break;
     }
+    return QWidget::eventFilter(watched, event);
 }

@@ -132,6 +132,11 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
               "tockwise: \"germany\" could be any of these time zones:\n"
               "  Europe/Berlin    Berlin, Germany\n  Europe/Busingen  Busingen, Germany\n"
               "Name one of these zones, or give its identifier such as Europe/Paris.\n");
+    const QStringList many =
+        QString::fromLocal8Bit(tockwise(home, {"--new-clock", "a"}).standardError)
+            .split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(many.size(), 23) << "the question, 20 zones, how many more, the hint";
+    EXPECT_TRUE(many.value(21).startsWith("  and ") && many.value(21).endsWith(" more"));
 
     EXPECT_TRUE(tockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
     EXPECT_TRUE(tockwise(home, {"--new-clock"}).cleanExit());

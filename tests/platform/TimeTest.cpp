@@ -122,6 +122,7 @@ TEST(ZoneSearch, FindsZonesBestFirstInEitherLanguageAndDecidesOnlyWithoutDoubt)
     EXPECT_EQ(india[0].zone, "Asia/Kolkata");
     EXPECT_TRUE(india[0].byCountry && india[0].strength == ZoneSearch::Strength::Whole);
     EXPECT_TRUE(!india[1].byCountry && india[1].strength == ZoneSearch::Strength::WordStart);
+    EXPECT_EQ(english.find("rica").front().zone, "America/Costa_Rica"); // not "Africa/…"
     const QList<std::pair<const char *, std::optional<QString>>> decisions = {
         {"new york", "America/New_York"}, {"ASIA/TOKYO", "Asia/Tokyo"}, {"India", "Asia/Kolkata"},
         {"germany", std::nullopt},        {"tok", std::nullopt},        {"york", std::nullopt},
