@@ -2,6 +2,7 @@
 
 #include "time/ZoneData.h"
 
+#include <QHash>
 #include <QLocale>
 
 #include <unicode/locid.h>
@@ -27,7 +28,8 @@ struct Entry
     QString sortKey;
 };
 
-// Where a typed text may begin a word: the start, or after a space or a "/".
+// How the typed text meets a name: as all of it, as the start of a word (at the
+// beginning, or after a space or a "/"), or within a word.
 ZoneSearch::Strength strengthIn(const QString &name, const QString &typed)
 {
     if (name == typed) {
@@ -75,6 +77,7 @@ void addFolded(QStringList &names, const QString &name)
 struct ZoneSearch::Index
 {
     std::vector<Entry> entries;
+    QHash<QString, std::size_t> byZone;
 };
 
 ZoneSearch::ZoneSearch(QStringList zones, const QString &languageTag)
@@ -164,6 +167,7 @@ const ZoneSearch::Index &ZoneSearch::index() const
         entry.place =
             country.isEmpty() || country == city ? city : city + QStringLiteral(", ") + country;
         entry.sortKey = fold(city);
+        mIndex->byZone.insert(zone, mIndex->entries.size());
         mIndex->entries.push_back(std::move(entry));
     }
     return *mIndex;
@@ -226,10 +230,9 @@ std::optional<QString> ZoneSearch::uniqueZone(const QString &words) const
 
 QString ZoneSearch::place(const QString &zone) const
 {
-    for (const Entry &entry : index().entries) {
-        if (entry.zone == zone) {
-            return entry.place;
-        }
+    const Index &all = index();
+    if (const auto it = all.byZone.constFind(zone); it != all.byZone.cend()) {
+        return all.entries[*it].place;
     }
     return zone.section(u'/', -1).replace(u'_', u' ');
 }
