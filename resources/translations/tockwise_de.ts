@@ -5,7 +5,7 @@
     <name>ClockSettingsPanel</name>
     <message>
         <location filename="../ClockWindow.ui" line="+6"/>
-        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+12"/>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+20"/>
         <source>Clock Settings</source>
         <translation>Uhreinstellungen</translation>
     </message>
@@ -28,12 +28,12 @@
     <message>
         <location line="+7"/>
         <location line="+55"/>
-        <location line="+225"/>
+        <location line="+219"/>
         <source>Choose…</source>
         <translation>Auswählen…</translation>
     </message>
     <message>
-        <location line="-277"/>
+        <location line="-271"/>
         <source>Choose the time zone the clock shows</source>
         <translation>Wählen Sie die Zeitzone, die die Uhr anzeigt</translation>
     </message>
@@ -45,14 +45,14 @@
     <message>
         <location line="+12"/>
         <location line="+24"/>
-        <location line="+198"/>
+        <location line="+192"/>
         <location line="+27"/>
         <location line="+81"/>
         <source>None</source>
         <translation>Keine</translation>
     </message>
     <message>
-        <location line="-296"/>
+        <location line="-290"/>
         <source>Choose the time zone of the alternate hand</source>
         <translation>Wählen Sie die Zeitzone, die der Zusatzzeiger anzeigt</translation>
     </message>
@@ -77,7 +77,7 @@
         <translation> × 4 pt</translation>
     </message>
     <message>
-        <location line="+40"/>
+        <location line="+34"/>
         <source>Digital clock</source>
         <translation>Digitaluhr</translation>
     </message>
@@ -270,7 +270,7 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <location filename="../../src/app/CommandLine.cpp" line="+12"/>
+        <location filename="../../src/app/CommandLine.cpp" line="+24"/>
         <source>Clocks that float on your desktop.</source>
         <translation>Uhren, die auf Ihrem Schreibtisch schweben.</translation>
     </message>
@@ -281,12 +281,22 @@
         <translation>Zone</translation>
     </message>
     <message>
-        <location line="+1"/>
-        <source>With --new-clock: a zone such as Europe/Paris.</source>
-        <translation>Mit --new-clock: eine Zeitzone wie Europe/Berlin.</translation>
+        <location line="+77"/>
+        <source>No time zone, city or country is called &quot;%1&quot;. Name another, or give a zone identifier such as Europe/Paris.</source>
+        <translation>Keine Zeitzone, keine Stadt und kein Land heißt „%1“. Nennen Sie einen anderen Namen oder geben Sie die Kennung einer Zeitzone an, etwa Europe/Berlin.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+23"/>
+        <source>Name one of these zones, or give its identifier such as Europe/Paris.</source>
+        <translation>Nennen Sie eine dieser Zeitzonen oder geben Sie ihre Kennung an, etwa Europe/Berlin.</translation>
+    </message>
+    <message>
+        <location line="-99"/>
+        <source>With --new-clock: a zone such as Europe/Paris, or its city or country, such as &quot;new york&quot; or Japan.</source>
+        <translation>Mit --new-clock: eine Zeitzone wie Europe/Berlin oder ihre Stadt oder ihr Land, etwa „Tokio“ oder Japan.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>[zone]</source>
         <translation>[Zone]</translation>
     </message>
@@ -335,11 +345,25 @@
         <source>--autostart takes on or off, not &quot;%1&quot;.</source>
         <translation>--autostart erwartet on oder off, nicht „%1“.</translation>
     </message>
+    <message>
+        <location line="+31"/>
+        <source>&quot;%1&quot; could be any of these time zones:</source>
+        <translation>„%1“ kann jede dieser Zeitzonen sein:</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+9"/>
+        <source>  and %n more</source>
+        <extracomment>Ends a list of time zones cut short; %n is the number of those left out.</extracomment>
+        <translation>
+            <numerusform>  und %n weitere</numerusform>
+            <numerusform>  und %n weitere</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>DisplayPlatform</name>
     <message>
-        <location filename="../../src/app/DisplayPlatform.cpp" line="+38"/>
+        <location filename="../../src/app/DisplayPlatform.cpp" line="+50"/>
         <source>Tockwise runs through XWayland: Wayland lets no program place its own windows or keep them above or below the others.</source>
         <translation>Tockwise läuft über XWayland: Unter Wayland kann kein Programm seine Fenster selbst platzieren oder über oder unter anderen Fenstern halten.</translation>
     </message>
@@ -362,7 +386,7 @@
         <translation>Wählen Sie die Zeitzone der neuen Uhr – oder keine, damit die Uhr der Zeitzone dieses Computers folgt.</translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+25"/>
         <source>Clear</source>
         <translation>Leeren</translation>
     </message>
@@ -375,18 +399,18 @@
 <context>
     <name>PropertyListFile</name>
     <message>
-        <location filename="../../src/store/PropertyListFile.cpp" line="+287"/>
+        <location filename="../../src/store/PropertyListFile.cpp" line="+308"/>
         <source>the file is empty</source>
         <translation>die Datei ist leer</translation>
     </message>
     <message>
         <location line="+1"/>
-        <location line="+55"/>
+        <location line="+50"/>
         <source>the file is too large</source>
         <translation>die Datei ist zu groß</translation>
     </message>
     <message>
-        <location line="-47"/>
+        <location line="-42"/>
         <source>it is not a property list</source>
         <translation>sie ist keine Eigenschaftsliste</translation>
     </message>
@@ -401,17 +425,17 @@
         <translation>sie enthält Werte, die keine Einstellungen sind</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+28"/>
         <source>it is not a regular file</source>
         <translation>sie ist keine reguläre Datei</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+6"/>
         <source>the file changed while it was read</source>
         <translation>die Datei hat sich beim Lesen geändert</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+22"/>
         <source>the settings could not be put in a readable form</source>
         <translation>die Einstellungen ließen sich nicht in eine lesbare Form bringen</translation>
     </message>
@@ -419,40 +443,44 @@
 <context>
     <name>QZTimeZonePanel</name>
     <message>
-        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+55"/>
+        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+54"/>
         <source>Time Zone</source>
         <translation>Zeitzone</translation>
     </message>
     <message>
+        <location line="+6"/>
         <source>Region</source>
         <extracomment>Title of the first column of the time zone browser.</extracomment>
         <translation>Region</translation>
     </message>
     <message>
+        <location line="+11"/>
         <source>OK</source>
         <extracomment>Confirms the zone chosen.</extracomment>
         <translation>OK</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Cancel</source>
         <extracomment>Closes the panel, nothing changed.</extracomment>
         <translation>Abbrechen</translation>
     </message>
     <message>
+        <location line="-29"/>
         <source>Local</source>
         <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
         <translation>Ortszeit</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Clear</source>
-        <extracomment>Button of the time zone panel: the clock loses its alternate time zone.</extracomment>
         <translation>Leeren</translation>
     </message>
 </context>
 <context>
     <name>RenderCommand</name>
     <message>
-        <location filename="../../src/app/RenderCommand.cpp" line="+63"/>
+        <location filename="../../src/app/RenderCommand.cpp" line="+75"/>
         <source>Draws one frame of a clock into a PNG file.</source>
         <translation>Zeichnet ein einzelnes Bild einer Uhr in eine PNG-Datei.</translation>
     </message>
@@ -537,7 +565,7 @@
         <translation>--scale erwartet eine Zahl von 0.25 bis 16, nicht „%1“</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+10"/>
         <source>cannot write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
@@ -626,7 +654,7 @@
 <context>
     <name>SingleInstance</name>
     <message>
-        <location filename="../../src/instance/SingleInstance.cpp" line="+88"/>
+        <location filename="../../src/instance/SingleInstance.cpp" line="+86"/>
         <source>cannot create %1: %2</source>
         <translation>%1 kann nicht angelegt werden: %2</translation>
     </message>
@@ -741,7 +769,7 @@
     <message>
         <location line="+2"/>
         <source>OK</source>
-        <extracomment>Closes the click-through explanation; confirms the time zone panel.</extracomment>
+        <extracomment>Closes the click-through explanation.</extracomment>
         <translation>OK</translation>
     </message>
     <message>
@@ -753,14 +781,14 @@
     <message>
         <location line="+2"/>
         <source>Region</source>
-        <extracomment>Title of the first column of the time zone browser.</extracomment>
+        <extracomment>Title of the first column of the zone browser of the New Clock panel.</extracomment>
         <translation>Region</translation>
     </message>
 </context>
 <context>
     <name>TKWController</name>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+216"/>
+        <location filename="../../src/app/TKWController.cpp" line="+304"/>
         <source>New Clock…</source>
         <translation>Neue Uhr…</translation>
     </message>
@@ -829,29 +857,51 @@
 <context>
     <name>TKWWindowController</name>
     <message>
+        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+32"/>
         <source>Choose a Face Picture</source>
         <translation>Bild für das Zifferblatt auswählen</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Pictures (%1)</source>
         <translation>Bilder (%1)</translation>
     </message>
     <message>
-        <location filename="../../src/window/TKWWindowController.cpp" line="+149"/>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+139"/>
         <source>Tockwise clock</source>
         <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
         <translation>Tockwise-Uhr</translation>
     </message>
 </context>
 <context>
-    <name>main</name>
+    <name>ZoneSearchField</name>
     <message>
-        <location filename="../../src/app/main.cpp" line="+144"/>
-        <source>tockwise: there is no time zone named &quot;%1&quot;.</source>
-        <translation>tockwise: Es gibt keine Zeitzone namens „%1“.</translation>
+        <location filename="../../src/tzpanel/ZoneSearchField.cpp" line="+23"/>
+        <source>Search for a city, country or zone</source>
+        <extracomment>Grey text in the empty search field of the time zone panels.</extracomment>
+        <translation>Stadt, Land oder Zeitzone suchen</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+1"/>
+        <source>Search time zones</source>
+        <translation>Zeitzonen durchsuchen</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Matching time zones</source>
+        <translation>Passende Zeitzonen</translation>
+    </message>
+    <message>
+        <location line="+82"/>
+        <source>No time zone matches &quot;%1&quot;.</source>
+        <extracomment>The list of the time zone search when nothing matches what was typed.</extracomment>
+        <translation>Keine Zeitzone passt zu „%1“.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <location filename="../../src/app/main.cpp" line="+216"/>
         <source>Tockwise is not running.</source>
         <translation>Tockwise läuft nicht.</translation>
     </message>

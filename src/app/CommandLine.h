@@ -29,4 +29,18 @@ bool changesSettingsOnly(const QCommandLineParser &parser);
 // A line saying what is wrong with the arguments, or none.
 std::optional<QString> checkArguments(const QCommandLineParser &parser);
 
+// The zone that --new-clock's words name: a zone identifier as it is, or else the
+// one zone that the words name without doubt (a city, a country with one zone).
+// Without one, the text that says so and lists the zones they might mean.
+struct ZoneChoice
+{
+    std::optional<QString> zone;
+    QString problem;
+};
+ZoneChoice chooseZone(const QString &words);
+
+// The arguments with the words of --new-clock replaced by the zone they name, for
+// a running instance that takes identifiers only.
+QStringList withZone(QStringList arguments, const QString &words, const QString &zone);
+
 } // namespace CommandLine

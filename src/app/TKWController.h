@@ -2,6 +2,7 @@
 
 #include "instance/InstanceMessage.h"
 #include "tzpanel/ZoneNameTree.h"
+#include "tzpanel/ZoneSearchField.h"
 #include "widgets/ColumnBrowser.h"
 
 #include <QDialog>
@@ -80,6 +81,7 @@ public:
     void createNewClock();
     QDialog *newClockPanel() const { return mNewClockPanel; }
     ColumnBrowser *zoneBrowser() const { return mZoneBrowser; }
+    ZoneSearchField *zoneSearch() const { return mZoneSearch; }
 
     // The command line of a later start, handed over by the single instance: the
     // text to print there and its exit status.
@@ -97,6 +99,7 @@ private:
     void setClickThrough(bool on);
 
     QPointer<ColumnBrowser> mZoneBrowser;
+    QPointer<ZoneSearchField> mZoneSearch;
     QPointer<QDialog> mNewClockPanel;
     QPointer<QPushButton> mCreateButton;
     std::optional<ZoneNameTree> mTimeZoneNames;

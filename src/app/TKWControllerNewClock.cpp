@@ -1,5 +1,5 @@
-// The new-clock panel of TKWController: a browser of the known zones and the
-// clock made for the zone chosen there.
+// The new-clock panel of TKWController: a browser of the known zones, a search
+// among them, and the clock made for the zone chosen there.
 
 #include "app/StringTable.h"
 #include "app/TKWController.h"
@@ -33,6 +33,7 @@ void TKWController::loadNewClockPanel()
     mNewClockPanel = panel;
     mZoneBrowser = ui.zoneBrowser;
     mCreateButton = ui.createButton;
+    mZoneSearch = ui.zoneSearch;
     mZoneBrowser->setDelegate(&mZoneDelegate);
     mZoneBrowser->setTitle(StringTable::localizedString(QStringLiteral("Region")), 0);
     mZoneBrowser->loadColumnZero();
@@ -41,15 +42,26 @@ void TKWController::loadNewClockPanel()
     connect(mZoneBrowser, &ColumnBrowser::selectionChanged, this,
             &TKWController::updateCreateButton);
     connect(mZoneBrowser, &ColumnBrowser::leafActivated, this, &TKWController::createNewClock);
+    // The browser shows where the zone marked in the search lies; choosing one
+    // there makes its clock, as a double click in the browser does.
+    connect(mZoneSearch, &ZoneSearchField::highlighted, this,
+            [this](const QString &zone) { mZoneBrowser->setPath(u'/' + zone); });
+    connect(mZoneSearch, &ZoneSearchField::chosen, this, [this](const QString &zone) {
+        mZoneBrowser->setPath(u'/' + zone);
+        updateCreateButton();
+        createNewClock();
+    });
     updateCreateButton();
 }
 
 void TKWController::showNewClockPanel()
 {
     loadNewClockPanel();
+    mZoneSearch->clear();
     mNewClockPanel->show();
     mNewClockPanel->raise();
     mNewClockPanel->activateWindow();
+    mZoneSearch->setFocus(Qt::OtherFocusReason);
 }
 
 void TKWController::clearTimeZone()

@@ -10,7 +10,6 @@
 #include "settings/SettingsKeys.h"
 #include "store/PropertyListFile.h"
 #include "store/UserDefaults.h"
-#include "time/TimeZone.h"
 #include "window/TKWWindowController.h"
 
 #include <QCommandLineParser>
@@ -177,17 +176,22 @@ int main(int argc, char *argv[])
         print(stderr, QStringLiteral("tockwise: ") + *problem);
         return 2;
     }
-    if (parser.isSet(CommandLine::newClock) && !parser.positionalArguments().isEmpty() &&
-        !TimeZone::named(parser.positionalArguments().first())) {
-        print(stderr,
-              QCoreApplication::translate("main", "tockwise: there is no time zone named \"%1\".")
-                  .arg(parser.positionalArguments().first()));
-        return 2;
+    // The words of --new-clock are made a zone here, so that a question about
+    // them reaches this terminal; a running instance is handed the zone.
+    QStringList arguments = QCoreApplication::arguments();
+    if (parser.isSet(CommandLine::newClock) && !parser.positionalArguments().isEmpty()) {
+        const QString words = parser.positionalArguments().first();
+        const CommandLine::ZoneChoice choice = CommandLine::chooseZone(words);
+        if (!choice.zone) {
+            print(stderr, QStringLiteral("tockwise: ") + choice.problem);
+            return 2;
+        }
+        arguments = CommandLine::withZone(arguments, words, *choice.zone);
     }
 
     SingleInstance instance;
     InstanceReply reply;
-    switch (instance.claim(QCoreApplication::arguments(), &reply)) {
+    switch (instance.claim(arguments, &reply)) {
     case SingleInstance::Role::Secondary:
         print(reply.exitCode == 0 ? stdout : stderr, reply.output);
         return reply.exitCode;
@@ -235,7 +239,7 @@ int main(int argc, char *argv[])
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();
     if (parser.isSet(CommandLine::newClock)) {
-        controller.handleCommand(QCoreApplication::arguments());
+        controller.handleCommand(arguments);
     }
     return app->exec();
 }

@@ -2,6 +2,7 @@
 
 #include "store/UserDefaults.h"
 #include "time/TimeZone.h"
+#include "tzpanel/ZoneSearchField.h"
 
 #include <QBoxLayout>
 #include <QGuiApplication>
@@ -51,6 +52,8 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
       mTimeZoneNames(ZoneNameTree::fromNames(timeZoneNames))
 {
     setWindowTitle(tr("Time Zone"));
+    mSearch = new ZoneSearchField(this);
+    mSearch->setZones(timeZoneNames);
     mBrowser = new ColumnBrowser(this);
     mBrowser->setMinimumSize(browserSize);
     //: Title of the first column of the time zone browser.
@@ -80,11 +83,13 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
     buttons->addWidget(mCancelButton);
     buttons->addWidget(mOKButton);
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(sideMargin, 0, sideMargin, bottomMargin);
+    layout->setContentsMargins(sideMargin, buttonGap, sideMargin, bottomMargin);
     layout->setSpacing(browserGap);
+    layout->addWidget(mSearch);
     layout->addWidget(mBrowser, 1);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    setTabOrder(mSearch, mBrowser);
     setTabOrder(mBrowser, mClearButton);
     setTabOrder(mClearButton, mCancelButton);
     setTabOrder(mCancelButton, mOKButton);
@@ -94,6 +99,14 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
     connect(mClearButton, &QPushButton::clicked, this, &QZTimeZonePanel::clearBrowser);
     connect(mBrowser, &ColumnBrowser::selectionChanged, this, &QZTimeZonePanel::updateOKButton);
     connect(mBrowser, &ColumnBrowser::leafActivated, mOKButton, &QPushButton::click);
+    // The browser shows where the zone marked in the search lies; choosing it
+    // confirms, as Return anywhere else in the panel does.
+    connect(mSearch, &ZoneSearchField::highlighted, this,
+            [this](const QString &zone) { mBrowser->setPath(u'/' + zone); });
+    connect(mSearch, &ZoneSearchField::chosen, this, [this](const QString &zone) {
+        mBrowser->setPath(u'/' + zone);
+        mOKButton->click();
+    });
     updateOKButton();
 }
 
@@ -109,8 +122,9 @@ int QZTimeZonePanel::runModalForTimeZoneName(const std::optional<QString> &name,
     if (name) {
         mBrowser->setPath(u'/' + *name);
     }
+    mSearch->clear();
     updateOKButton();
-    mBrowser->setFocus(Qt::OtherFocusReason);
+    mSearch->setFocus(Qt::OtherFocusReason);
     return exec();
 }
 

@@ -11,9 +11,11 @@
 #include <optional>
 
 class QPushButton;
+class ZoneSearchField;
 
 // The modal panel in which one time zone name is chosen from the known names,
-// shown as regions, sub-regions and cities in a column browser. It is made once
+// shown as regions, sub-regions and cities in a column browser, or found by
+// typing in the search field above it. It is made once
 // by its owner and run any number of times; between runs the browser keeps its
 // selection.
 class QZTimeZonePanel : public QDialog
@@ -46,6 +48,7 @@ public:
     void clearBrowser();
 
     ColumnBrowser *browser() const { return mBrowser; }
+    ZoneSearchField *search() const { return mSearch; }
     QPushButton *okButton() const { return mOKButton; }
     QPushButton *cancelButton() const { return mCancelButton; }
     QPushButton *clearButton() const { return mClearButton; }
@@ -59,6 +62,7 @@ private:
     static QString clearText(bool primary);
     void updateOKButton();
 
+    ZoneSearchField *mSearch = nullptr;
     ColumnBrowser *mBrowser = nullptr;
     const ZoneNameTree mTimeZoneNames;
     ZoneBrowserDelegate mZoneDelegate{[this]() -> const ZoneNameTree & { return mTimeZoneNames; }};

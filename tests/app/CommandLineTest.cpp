@@ -112,7 +112,8 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
     ASSERT_EQ(app.listed().size(), 1);
 
     const QList<Mistake> mistakes = {
-        {{"--new-clock", "Mars/Base"}, {"Mars/Base"}},
+        {{"--new-clock", "Mars/Base"}, {"\"Mars/Base\"", "such as Europe/Paris"}},
+        {{"--new-clock", "Mars\x1b[2J"}, {"Mars\\x1b[2J"}},
         {{"--new-clock", "UTC", "GMT"}, {"--new-clock"}},
         {{"Europe/Paris"}, {"Europe/Paris"}},
         {{"--click-through", "maybe"}, {"--click-through", "maybe"}},
@@ -124,12 +125,27 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
     }
     EXPECT_EQ(app.listed().size(), 1) << "no mistake made a clock";
 
+    // Words that could mean several zones ask which, here, where the user reads.
+    const Outcome several = tockwise(home, {"--new-clock", "germany"});
+    EXPECT_EQ(several.exitCode, 2);
+    EXPECT_EQ(QString::fromLocal8Bit(several.standardError),
+              "tockwise: \"germany\" could be any of these time zones:\n"
+              "  Europe/Berlin    Berlin, Germany\n  Europe/Busingen  Busingen, Germany\n"
+              "Name one of these zones, or give its identifier such as Europe/Paris.\n");
+    const QStringList many =
+        QString::fromLocal8Bit(tockwise(home, {"--new-clock", "a"}).standardError)
+            .split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(many.size(), 23) << "the question, 20 zones, how many more, the hint";
+    EXPECT_TRUE(many.value(21).startsWith("  and ") && many.value(21).endsWith(" more"));
+
     EXPECT_TRUE(tockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
     EXPECT_TRUE(tockwise(home, {"--new-clock"}).cleanExit());
+    EXPECT_TRUE(tockwise(home, {"--new-clock", "new york"}).cleanExit());
     const QStringList listed = app.listed();
-    ASSERT_EQ(listed.size(), 3);
+    ASSERT_EQ(listed.size(), 4);
     EXPECT_TRUE(listed[1].endsWith("\tAsia/Tokyo"));
     EXPECT_TRUE(listed[2].endsWith("\tlocal"));
+    EXPECT_TRUE(listed[3].endsWith("\tAmerica/New_York"));
 
     const auto defaults = [&home](const QString &key) {
         return settingsIn(home.defaultsFile()).value_or(PropertyList::Dictionary()).value(key);
@@ -149,7 +165,7 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
 
     const Outcome ended = app.quit();
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
-    EXPECT_EQ(QDir(home.settingsFolder()).entryList({"*.tkw"}).size(), 3);
+    EXPECT_EQ(QDir(home.settingsFolder()).entryList({"*.tkw"}).size(), 4);
 }
 
 TEST(CommandLine, WithoutAnInstanceQuestionsFailAndSwitchesWaitForTheNextStart)

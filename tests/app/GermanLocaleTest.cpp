@@ -85,3 +85,21 @@ TEST_F(GermanLocale, TheCommandLineIsGermanAndOtherLanguagesGetEnglish)
     EXPECT_TRUE(english.contains("Clocks that float on your desktop."));
     EXPECT_TRUE(english.contains("Options:"));
 }
+
+TEST_F(GermanLocale, NewClockTakesGermanCityAndCountryNames)
+{
+    Home home;
+    RunningTockwise app(home);
+    ASSERT_TRUE(app.serving());
+    EXPECT_TRUE(tockwise(home, {"--new-clock", "Tokio"}).cleanExit());
+    const Outcome several = tockwise(home, {"--new-clock", "deutschland"});
+    EXPECT_EQ(several.exitCode, 2);
+    EXPECT_TRUE(QString::fromUtf8(several.standardError)
+                    .contains("  Europe/Busingen  Büsingen, Deutschland\n"
+                              "Nennen Sie eine dieser Zeitzonen"))
+        << several.standardError.toStdString();
+    const QStringList listed = app.listed();
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_TRUE(listed[1].endsWith("\tAsia/Tokyo"));
+    EXPECT_TRUE(app.quit().cleanExit());
+}

@@ -12,6 +12,7 @@
 #include "window/TKWWindowController.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -176,6 +177,17 @@ TEST_F(Interaction, TheNewClockPanelMakesClocksOnlyForZones)
               PropertyList::string("America/Argentina/Buenos_Aires"));
     // The selection stays for the next time.
     EXPECT_EQ(browser.path(), "/America/Argentina/Buenos_Aires");
+
+    // Found by typing into the search, which has the keys; Return makes the clock.
+    controller.showNewClockPanel();
+    QLineEdit *field = controller.zoneSearch()->field();
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == field; }));
+    QTest::keyClicks(field, "kolkata");
+    EXPECT_EQ(browser.path(), "/Asia/Kolkata");
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(controller.numberOfClocks(), 3u);
+    EXPECT_EQ(lastClock().value(Keys::TimeZone), PropertyList::string("Asia/Kolkata"));
+    EXPECT_FALSE(controller.newClockPanel()->isVisible());
 }
 
 TEST(ClockList, QuitsAfterTheEventThatRemovedTheLastClock)

@@ -3,6 +3,7 @@
 #include "Support.h"
 #include "time/SecondTimer.h"
 #include "time/TimeZone.h"
+#include "time/ZoneSearch.h"
 
 using namespace std::chrono;
 
@@ -85,6 +86,54 @@ TEST(TimeZone, TheSystemZoneIsFollowedWithoutARestart)
     ASSERT_TRUE(QFile::remove(link) && writeFile(timezone, "Europe/Oslo\n"));
     EXPECT_TRUE(follows("Europe/Oslo"));
     TimeZone::setHostZoneFiles("/etc/localtime", "/etc/timezone");
+}
+
+// Typed words find zones whatever their case and accents, by identifier, city or
+// country in English and in the user's language, best first; a search decides
+// alone only for a whole name that one zone has.
+TEST(ZoneSearch, FindsZonesBestFirstInEitherLanguageAndDecidesOnlyWithoutDoubt)
+{
+    const ZoneSearch english(TimeZone::knownTimeZoneNames(), "en-US");
+    const ZoneSearch german(TimeZone::knownTimeZoneNames(), "de-DE");
+    const QList<std::tuple<const ZoneSearch *, const char *, QStringList>> finds = {
+        {&english,
+         "tok",
+         {"Asia/Tokyo", "Pacific/Fakaofo", "Asia/Vladivostok", "Antarctica/Vostok"}},
+        {&english, " BUENOS_aires", {"America/Argentina/Buenos_Aires"}},
+        {&english, "ZÜRICH", {"Europe/Zurich"}},
+        {&german, "zurich", {"Europe/Zurich"}},
+        {&german, "Tokio", {"Asia/Tokyo"}},
+        {&german, "wien", {"Europe/Vienna"}},
+        {&german, "Deutschland", {"Europe/Berlin", "Europe/Busingen"}},
+        {&german, "germany", {"Europe/Berlin", "Europe/Busingen"}},
+        {&english, "xyzzy", {}},
+        {&english, " _-. ", {}},
+    };
+    for (const auto &[search, typed, zones] : finds) {
+        QStringList found;
+        for (const ZoneSearch::Match &match : search->find(typed)) {
+            found << match.zone;
+        }
+        EXPECT_EQ(found, zones) << typed;
+    }
+    // A whole country beats the start of a city's word; a name beats a country.
+    const std::vector<ZoneSearch::Match> india = english.find("india");
+    ASSERT_GT(india.size(), 2u);
+    EXPECT_EQ(india[0].zone, "Asia/Kolkata");
+    EXPECT_TRUE(india[0].byCountry && india[0].strength == ZoneSearch::Strength::Whole);
+    EXPECT_TRUE(!india[1].byCountry && india[1].strength == ZoneSearch::Strength::WordStart);
+    EXPECT_EQ(english.find("rica").front().zone, "America/Costa_Rica"); // not "Africa/…"
+    const QList<std::pair<const char *, std::optional<QString>>> decisions = {
+        {"new york", "America/New_York"}, {"ASIA/TOKYO", "Asia/Tokyo"}, {"India", "Asia/Kolkata"},
+        {"germany", std::nullopt},        {"tok", std::nullopt},        {"york", std::nullopt},
+    };
+    for (const auto &[words, zone] : decisions) {
+        EXPECT_EQ(english.uniqueZone(words), zone) << words;
+    }
+    EXPECT_EQ(german.uniqueZone("Tokio"), "Asia/Tokyo");
+    EXPECT_EQ(german.place("Europe/Vienna"), "Wien, Österreich");
+    EXPECT_EQ(english.place("UTC"), "UTC");
+    EXPECT_TRUE(ZoneSearch({"Europe/Paris"}, "en").find("tokyo").empty());
 }
 
 TEST(SecondTimer, WakesJustAfterTheTurnOfTheSecondAskedNeverBefore)

@@ -3,8 +3,11 @@
 #include "tzpanel/QZTimeZonePanel.h"
 
 #include "Support.h"
+#include "tzpanel/ZoneSearchField.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 namespace {
@@ -68,4 +71,47 @@ TEST(QZTimeZonePanel, ReturnConfirmsAZoneWhereverTheFocusIsAndEscapeOrClosingCan
                       }),
               QZTimeZonePanel::okCode);
     EXPECT_EQ(panel.timeZoneName(), "Europe/Berlin");
+}
+
+// The search has the keys from the start: typing lists matches, the browser
+// follows the one marked, Up and Down mark another, Return confirms it, Escape
+// empties the search first and cancels only then.
+TEST(QZTimeZonePanel, TypingFindsAZoneWhoseKeysStayInTheSearch)
+{
+    QZTimeZonePanel panel({"America/Argentina/Buenos_Aires", "Europe/Berlin", "Europe/Busingen",
+                           "Europe/Paris", "GMT"});
+    ZoneSearchField &search = *panel.search();
+    QLineEdit *field = search.field();
+    const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    const int code = runWith(panel, "GMT", [&] {
+        ASSERT_EQ(QApplication::focusWidget(), field);
+        QTest::keyClicks(field, "GERMANY");
+        EXPECT_EQ(search.listedZones(), QStringList({"Europe/Berlin", "Europe/Busingen"}));
+        EXPECT_EQ(panel.browser()->path(), "/Europe/Berlin");
+        press(Qt::Key_Down);
+        EXPECT_EQ(panel.browser()->path(), "/Europe/Busingen");
+        press(Qt::Key_Up);
+        EXPECT_EQ(panel.browser()->path(), "/Europe/Berlin");
+        press(Qt::Key_Escape);
+        EXPECT_TRUE(field->text().isEmpty() && search.matchList()->isHidden());
+        QTest::keyClicks(field, "tokyo"); // not among this panel's zones
+        EXPECT_TRUE(search.listedZones().isEmpty());
+        press(Qt::Key_Return);
+        EXPECT_TRUE(panel.isVisible()) << "Return with nothing found confirms nothing";
+        field->clear();
+        QTest::keyClicks(field, "buenos");
+        EXPECT_EQ(QApplication::focusWidget(), field);
+        press(Qt::Key_Return);
+    });
+    EXPECT_EQ(code, QZTimeZonePanel::okCode);
+    EXPECT_EQ(panel.timeZoneName(), "America/Argentina/Buenos_Aires");
+    EXPECT_EQ(runWith(panel, "GMT",
+                      [&] {
+                          EXPECT_TRUE(field->text().isEmpty()) << "each run starts afresh";
+                          QTest::keyClicks(field, "paris");
+                          press(Qt::Key_Escape);
+                          EXPECT_TRUE(panel.isVisible());
+                          press(Qt::Key_Escape);
+                      }),
+              QZTimeZonePanel::cancelCode);
 }
