@@ -143,10 +143,17 @@ TEST(SecondTimer, WakesJustAfterTheTurnOfTheSecondAskedNeverBefore)
     const Instant pinned = utc(2026, 12, 6, 10, 10, 30) + 500ms;
     PinnedTime now(pinned);
     SecondTimer timer;
-    const auto start = steady_clock::now();
-    timer.wakeAt(ceil<seconds>(pinned));
-    ASSERT_TRUE(waitFor([&] { return timer.wakeCount() == 1; }));
-    EXPECT_GE(steady_clock::now() - start, 500ms);
-    EXPECT_EQ(timer.lastCause(), SecondTimer::Cause::Due);
+    // Whoever sets the system clock meanwhile (another test does) wakes every such
+    // timer early, as it should; the timer is then asked again.
+    for (int asked = 1;; ++asked) {
+        const auto start = steady_clock::now();
+        timer.wakeAt(ceil<seconds>(pinned));
+        ASSERT_TRUE(waitFor([&] { return timer.wakeCount() == asked; }));
+        if (timer.lastCause() != SecondTimer::Cause::ClockSet) {
+            EXPECT_GE(steady_clock::now() - start, 500ms);
+            EXPECT_EQ(timer.lastCause(), SecondTimer::Cause::Due);
+            break;
+        }
+    }
     EXPECT_FALSE(timer.isActive());
 }
