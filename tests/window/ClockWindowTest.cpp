@@ -203,6 +203,7 @@ TEST(FrameAutosave, ANewClockTakesTheFirstFreePlaceInRowsFromTheTopRight)
         {{at(100, 100, 50)}, at(640, 440)},               // a clock elsewhere
         {{at(700, 500, 40)}, at(556, 440)},               // beside a small one
         {{at(568, 368, 200)}, at(424, 440)},              // beside a big one
+        {{full.begin(), full.begin() + 4}, at(64, 440)},  // the row's last place
         {{full.begin(), full.begin() + 5}, at(640, 296)}, // a full row: the next
         {full, std::nullopt},                             // a full screen
     };
