@@ -45,8 +45,9 @@ public:
     static std::optional<AliasData> decode(const QByteArray &data);
 
     // The stored path while it holds the same file; else the same file found
-    // nearby or where people keep pictures; else the stored path while any regular file is there (a
-    // picture saved over by an editor gets a new inode); else none.
+    // nearby or where people keep pictures; else the stored path while any
+    // regular file is there (a picture saved over by an editor gets a new inode);
+    // else none.
     std::optional<QString> resolve(const SearchLimits &limits) const;
     std::optional<QString> resolve() const { return resolve(SearchLimits{}); }
 

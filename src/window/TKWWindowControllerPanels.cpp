@@ -79,10 +79,13 @@ void TKWWindowController::findFacePicture()
                          qUtf8Printable(alias->path()), qUtf8Printable(mSettingsFile));
             }
             mMissingPicture = QFileInfo(alias->path()).fileName();
-        } else if (const PropertyList now = aliasFor(*path.asString());
-                   !now.isNone() && now != *stored) {
+        } else {
+            mMissingPicture.clear(); // back where it was
             // Moved, or saved over as a new file: stored as it is now.
-            mClockSettings->setValue(Keys::FaceImage, now);
+            if (const PropertyList now = aliasFor(*path.asString());
+                !now.isNone() && now != *stored) {
+                mClockSettings->setValue(Keys::FaceImage, now);
+            }
         }
     }
     if (mPrefWindow) {
