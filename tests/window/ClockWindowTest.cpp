@@ -433,8 +433,8 @@ TEST(FacePicture, AMovedOneIsFoundAndStoredAgainADeletedOneIsNamedOnce)
     moved->showWindow();
     EXPECT_EQ(moved->clockView()->faceImage().size(), QSize(300, 200));
     EXPECT_TRUE(waitFor([&] {
-        const QByteArray *alias = settingsIn(file).value()[Keys::FaceImage].asData();
-        return alias && AliasData::decode(*alias)->path() == deeper;
+        const PropertyList alias = settingsIn(file).value_or(settings)[Keys::FaceImage];
+        return alias.asData() && AliasData::decode(*alias.asData())->path() == deeper;
     }));
     static QStringList logged;
     const QtMessageHandler before = qInstallMessageHandler(
