@@ -116,7 +116,7 @@ QStringList Home::environment() const
 void Home::useHere() const
 {
     for (auto it = mVariables.cbegin(); it != mVariables.cend(); ++it) {
-        if (it.key().startsWith(u"XDG_")) {
+        if (it.key().startsWith(u"XDG_") || it.key() == u"HOME") {
             qputenv(it.key().toLatin1().constData(), QFile::encodeName(it.value()));
         }
     }

@@ -80,7 +80,7 @@ public:
     QString variable(const char *name) const { return mVariables.value(QLatin1String(name)); }
     // The test's own environment with this home's variables, as NAME=value.
     QStringList environment() const;
-    // Makes its XDG folders this process's own.
+    // Makes its XDG folders and home this process's own.
     void useHere() const;
     // Hands every folder to `uid`, for a child that runs as that user.
     bool giveTo(uid_t uid, gid_t gid) const;

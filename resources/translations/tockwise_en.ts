@@ -5,7 +5,7 @@
     <name>ClockSettingsPanel</name>
     <message>
         <location filename="../ClockWindow.ui" line="+6"/>
-        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+20"/>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+19"/>
         <source>Clock Settings</source>
         <translation type="unfinished"></translation>
     </message>
@@ -28,12 +28,12 @@
     <message>
         <location line="+7"/>
         <location line="+55"/>
-        <location line="+219"/>
+        <location line="+222"/>
         <source>Choose…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-271"/>
+        <location line="-274"/>
         <source>Choose the time zone the clock shows</source>
         <translation type="unfinished"></translation>
     </message>
@@ -45,14 +45,14 @@
     <message>
         <location line="+12"/>
         <location line="+24"/>
-        <location line="+192"/>
+        <location line="+195"/>
         <location line="+27"/>
         <location line="+81"/>
         <source>None</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-290"/>
+        <location line="-293"/>
         <source>Choose the time zone of the alternate hand</source>
         <translation type="unfinished"></translation>
     </message>
@@ -67,17 +67,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+12"/>
-        <source>The size of the clock, in steps of 4 points</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source> × 4 pt</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+34"/>
+        <location line="+52"/>
         <source>Digital clock</source>
         <translation type="unfinished"></translation>
     </message>
@@ -172,7 +162,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="-234"/>
+        <source>The size of the clock, in points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source> pt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+240"/>
         <source>Hour marks:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -264,6 +264,12 @@
     <message>
         <location line="+20"/>
         <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+42"/>
+        <source>Picture not found: %1</source>
+        <extracomment>In place of the face picture&apos;s path when its file is found nowhere.</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -480,7 +486,7 @@
 <context>
     <name>RenderCommand</name>
     <message>
-        <location filename="../../src/app/RenderCommand.cpp" line="+75"/>
+        <location filename="../../src/app/RenderCommand.cpp" line="+77"/>
         <source>Draws one frame of a clock into a PNG file.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -857,7 +863,7 @@
 <context>
     <name>TKWWindowController</name>
     <message>
-        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+32"/>
+        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+36"/>
         <source>Choose a Face Picture</source>
         <translation type="unfinished"></translation>
     </message>
@@ -867,7 +873,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../../src/window/TKWWindowController.cpp" line="+139"/>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+155"/>
         <source>Tockwise clock</source>
         <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
         <translation type="unfinished"></translation>
@@ -892,7 +898,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+82"/>
+        <location line="+84"/>
         <source>No time zone matches &quot;%1&quot;.</source>
         <extracomment>The list of the time zone search when nothing matches what was typed.</extracomment>
         <translation type="unfinished"></translation>

@@ -1,5 +1,6 @@
 #include "desktop/WindowFrame.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -49,6 +50,12 @@ ScreenInfo infoOf(const QScreen *screen)
 }
 
 } // namespace
+
+std::optional<ScreenInfo> screenUnderPointer()
+{
+    const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    return screen ? std::optional(infoOf(screen)) : std::nullopt;
+}
 
 DetachedWindowFrame::DetachedWindowFrame(const Rect &frame, const ScreenInfo &screen)
     : mFrame(frame), mScreen(screen), mMainScreen(screen)

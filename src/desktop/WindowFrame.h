@@ -17,6 +17,9 @@ struct ScreenInfo
     bool isMain = false;
 };
 
+// The screen under the pointer; none where the pointer's place is not known.
+std::optional<ScreenInfo> screenUnderPointer();
+
 // The frame of a clock's window: where the view learns its size and place, and
 // through which it moves and resizes its window.
 class WindowFrame

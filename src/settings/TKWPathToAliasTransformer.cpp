@@ -12,8 +12,20 @@ PropertyList TKWPathToAliasTransformer::transformedValue(const PropertyList &val
     if (!alias) {
         return {};
     }
-    const std::optional<QString> path = alias->resolve();
-    return path ? PropertyList::string(*path) : PropertyList();
+    const auto now = std::chrono::steady_clock::now();
+    mMisses.removeIf([now](const auto &miss) { return now - miss.value() >= missKept; });
+    // Lately missed, only the stored path is looked at again.
+    const bool missed = mMisses.contains(*data);
+    const std::optional<QString> path =
+        missed ? alias->resolve({.maximumEntries = 0}) : alias->resolve();
+    if (!path) {
+        if (!missed) {
+            mMisses.insert(*data, now);
+        }
+        return {};
+    }
+    mMisses.remove(*data);
+    return PropertyList::string(*path);
 }
 
 PropertyList TKWPathToAliasTransformer::reverseTransformedValue(const PropertyList &value) const

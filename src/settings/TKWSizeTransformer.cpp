@@ -8,14 +8,15 @@ PropertyList TKWSizeTransformer::transformedValue(const PropertyList &value) con
     if (!points) {
         return {};
     }
-    return PropertyList::real(static_cast<double>(*points * (1.0f / pointsPerStep)));
+    return PropertyList::real(static_cast<double>(*points));
 }
 
 PropertyList TKWSizeTransformer::reverseTransformedValue(const PropertyList &value) const
 {
-    const std::optional<float> steps = value.floatValue();
-    if (!steps) {
+    const std::optional<float> points = value.floatValue();
+    if (!points) {
         return {};
     }
-    return PropertyList::real(static_cast<double>(std::trunc(*steps) * pointsPerStep));
+    return PropertyList::real(
+        static_cast<double>(std::round(*points / pointsPerStep) * pointsPerStep));
 }

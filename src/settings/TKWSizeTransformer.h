@@ -2,16 +2,17 @@
 
 #include "store/ValueTransformer.h"
 
-// The clock size (points) as the settings panel's size control shows it, where
-// one step is 4 points. Single precision throughout, as the stored sizes are.
+// The clock size (points) as the settings panel's size control shows it: in
+// points, where the stored sizes are whole steps of 4 points. Single precision
+// throughout, as the stored sizes are.
 class TKWSizeTransformer : public ValueTransformer
 {
 public:
     static constexpr float pointsPerStep = 4.0f;
 
     bool allowsReverseTransformation() const override { return true; }
-    // Points to steps: a quarter, fractions kept (130 shows as 32.5).
+    // The stored points as they are, fractions kept (130 from elsewhere shows as 130).
     PropertyList transformedValue(const PropertyList &value) const override;
-    // Steps to points: the whole steps only, cut toward zero (32.99 stores 128).
+    // Points to the nearest whole step, halves away from zero (130 stores 132).
     PropertyList reverseTransformedValue(const PropertyList &value) const override;
 };

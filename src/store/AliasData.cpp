@@ -3,15 +3,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -69,25 +72,33 @@ public:
           mDeadline(std::chrono::steady_clock::now() + limits.maximumTime)
     {}
 
-    // Breadth-first under `root`, leaving out the folder `skip` and its tree.
-    std::optional<QByteArray> find(const QByteArray &root, const QByteArray &skip)
+    // Breadth-first under `root`, leaving out the trees searched before. A root
+    // inside one of those has been searched already.
+    std::optional<QByteArray> find(const QByteArray &root, bool skipHidden = false)
     {
+        if (std::any_of(mSearched.begin(), mSearched.end(), [&root](const QByteArray &done) {
+                return root == done || root.startsWith(childPath(done, ""));
+            })) {
+            return std::nullopt;
+        }
         std::deque<QByteArray> folders{root};
         while (!folders.empty() && !mExhausted) {
             const QByteArray folder = std::move(folders.front());
             folders.pop_front();
-            if (folder == skip) {
+            if (std::find(mSearched.begin(), mSearched.end(), folder) != mSearched.end()) {
                 continue;
             }
-            if (auto found = findIn(folder, folders)) {
+            if (auto found = findIn(folder, folders, skipHidden)) {
                 return found;
             }
         }
+        mSearched.push_back(root);
         return std::nullopt;
     }
 
 private:
-    std::optional<QByteArray> findIn(const QByteArray &folder, std::deque<QByteArray> &pending)
+    std::optional<QByteArray> findIn(const QByteArray &folder, std::deque<QByteArray> &pending,
+                                     bool skipHidden)
     {
         const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.constData()), ::closedir);
         if (!dir) {
@@ -110,7 +121,7 @@ private:
                 static_cast<std::uint64_t>(status.st_ino) == mWanted.inode) {
                 return childPath(folder, entry->d_name);
             }
-            if (S_ISDIR(status.st_mode)) {
+            if (S_ISDIR(status.st_mode) && !(skipHidden && entry->d_name[0] == '.')) {
                 pending.push_back(childPath(folder, entry->d_name));
             }
         }
@@ -121,7 +132,24 @@ private:
     int mEntriesLeft;
     std::chrono::steady_clock::time_point mDeadline;
     bool mExhausted = false;
+    std::vector<QByteArray> mSearched;
 };
+
+// Where people keep pictures, most likely first, home last. Hidden folders there
+// (caches, settings, the trash) hold no picture anyone chose.
+std::vector<QByteArray> picturePlaces()
+{
+    std::vector<QByteArray> places;
+    for (const auto location : {QStandardPaths::PicturesLocation, QStandardPaths::DesktopLocation,
+                                QStandardPaths::DownloadLocation}) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (QDir::isAbsolutePath(folder)) {
+            places.push_back(QFile::encodeName(QDir::cleanPath(folder)));
+        }
+    }
+    places.push_back(QFile::encodeName(QDir::cleanPath(QDir::homePath())));
+    return places;
+}
 
 } // namespace
 
@@ -188,9 +216,16 @@ std::optional<QString> AliasData::resolve(const SearchLimits &limits) const
     }
     const QByteArray folder = parentFolder(stored);
     NearbySearch search(mIdentity, limits);
-    std::optional<QByteArray> found = search.find(folder, {});
+    std::optional<QByteArray> found = search.find(folder);
     if (!found) {
-        found = search.find(parentFolder(folder), folder);
+        found = search.find(parentFolder(folder));
+    }
+    if (!found) {
+        for (const QByteArray &place : picturePlaces()) {
+            if ((found = search.find(place, true))) {
+                break;
+            }
+        }
     }
     if (found) {
         return QFile::decodeName(*found);

@@ -21,11 +21,13 @@ public:
     };
 
     // How far resolve() looks for a moved file, in all: the stored file's folder
-    // tree, then its parent folder's tree, breadth-first.
+    // tree, then its parent folder's tree, then where people keep pictures (the
+    // pictures, desktop and downloads folders, then the rest of home but its
+    // hidden folders), each breadth-first.
     struct SearchLimits
     {
-        int maximumEntries = 4000;
-        std::chrono::milliseconds maximumTime{50};
+        int maximumEntries = 20000;
+        std::chrono::milliseconds maximumTime{200};
     };
 
     AliasData(const QString &path, FileIdentity identity);
@@ -43,8 +45,9 @@ public:
     static std::optional<AliasData> decode(const QByteArray &data);
 
     // The stored path while it holds the same file; else the same file found
-    // nearby; else the stored path while any regular file is there (a picture
-    // saved over by an editor gets a new inode); else none.
+    // nearby or where people keep pictures; else the stored path while any
+    // regular file is there (a picture saved over by an editor gets a new inode);
+    // else none.
     std::optional<QString> resolve(const SearchLimits &limits) const;
     std::optional<QString> resolve() const { return resolve(SearchLimits{}); }
 

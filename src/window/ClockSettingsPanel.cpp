@@ -5,18 +5,17 @@
 #include "ui_ClockWindow.h"
 #include "window/ObjectController.h"
 
+#include <QLabel>
+
 ClockSettingsPanel::ClockSettingsPanel(std::shared_ptr<ObservableDictionary> settings,
                                        QWidget *parent)
     : QDialog(parent), mUi(std::make_unique<Ui::ClockSettingsPanel>())
 {
     mUi->setupUi(this);
     setModal(false);
-    // The control counts in steps; the range is the one every clock size is held to.
-    const auto steps = [](int points) {
-        return static_cast<int>(static_cast<float>(points) / TKWSizeTransformer::pointsPerStep);
-    };
-    mUi->clockSizeSpin->setRange(steps(SettingKinds::smallestClockSize),
-                                 steps(SettingKinds::largestClockSize));
+    // The range is the one every clock size is held to.
+    mUi->clockSizeSpin->setRange(SettingKinds::smallestClockSize, SettingKinds::largestClockSize);
+    mUi->clockSizeSpin->setSingleStep(static_cast<int>(TKWSizeTransformer::pointsPerStep));
     setWindowTitle(tr("Clock Settings"));
 
     connect(mUi->chooseTimeZoneButton, &QPushButton::clicked, this,
@@ -33,6 +32,13 @@ ClockSettingsPanel::ClockSettingsPanel(std::shared_ptr<ObservableDictionary> set
             &ClockSettingsPanel::removeClockRequested);
     connect(mUi->closeButton, &QPushButton::clicked, this, &ClockSettingsPanel::reject);
 
+    mMissingPicture = new QLabel(this);
+    mMissingPicture->setObjectName(QStringLiteral("missingPictureValue"));
+    mMissingPicture->setTextFormat(Qt::PlainText);
+    mMissingPicture->setSizePolicy(mUi->faceImageValue->sizePolicy());
+    mUi->faceImageRow->insertWidget(1, mMissingPicture);
+    setMissingPicture({});
+
     mObjectController = new ObjectController(this, this);
     mObjectController->setContent(std::move(settings));
 }
@@ -47,6 +53,15 @@ void ClockSettingsPanel::setSettings(std::shared_ptr<ObservableDictionary> setti
 const std::shared_ptr<ObservableDictionary> &ClockSettingsPanel::settings() const
 {
     return mObjectController->content();
+}
+
+void ClockSettingsPanel::setMissingPicture(const QString &name)
+{
+    //: In place of the face picture's path when its file is found nowhere.
+    mMissingPicture->setText(tr("Picture not found: %1").arg(name));
+    mMissingPicture->setToolTip(name);
+    mMissingPicture->setVisible(!name.isEmpty());
+    mUi->faceImageValue->setVisible(name.isEmpty());
 }
 
 void ClockSettingsPanel::reject()

@@ -7,6 +7,7 @@
 #include <memory>
 
 class ObjectController;
+class QLabel;
 namespace Ui {
 class ClockSettingsPanel;
 }
@@ -26,6 +27,9 @@ public:
     void setSettings(std::shared_ptr<ObservableDictionary> settings);
     const std::shared_ptr<ObservableDictionary> &settings() const;
     ObjectController *objectController() const { return mObjectController; }
+    // The file name of the face picture that is not found, shown in place of its
+    // path; empty once there is none.
+    void setMissingPicture(const QString &name);
 
     // Close, Escape and the window's own close button all ask for closing as
     // well as hiding the panel, so that it goes even where nobody listens.
@@ -43,4 +47,5 @@ Q_SIGNALS:
 private:
     std::unique_ptr<Ui::ClockSettingsPanel> mUi;
     ObjectController *mObjectController = nullptr;
+    QLabel *mMissingPicture = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "window/FrameAutosave.h"
 #include "window/TKWWindow.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -43,8 +44,13 @@ TKWWindowController::TKWWindowController(std::shared_ptr<ObservableDictionary> s
             FrameAutosave::save(frameAutosaveName(), mClockView->windowFrame().frame());
         }
     });
-    // A crash or a kill loses at most the last few seconds of changes.
-    // The view is given the clock's model afresh at every change.
+    // Before the view is given the picture, which then finds it where it is now.
+    for (int i = 0; i < 2; ++i) {
+        mPictureWatch[i] = mClockSettings->observe(i ? Keys::UseFaceImage : Keys::FaceImage,
+                                                   [this](const QString &) { findFacePicture(); });
+    }
+    // A crash or a kill loses at most the last few seconds of changes. The view is
+    // given the clock's model afresh at every change.
     mSettingsWrites = mClockSettings->observeAll([this](const QString &key) {
         settingChanged();
         if (mConfigEstablished && mClockView) {
@@ -56,6 +62,9 @@ TKWWindowController::TKWWindowController(std::shared_ptr<ObservableDictionary> s
 TKWWindowController::~TKWWindowController()
 {
     mSettingsWrites.reset();
+    for (Observation &watch : mPictureWatch) {
+        watch.reset();
+    }
     if (mWindow) {
         // The window may be handling the very event that removed its clock.
         mWindow->hide();
@@ -155,6 +164,7 @@ void TKWWindowController::loadWindow()
     connect(mClockView, &TKWView::dialDefined, this, &TKWWindowController::storeDial);
     connect(mClockView, &TKWView::pictureDropped, this, &TKWWindowController::takeDroppedPicture);
     connect(mWindow, &TKWWindow::coveredChanged, mClockView, &TKWView::setCovered);
+    findFacePicture();
     awakeFromNib();
     // Once the view has its settings: the shape is what the clock paints.
     const QPointer<TKWView> view(mClockView);
@@ -183,6 +193,14 @@ void TKWWindowController::showWindow()
     const std::optional<Rect> saved = FrameAutosave::saved(frameAutosaveName());
     if (saved) {
         frame.setFrame(FrameAutosave::restored(*saved, frame.frame().size()), false);
+    } else {
+        // By now the window has the size its settings give it.
+        const Rect visible = screenUnderPointer().value_or(frame.mainScreen()).visibleFrame;
+        const Size size = frame.frame().size();
+        frame.setFrame(
+            FrameAutosave::freeFrame(visible, size, otherClockFrames())
+                .value_or(FrameAutosave::firstFrame(visible, size, std::max(mCascadeIndex, 0))),
+            false);
     }
     // A frame kept from a screen that is gone comes back onto one that is here.
     const ScreenInfo screen = frame.screen().value_or(frame.mainScreen());
@@ -195,6 +213,17 @@ void TKWWindowController::showWindow()
         // A new clock keeps its first place too, should it never be moved.
         mFrameTimer.start();
     }
+}
+
+std::vector<Rect> TKWWindowController::otherClockFrames() const
+{
+    std::vector<Rect> frames;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TKWWindow *>(widget) && widget != mWindow && widget->isVisible()) {
+            frames.push_back(WidgetWindowFrame(widget).frame());
+        }
+    }
+    return frames;
 }
 
 void TKWWindowController::frameChanged()
@@ -225,6 +254,7 @@ void TKWWindowController::showSettingsPanel()
                 &TKWView::beginMovingClockHands);
         connect(mPrefWindow, &ClockSettingsPanel::resetHandLocationRequested, this,
                 &TKWWindowController::resetHandLocation);
+        mPrefWindow->setMissingPicture(mMissingPicture);
     }
     mPrefWindow->show();
     mPrefWindow->raise();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/Geometry.h"
 #include "store/ObservableDictionary.h"
 #include "store/PropertyList.h"
 
@@ -11,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class ClockSettingsPanel;
 class TKWView;
@@ -44,7 +46,8 @@ public:
     // rest of those two seconds for the write itself on a busy machine.
     static constexpr int writeDelayMs = 1500;
 
-    // Where a clock without a kept place appears: the n-th of a cascade.
+    // Where a clock without a kept place appears when no free place is left on
+    // the screen under the pointer: the n-th of a cascade.
     void setCascadeIndex(int index) { mCascadeIndex = index; }
     void showWindow();
     // Removes the clock's file and place and hides it, without asking; the clock
@@ -58,6 +61,10 @@ public:
     void resetHandLocation();
     // What the clock's face tells: a picture dropped on it, a dial defined on it.
     void takeDroppedPicture(const QString &path, bool *taken);
+    // The face picture in use, looked for: one found elsewhere is stored where it
+    // is now, so that no later start searches again; one found nowhere is named
+    // once in the log and on the settings panel until another is chosen.
+    void findFacePicture();
     void storeDial(QSizeF centerFactor, float radiusFactor);
     void closeSettingsPanel();
 
@@ -85,6 +92,8 @@ private:
     void loadWindow();
     void settingChanged();
     void frameChanged();
+    // Where the other clocks' windows are on the desktop now.
+    std::vector<Rect> otherClockFrames() const;
 
     std::shared_ptr<ObservableDictionary> mClockSettings;
     QString mSettingsFile;
@@ -95,6 +104,9 @@ private:
     bool mRemoved = false;
     bool mWarnedUnwritable = false;
     int mCascadeIndex = 0;
+    QString mMissingPicture;   // its file name
+    QByteArray mWarnedPicture; // the alias last named missing
+    Observation mPictureWatch[2];
     QTimer mWriteTimer;
     QTimer mFrameTimer;
     Observation mSettingsWrites;

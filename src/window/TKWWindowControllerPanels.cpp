@@ -5,6 +5,7 @@
 #include "clockview/TKWView.h"
 #include "graphics/PictureReader.h"
 #include "settings/SettingsKeys.h"
+#include "store/AliasData.h"
 #include "store/SizeString.h"
 #include "store/ValueTransformer.h"
 #include "tzpanel/QZTimeZonePanel.h"
@@ -14,6 +15,9 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include <utility>
 
 namespace {
 
@@ -52,6 +56,40 @@ void TKWWindowController::takeDroppedPicture(const QString &path, bool *taken)
     if (*taken) {
         mClockSettings->setValue(Keys::FaceImage, alias);
         mClockSettings->setValue(Keys::UseFaceImage, PropertyList::boolean(true));
+    }
+}
+
+void TKWWindowController::findFacePicture()
+{
+    const PropertyList *stored = mClockSettings->value(Keys::FaceImage);
+    const QByteArray *data = stored ? stored->asData() : nullptr;
+    if (!data || *data != mWarnedPicture) { // another picture, or none
+        mMissingPicture.clear();
+    }
+    const PropertyList *used = mClockSettings->value(Keys::UseFaceImage);
+    const std::optional<AliasData> alias = data ? AliasData::decode(*data) : std::nullopt;
+    const ValueTransformer *aliases =
+        ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
+    if (alias && aliases && used && used->boolValue().value_or(false)) {
+        const PropertyList path = aliases->transformedValue(*stored);
+        if (!path.asString()) {
+            if (std::exchange(mWarnedPicture, *data) != *data) {
+                qWarning("The face picture %s of the clock %s is not found, neither near where it "
+                         "was nor where pictures are kept; the clock shows its face colour.",
+                         qUtf8Printable(alias->path()), qUtf8Printable(mSettingsFile));
+            }
+            mMissingPicture = QFileInfo(alias->path()).fileName();
+        } else {
+            mMissingPicture.clear(); // back where it was
+            // Moved, or saved over as a new file: stored as it is now.
+            if (const PropertyList now = aliasFor(*path.asString());
+                !now.isNone() && now != *stored) {
+                mClockSettings->setValue(Keys::FaceImage, now);
+            }
+        }
+    }
+    if (mPrefWindow) {
+        mPrefWindow->setMissingPicture(mMissingPicture);
     }
 }
 

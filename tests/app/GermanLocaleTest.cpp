@@ -36,6 +36,8 @@ TEST_F(GermanLocale, TockwiseAndQtSpeakGermanAndUnknownKeysShowThemselves)
 {
     EXPECT_EQ(QCoreApplication::translate("TKWController", "Settings…"), "Einstellungen…");
     EXPECT_EQ(QCoreApplication::translate("QZTimeZonePanel", "Local"), "Ortszeit");
+    EXPECT_EQ(QCoreApplication::translate("ClockSettingsPanel", "Picture not found: %1"),
+              "Bild nicht gefunden: %1");
     EXPECT_EQ(StringTable::localizedString("NoSuchKey"), "NoSuchKey");
     if (qtHasGerman()) {
         QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);

@@ -64,13 +64,19 @@ TEST(AliasData, FindsTheFileAfterAMoveNearby)
          "home/pics/new.png"},
         {"reachable only through a link to a folder",
          "mv home/pics/face.png far/face.png; ln -s ../../far home/pics/link", nullptr},
+        // Far off, where people keep pictures: the test's home is a private one.
+        {"into the pictures folder", "mkdir -p ~/Pictures/a && mv home/pics/face.png ~/Pictures/a",
+         "~/Pictures/a/face.png"},
+        {"into home", "mkdir -p ~/a/b && mv home/pics/face.png ~/a/b", "~/a/b/face.png"},
+        {"into a hidden folder of home", "mkdir -p ~/.a && mv home/pics/face.png ~/.a", nullptr},
     };
     for (const auto &[name, steps, expected] : rows) {
         const Layout layout;
         const auto alias = AliasData::fromPath(layout.filePath("home/pics/face.png"));
         ASSERT_TRUE(alias && layout.run(steps)) << name;
+        const QString where = QString(expected).replace("~", QDir::homePath());
         EXPECT_EQ(alias->resolve(),
-                  expected ? std::optional(layout.filePath(expected)) : std::nullopt)
+                  expected ? std::optional(QDir(layout.path()).filePath(where)) : std::nullopt)
             << name;
     }
     const Layout layout;
@@ -90,4 +96,8 @@ TEST(AliasData, TheSearchStopsAtItsEntryBudget)
     // Breadth-first, the subfolder's entries come after the 51 of its parent.
     EXPECT_FALSE(alias->resolve({.maximumEntries = 40}));
     EXPECT_EQ(alias->resolve({.maximumEntries = 60}), layout.filePath("home/pics/sub/face.png"));
+    // One budget in all: the 53 entries near the file come before the pictures folder.
+    ASSERT_TRUE(layout.run("mkdir -p ~/Pictures && mv home/pics/sub/face.png ~/Pictures"));
+    EXPECT_FALSE(alias->resolve({.maximumEntries = 53}));
+    EXPECT_EQ(alias->resolve({.maximumEntries = 54}), QDir::homePath() + "/Pictures/face.png");
 }

@@ -8,6 +8,9 @@
 #include "desktop/CompositingWatch.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
+#include "store/AliasData.h"
+#include "store/PrivateFiles.h"
+#include "store/PropertyListFile.h"
 #include "store/UserDefaults.h"
 #include "time/TimeSource.h"
 #include "tzpanel/QZTimeZonePanel.h"
@@ -21,8 +24,10 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QCursor>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -85,7 +90,7 @@ std::optional<PropertyList> change(QWidget *control)
         return PropertyList::real(0.37);
     }
     if (auto *size = qobject_cast<QSpinBox *>(control)) {
-        size->setValue(512); // steps of 4 points, up to the largest clock
+        size->setValue(2048); // the largest clock
         return PropertyList::real(2048);
     }
     if (auto *combo = qobject_cast<QComboBox *>(control)) {
@@ -184,6 +189,51 @@ TEST(ClockFile, WithoutACompositorTheWindowIsCutToWhatItPaints)
     }
 }
 
+TEST(FrameAutosave, ANewClockTakesTheFirstFreePlaceInRowsFromTheTopRight)
+{
+    // 128-point clocks inside the edges of 32 points: 32 to 768 across, 32 to 568 up.
+    const auto at = [](float x, float y, float side = 128) { return Rect{x, y, side, side}; };
+    std::vector<Rect> full; // five places in each of three rows, 16 points apart
+    for (int i = 0; i < 15; ++i) {
+        full.push_back(at(640.0f - 144.0f * (i % 5), 440.0f - 144.0f * (i / 5)));
+    }
+    const std::pair<std::vector<Rect>, std::optional<Rect>> rows[] = {
+        {{}, at(640, 440)},                               // the top right
+        {{full[0], full[2]}, at(496, 440)},               // the first gap in the top row
+        {{at(100, 100, 50)}, at(640, 440)},               // a clock elsewhere
+        {{at(700, 500, 40)}, at(556, 440)},               // beside a small one
+        {{at(568, 368, 200)}, at(424, 440)},              // beside a big one
+        {{full.begin(), full.begin() + 4}, at(64, 440)},  // the row's last place
+        {{full.begin(), full.begin() + 5}, at(640, 296)}, // a full row: the next
+        {full, std::nullopt},                             // a full screen
+    };
+    for (const auto &[others, expected] : rows) {
+        EXPECT_EQ(FrameAutosave::freeFrame({0, 0, 800, 600}, {128, 128}, others), expected);
+    }
+    EXPECT_EQ(FrameAutosave::freeFrame({1280, -100, 1024, 768}, {128, 128}, {}), at(2144, 508));
+    EXPECT_FALSE(FrameAutosave::freeFrame({0, 0, 180, 600}, {128, 128}, {})); // too small
+}
+
+// Each new clock has the size of its settings by the time it is placed.
+TEST(ClockFile, NewClocksTakeFreePlacesUntilTheScreenIsFullThenCascade)
+{
+    TKWController list;
+    std::vector<QRect> shown; // y-down, as Qt has them
+    for (int i = 0; i < 5; ++i) {
+        const auto clock = list.addClock(newClock());
+        clock->clockSettings()->setValue(Keys::ClockSize, PropertyList::integer(256));
+        clock->showWindow();
+        shown.push_back(clock->window()->geometry());
+        for (int j = 0; j < i && i < 4; ++j) {
+            EXPECT_FALSE(shown[i].intersects(shown[j])) << i << " on " << j;
+        }
+    }
+    // Two rows of two on the 800-point square screen, then the cascade's fifth.
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 800));
+    EXPECT_EQ(shown[3], QRect(240, 304, 256, 256));
+    EXPECT_EQ(shown[4], QRect(416, 128, 256, 256));
+}
+
 TEST(TwoMonitors, AClockStaysOnTheMonitorItWasLeftOnOrComesBackInSight)
 {
     if (QGuiApplication::screens().size() < 2) {
@@ -205,6 +255,11 @@ TEST(TwoMonitors, AClockStaysOnTheMonitorItWasLeftOnOrComesBackInSight)
         const QScreen *screen = QGuiApplication::screenAt(shown.center());
         EXPECT_TRUE(screen && screen->availableGeometry().contains(shown)) << gone.x;
     }
+    // A new clock comes up on the monitor under the pointer.
+    QCursor::setPos(1500, 300);
+    const auto clock = newClock();
+    clock->showWindow();
+    EXPECT_EQ(QGuiApplication::screenAt(clock->window()->geometry().center())->name(), "right");
 }
 
 TEST(TKWWindow, FollowsTheSettingsAllClockWindowsShareInPlace)
@@ -240,6 +295,22 @@ TEST(ClockSettingsPanel, EachControlWritesItsKeyOnceInTheStoredFormAndShowingWri
         const std::optional<PropertyList> written = change(controls(panel).value(key));
         EXPECT_EQ(changes, written ? QStringList{key} : QStringList()) << key.toStdString();
         EXPECT_TRUE(!written || *settings->value(key) == *written) << key.toStdString();
+    }
+}
+
+TEST(ClockSettingsPanel, TheSizeShowsInPointsStepsByAStepAndTypedSizesRoundToOne)
+{
+    const auto clock = newClock();
+    auto *size = panelOf(*clock)->findChild<QSpinBox *>("clockSizeSpin");
+    EXPECT_EQ(size->text(), "128 pt");
+    size->stepUp();
+    EXPECT_EQ(clock->clockSettings()->contents()[Keys::ClockSize], PropertyList::real(132));
+    for (const auto &[typed, stored] : {std::pair{"130", 132}, std::pair{"129", 128}}) {
+        size->selectAll();
+        QTest::keyClicks(size, typed);
+        QTest::keyClick(size, Qt::Key_Return);
+        EXPECT_EQ(clock->clockSettings()->contents()[Keys::ClockSize], PropertyList::real(stored));
+        EXPECT_EQ(size->text(), QString("%1 pt").arg(stored));
     }
 }
 
@@ -338,4 +409,47 @@ TEST(DialOnAPicture, ADroppedPictureKeepsTheDialWhichADragDefinesAndResetCentres
     clock->resetHandLocation();
     EXPECT_EQ(setting(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
     EXPECT_TRUE(setting(Keys::RadiusFactor).isNone());
+}
+
+// A picture moved far from where it was, into the (private) home's pictures folder:
+// the clock shows it and its file names it where it is now. Then deleted: the panel
+// names it until another is chosen, and the log names it once.
+TEST(FacePicture, AMovedOneIsFoundAndStoredAgainADeletedOneIsNamedOnce)
+{
+    TKWController::initialize();
+    Scratch far;
+    const QString deeper = QDir::homePath() + "/Pictures/sub/deeper/face.png";
+    const QString file = TKWWindowController::settingsFolder() + "/A.tkw";
+    for (const QString &folder :
+         {QFileInfo(deeper).path(), QFileInfo(file).path(), far.filePath("a/b")}) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+    }
+    PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
+    const QString picture = writePicture(far.filePath("a/b/face.png"), {300, 200}, Qt::blue);
+    settings.insert(Keys::FaceImage, PropertyList::data(AliasData::fromPath(picture)->encode()));
+    settings.insert(Keys::UseFaceImage, PropertyList::boolean(true));
+    ASSERT_TRUE(PropertyListFile::write(file, settings) && QFile::rename(picture, deeper));
+    const auto moved = TKWWindowController::initWithSettingsFile(file);
+    moved->showWindow();
+    EXPECT_EQ(moved->clockView()->faceImage().size(), QSize(300, 200));
+    EXPECT_TRUE(waitFor([&] {
+        const PropertyList alias = settingsIn(file).value_or(settings)[Keys::FaceImage];
+        return alias.asData() && AliasData::decode(*alias.asData())->path() == deeper;
+    }));
+    static QStringList logged;
+    const QtMessageHandler before = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &line) { logged << line; });
+    ASSERT_TRUE(QFile::remove(deeper));
+    const auto deleted = TKWWindowController::initWithSettingsFile(file);
+    deleted->showWindow();
+    auto *shown = panelOf(*deleted)->findChild<QLabel *>("missingPictureValue");
+    for (const bool use : {false, true}) { // the view reads the picture again
+        deleted->clockSettings()->setValue(Keys::UseFaceImage, PropertyList::boolean(use));
+    }
+    qInstallMessageHandler(before);
+    EXPECT_EQ(logged.filter("face.png").size(), 1) << logged.join("\n").toStdString();
+    EXPECT_TRUE(shown->isVisible() && shown->text() == "Picture not found: face.png");
+    bool taken = false;
+    deleted->takeDroppedPicture(writePicture(far.filePath("new.png"), {9, 9}, Qt::red), &taken);
+    EXPECT_TRUE(taken && !shown->isVisible());
 }
