@@ -5,7 +5,7 @@
     <name>ClockSettingsPanel</name>
     <message>
         <location filename="../ClockWindow.ui" line="+6"/>
-        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+12"/>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+20"/>
         <source>Clock Settings</source>
         <translation>Uhreinstellungen</translation>
     </message>
@@ -27,8 +27,8 @@
     </message>
     <message>
         <location line="+7"/>
-        <location line="+55"/>
-        <location line="+225"/>
+        <location line="+58"/>
+        <location line="+222"/>
         <source>Choose…</source>
         <translation>Auswählen…</translation>
     </message>
@@ -38,6 +38,11 @@
         <translation>Wählen Sie die Zeitzone, die die Uhr anzeigt</translation>
     </message>
     <message>
+        <location line="+3"/>
+        <source>Choose time zone</source>
+        <translation>Zeitzone auswählen</translation>
+    </message>
+    <message>
         <location line="+9"/>
         <source>Alternate zone:</source>
         <translation>Zweite Zeitzone:</translation>
@@ -45,16 +50,21 @@
     <message>
         <location line="+12"/>
         <location line="+24"/>
-        <location line="+198"/>
+        <location line="+195"/>
         <location line="+27"/>
-        <location line="+81"/>
+        <location line="+87"/>
         <source>None</source>
         <translation>Keine</translation>
     </message>
     <message>
-        <location line="-296"/>
+        <location line="-299"/>
         <source>Choose the time zone of the alternate hand</source>
         <translation>Wählen Sie die Zeitzone, die der Zusatzzeiger anzeigt</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose alternate zone</source>
+        <translation>Zweite Zeitzone auswählen</translation>
     </message>
     <message>
         <location line="+16"/>
@@ -77,7 +87,7 @@
         <translation> × 4 pt</translation>
     </message>
     <message>
-        <location line="+40"/>
+        <location line="+34"/>
         <source>Digital clock</source>
         <translation>Digitaluhr</translation>
     </message>
@@ -88,7 +98,7 @@
     </message>
     <message>
         <location line="+12"/>
-        <location line="+263"/>
+        <location line="+269"/>
         <location line="+79"/>
         <location line="+40"/>
         <location line="+40"/>
@@ -97,7 +107,7 @@
         <translation>Klicken Sie, um eine Farbe zu wählen</translation>
     </message>
     <message>
-        <location line="-522"/>
+        <location line="-528"/>
         <source>Opacity:</source>
         <translation>Deckkraft:</translation>
     </message>
@@ -120,6 +130,11 @@
         <location line="+49"/>
         <source>Choose a picture to show as the clock face</source>
         <translation>Wählen Sie ein Bild, das als Zifferblatt erscheint</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose face picture</source>
+        <translation>Bild für das Zifferblatt auswählen</translation>
     </message>
     <message>
         <location line="+11"/>
@@ -152,7 +167,12 @@
         <translation>Stundenmarkierungen:</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+12"/>
+        <source>Hour marks</source>
+        <translation>Stundenmarkierungen</translation>
+    </message>
+    <message>
+        <location line="+9"/>
         <source>Dots</source>
         <translation>Punkte</translation>
     </message>
@@ -268,6 +288,15 @@
     </message>
 </context>
 <context>
+    <name>ColumnBrowser</name>
+    <message>
+        <location filename="../../src/widgets/ColumnBrowser.cpp" line="+261"/>
+        <source>Column %1</source>
+        <extracomment>What a screen reader calls a column of the time zone browser that shows nothing.</extracomment>
+        <translation>Spalte %1</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <location filename="../../src/app/CommandLine.cpp" line="+12"/>
@@ -339,7 +368,7 @@
 <context>
     <name>DisplayPlatform</name>
     <message>
-        <location filename="../../src/app/DisplayPlatform.cpp" line="+38"/>
+        <location filename="../../src/app/DisplayPlatform.cpp" line="+50"/>
         <source>Tockwise runs through XWayland: Wayland lets no program place its own windows or keep them above or below the others.</source>
         <translation>Tockwise läuft über XWayland: Unter Wayland kann kein Programm seine Fenster selbst platzieren oder über oder unter anderen Fenstern halten.</translation>
     </message>
@@ -362,7 +391,7 @@
         <translation>Wählen Sie die Zeitzone der neuen Uhr – oder keine, damit die Uhr der Zeitzone dieses Computers folgt.</translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+25"/>
         <source>Clear</source>
         <translation>Leeren</translation>
     </message>
@@ -375,18 +404,18 @@
 <context>
     <name>PropertyListFile</name>
     <message>
-        <location filename="../../src/store/PropertyListFile.cpp" line="+287"/>
+        <location filename="../../src/store/PropertyListFile.cpp" line="+308"/>
         <source>the file is empty</source>
         <translation>die Datei ist leer</translation>
     </message>
     <message>
         <location line="+1"/>
-        <location line="+55"/>
+        <location line="+50"/>
         <source>the file is too large</source>
         <translation>die Datei ist zu groß</translation>
     </message>
     <message>
-        <location line="-47"/>
+        <location line="-42"/>
         <source>it is not a property list</source>
         <translation>sie ist keine Eigenschaftsliste</translation>
     </message>
@@ -401,17 +430,17 @@
         <translation>sie enthält Werte, die keine Einstellungen sind</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+28"/>
         <source>it is not a regular file</source>
         <translation>sie ist keine reguläre Datei</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+6"/>
         <source>the file changed while it was read</source>
         <translation>die Datei hat sich beim Lesen geändert</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+22"/>
         <source>the settings could not be put in a readable form</source>
         <translation>die Einstellungen ließen sich nicht in eine lesbare Form bringen</translation>
     </message>
@@ -419,40 +448,50 @@
 <context>
     <name>QZTimeZonePanel</name>
     <message>
-        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+55"/>
+        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+53"/>
         <source>Time Zone</source>
         <translation>Zeitzone</translation>
     </message>
     <message>
+        <location line="+4"/>
         <source>Region</source>
         <extracomment>Title of the first column of the time zone browser.</extracomment>
         <translation>Region</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>Time zones</source>
+        <extracomment>What a screen reader calls the time zone browser, which has no label.</extracomment>
+        <translation>Zeitzonen</translation>
+    </message>
+    <message>
+        <location line="+11"/>
         <source>OK</source>
         <extracomment>Confirms the zone chosen.</extracomment>
         <translation>OK</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Cancel</source>
         <extracomment>Closes the panel, nothing changed.</extracomment>
         <translation>Abbrechen</translation>
     </message>
     <message>
+        <location line="-29"/>
         <source>Local</source>
         <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
         <translation>Ortszeit</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Clear</source>
-        <extracomment>Button of the time zone panel: the clock loses its alternate time zone.</extracomment>
         <translation>Leeren</translation>
     </message>
 </context>
 <context>
     <name>RenderCommand</name>
     <message>
-        <location filename="../../src/app/RenderCommand.cpp" line="+63"/>
+        <location filename="../../src/app/RenderCommand.cpp" line="+75"/>
         <source>Draws one frame of a clock into a PNG file.</source>
         <translation>Zeichnet ein einzelnes Bild einer Uhr in eine PNG-Datei.</translation>
     </message>
@@ -537,7 +576,7 @@
         <translation>--scale erwartet eine Zahl von 0.25 bis 16, nicht „%1“</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+10"/>
         <source>cannot write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
@@ -626,7 +665,7 @@
 <context>
     <name>SingleInstance</name>
     <message>
-        <location filename="../../src/instance/SingleInstance.cpp" line="+88"/>
+        <location filename="../../src/instance/SingleInstance.cpp" line="+86"/>
         <source>cannot create %1: %2</source>
         <translation>%1 kann nicht angelegt werden: %2</translation>
     </message>
@@ -707,6 +746,27 @@
     </message>
 </context>
 <context>
+    <name>SpokenClock</name>
+    <message>
+        <location filename="../../src/clockview/SpokenClock.cpp" line="+11"/>
+        <source>Clock, local time</source>
+        <extracomment>What a screen reader calls a clock that follows this computer&apos;s time zone.</extracomment>
+        <translation>Uhr, Ortszeit</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Clock, %1</source>
+        <extracomment>What a screen reader calls a clock: %1 is the city of its time zone, such as Tokyo, or the zone&apos;s name where it has no city (UTC).</extracomment>
+        <translation>Uhr, %1</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>%1, %2</source>
+        <extracomment>What a screen reader says of a clock&apos;s time: %1 the time of day (10:42), %2 the weekday and the date (Monday, 7 December).</extracomment>
+        <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
     <name>StringTable</name>
     <message>
         <location filename="../../src/app/StringTable.cpp" line="+13"/>
@@ -741,7 +801,7 @@
     <message>
         <location line="+2"/>
         <source>OK</source>
-        <extracomment>Closes the click-through explanation; confirms the time zone panel.</extracomment>
+        <extracomment>Closes the click-through explanation.</extracomment>
         <translation>OK</translation>
     </message>
     <message>
@@ -753,14 +813,14 @@
     <message>
         <location line="+2"/>
         <source>Region</source>
-        <extracomment>Title of the first column of the time zone browser.</extracomment>
+        <extracomment>Title of the first column of the zone browser of the New Clock panel.</extracomment>
         <translation>Region</translation>
     </message>
 </context>
 <context>
     <name>TKWController</name>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+216"/>
+        <location filename="../../src/app/TKWController.cpp" line="+304"/>
         <source>New Clock…</source>
         <translation>Neue Uhr…</translation>
     </message>
@@ -829,15 +889,17 @@
 <context>
     <name>TKWWindowController</name>
     <message>
+        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+32"/>
         <source>Choose a Face Picture</source>
         <translation>Bild für das Zifferblatt auswählen</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Pictures (%1)</source>
         <translation>Bilder (%1)</translation>
     </message>
     <message>
-        <location filename="../../src/window/TKWWindowController.cpp" line="+149"/>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+139"/>
         <source>Tockwise clock</source>
         <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
         <translation>Tockwise-Uhr</translation>
@@ -846,7 +908,7 @@
 <context>
     <name>main</name>
     <message>
-        <location filename="../../src/app/main.cpp" line="+144"/>
+        <location filename="../../src/app/main.cpp" line="+183"/>
         <source>tockwise: there is no time zone named &quot;%1&quot;.</source>
         <translation>tockwise: Es gibt keine Zeitzone namens „%1“.</translation>
     </message>
