@@ -27,15 +27,20 @@
     </message>
     <message>
         <location line="+7"/>
-        <location line="+55"/>
-        <location line="+222"/>
+        <location line="+58"/>
+        <location line="+225"/>
         <source>Choose…</source>
         <translation>Auswählen…</translation>
     </message>
     <message>
-        <location line="-274"/>
+        <location line="-280"/>
         <source>Choose the time zone the clock shows</source>
         <translation>Wählen Sie die Zeitzone, die die Uhr anzeigt</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose time zone</source>
+        <translation>Zeitzone auswählen</translation>
     </message>
     <message>
         <location line="+9"/>
@@ -45,16 +50,21 @@
     <message>
         <location line="+12"/>
         <location line="+24"/>
-        <location line="+195"/>
+        <location line="+198"/>
         <location line="+27"/>
-        <location line="+81"/>
+        <location line="+87"/>
         <source>None</source>
         <translation>Keine</translation>
     </message>
     <message>
-        <location line="-293"/>
+        <location line="-302"/>
         <source>Choose the time zone of the alternate hand</source>
         <translation>Wählen Sie die Zeitzone, die der Zusatzzeiger anzeigt</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose alternate zone</source>
+        <translation>Zweite Zeitzone auswählen</translation>
     </message>
     <message>
         <location line="+16"/>
@@ -88,7 +98,7 @@
     </message>
     <message>
         <location line="+12"/>
-        <location line="+263"/>
+        <location line="+269"/>
         <location line="+79"/>
         <location line="+40"/>
         <location line="+40"/>
@@ -97,7 +107,7 @@
         <translation>Klicken Sie, um eine Farbe zu wählen</translation>
     </message>
     <message>
-        <location line="-522"/>
+        <location line="-528"/>
         <source>Opacity:</source>
         <translation>Deckkraft:</translation>
     </message>
@@ -120,6 +130,11 @@
         <location line="+49"/>
         <source>Choose a picture to show as the clock face</source>
         <translation>Wählen Sie ein Bild, das als Zifferblatt erscheint</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose face picture</source>
+        <translation>Bild für das Zifferblatt auswählen</translation>
     </message>
     <message>
         <location line="+11"/>
@@ -152,7 +167,12 @@
         <translation>Stundenmarkierungen:</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+12"/>
+        <source>Hour marks</source>
+        <translation>Stundenmarkierungen</translation>
+    </message>
+    <message>
+        <location line="+9"/>
         <source>Dots</source>
         <translation>Punkte</translation>
     </message>
@@ -274,6 +294,15 @@
     </message>
 </context>
 <context>
+    <name>ColumnBrowser</name>
+    <message>
+        <location filename="../../src/widgets/ColumnBrowser.cpp" line="+261"/>
+        <source>Column %1</source>
+        <extracomment>What a screen reader calls a column of the time zone browser that shows nothing.</extracomment>
+        <translation>Spalte %1</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <location filename="../../src/app/CommandLine.cpp" line="+24"/>
@@ -392,7 +421,7 @@
         <translation>Wählen Sie die Zeitzone der neuen Uhr – oder keine, damit die Uhr der Zeitzone dieses Computers folgt.</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+28"/>
         <source>Clear</source>
         <translation>Leeren</translation>
     </message>
@@ -460,6 +489,12 @@
         <translation>Region</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>Time zones</source>
+        <extracomment>What a screen reader calls the time zone browser, which has no label.</extracomment>
+        <translation>Zeitzonen</translation>
+    </message>
+    <message>
         <location line="+11"/>
         <source>OK</source>
         <extracomment>Confirms the zone chosen.</extracomment>
@@ -472,7 +507,7 @@
         <translation>Abbrechen</translation>
     </message>
     <message>
-        <location line="-29"/>
+        <location line="-31"/>
         <source>Local</source>
         <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
         <translation>Ortszeit</translation>
@@ -738,6 +773,27 @@
         <location line="+7"/>
         <source>The answer is too long to pass on.</source>
         <translation>Die Antwort ist zu lang, um sie weiterzugeben.</translation>
+    </message>
+</context>
+<context>
+    <name>SpokenClock</name>
+    <message>
+        <location filename="../../src/clockview/SpokenClock.cpp" line="+11"/>
+        <source>Clock, local time</source>
+        <extracomment>What a screen reader calls a clock that follows this computer&apos;s time zone.</extracomment>
+        <translation>Uhr, Ortszeit</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Clock, %1</source>
+        <extracomment>What a screen reader calls a clock: %1 is the city of its time zone, such as Tokyo, or the zone&apos;s name where it has no city (UTC).</extracomment>
+        <translation>Uhr, %1</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>%1, %2</source>
+        <extracomment>What a screen reader says of a clock&apos;s time: %1 the time of day (10:42), %2 the weekday and the date (Monday, 7 December).</extracomment>
+        <translation>%1, %2</translation>
     </message>
 </context>
 <context>

@@ -27,14 +27,19 @@
     </message>
     <message>
         <location line="+7"/>
-        <location line="+55"/>
-        <location line="+222"/>
+        <location line="+58"/>
+        <location line="+225"/>
         <source>Choose…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-274"/>
+        <location line="-280"/>
         <source>Choose the time zone the clock shows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose time zone</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -45,15 +50,20 @@
     <message>
         <location line="+12"/>
         <location line="+24"/>
-        <location line="+195"/>
+        <location line="+198"/>
         <location line="+27"/>
-        <location line="+81"/>
+        <location line="+87"/>
         <source>None</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-293"/>
+        <location line="-302"/>
         <source>Choose the time zone of the alternate hand</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose alternate zone</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -78,7 +88,7 @@
     </message>
     <message>
         <location line="+12"/>
-        <location line="+263"/>
+        <location line="+269"/>
         <location line="+79"/>
         <location line="+40"/>
         <location line="+40"/>
@@ -87,7 +97,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-522"/>
+        <location line="-528"/>
         <source>Opacity:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -112,6 +122,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+3"/>
+        <source>Choose face picture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location line="+11"/>
         <source>Calibrate Hands</source>
         <translation type="unfinished"></translation>
@@ -132,7 +147,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+174"/>
+        <location line="+46"/>
+        <source>Hour marks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+131"/>
         <source>Hands</source>
         <translation type="unfinished"></translation>
     </message>
@@ -157,12 +177,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-275"/>
+        <location line="-278"/>
         <source>Marks</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-234"/>
+        <location line="-237"/>
         <source>The size of the clock, in points</source>
         <translation type="unfinished"></translation>
     </message>
@@ -172,12 +192,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+240"/>
+        <location line="+243"/>
         <source>Hour marks:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+21"/>
         <source>Dots</source>
         <translation type="unfinished"></translation>
     </message>
@@ -270,6 +290,15 @@
         <location filename="../../src/window/ClockSettingsPanel.cpp" line="+42"/>
         <source>Picture not found: %1</source>
         <extracomment>In place of the face picture&apos;s path when its file is found nowhere.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ColumnBrowser</name>
+    <message>
+        <location filename="../../src/widgets/ColumnBrowser.cpp" line="+261"/>
+        <source>Column %1</source>
+        <extracomment>What a screen reader calls a column of the time zone browser that shows nothing.</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -392,7 +421,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+28"/>
         <source>Clear</source>
         <translation type="unfinished">Clear</translation>
     </message>
@@ -460,6 +489,12 @@
         <translation>Region</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>Time zones</source>
+        <extracomment>What a screen reader calls the time zone browser, which has no label.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location line="+11"/>
         <source>OK</source>
         <extracomment>Confirms the zone chosen.</extracomment>
@@ -472,7 +507,7 @@
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="-29"/>
+        <location line="-31"/>
         <source>Local</source>
         <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
         <translation>Local</translation>
@@ -737,6 +772,27 @@
     <message>
         <location line="+7"/>
         <source>The answer is too long to pass on.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SpokenClock</name>
+    <message>
+        <location filename="../../src/clockview/SpokenClock.cpp" line="+11"/>
+        <source>Clock, local time</source>
+        <extracomment>What a screen reader calls a clock that follows this computer&apos;s time zone.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Clock, %1</source>
+        <extracomment>What a screen reader calls a clock: %1 is the city of its time zone, such as Tokyo, or the zone&apos;s name where it has no city (UTC).</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>%1, %2</source>
+        <extracomment>What a screen reader says of a clock&apos;s time: %1 the time of day (10:42), %2 the weekday and the date (Monday, 7 December).</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>

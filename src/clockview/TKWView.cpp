@@ -231,6 +231,7 @@ void TKWView::cacheDrawingParameters()
     if (!mTimeZoneAbbr || *mTimeZoneAbbr != abbreviation) {
         mTimeZoneAbbr = zone.abbreviation();
     }
+    mSpoken.update(*window(), mModel, zone, now);
 }
 
 // --- Geometry and the face --------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clockview/DigitalReadout.h"
+#include "clockview/SpokenClock.h"
 #include "desktop/WindowFrame.h"
 #include "graphics/Color.h"
 #include "graphics/Geometry.h"
@@ -192,6 +193,7 @@ private:
     bool mFlagPM = false;
     bool mWoken = false;
     bool mCovered = false;
+    SpokenClock mSpoken;
 
     // Where the hands were last asked to be drawn. A hand that would move by less
     // than a quarter of a device pixel keeps its place, so that a clock without a

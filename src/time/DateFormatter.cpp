@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <unicode/datefmt.h>
+#include <unicode/dtptngen.h>
 
 #include <functional>
 
@@ -104,4 +105,27 @@ const DateFormatter &DateFormatter::shared(Style dateStyle, Style timeStyle, con
     const QString key = u's' + zone.name() + u'\n' + QString::number(int(dateStyle)) + u'/' +
                         QString::number(int(timeStyle));
     return sharedFormatter(key, [&] { return DateFormatter(dateStyle, timeStyle, zone); });
+}
+
+QString DateFormatter::patternForSkeleton(const QString &skeleton)
+{
+    // The generator reads much of the locale's data as it is made: once a process.
+    static const std::unique_ptr<icu::DateTimePatternGenerator> generator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::DateTimePatternGenerator> made(
+            icu::DateTimePatternGenerator::createInstance(ZoneDetail::userLocale(), status));
+        return U_SUCCESS(status) ? std::move(made) : nullptr;
+    }();
+    static QHash<QString, QString> patterns;
+    if (const auto it = patterns.constFind(skeleton); it != patterns.cend()) {
+        return it.value();
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::UnicodeString best =
+        generator ? generator->getBestPattern(ZoneDetail::toUnicodeString(skeleton), status)
+                  : icu::UnicodeString();
+    // Without the locale's data the fields still come out, in the skeleton's order.
+    const QString pattern = generator && U_SUCCESS(status) ? ZoneDetail::toQString(best) : skeleton;
+    patterns.insert(skeleton, pattern);
+    return pattern;
 }

@@ -34,6 +34,10 @@ public:
     static const DateFormatter &shared(const QString &pattern, const TimeZone &zone);
     static const DateFormatter &shared(Style dateStyle, Style timeStyle, const TimeZone &zone);
 
+    // The user's locale's own pattern for a UTS #35 skeleton, which names only the
+    // fields: "EEEEMMMMd" is "EEEE, MMMM d" in English, "EEEE, d. MMMM" in German.
+    static QString patternForSkeleton(const QString &skeleton);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> mImpl;

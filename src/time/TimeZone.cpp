@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <unicode/locid.h>
+#include <unicode/tznames.h>
 
 #include <climits>
 #include <cmath>
@@ -383,4 +384,25 @@ QString TimeZone::abbreviation(Instant instant) const
     const QString abbreviation = toQString(text);
     data.abbreviations.insert(key, abbreviation);
     return abbreviation;
+}
+
+QString TimeZone::exemplarCity() const
+{
+    static const std::unique_ptr<icu::TimeZoneNames> names = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::TimeZoneNames> made(
+            icu::TimeZoneNames::createInstance(ZoneDetail::userLocale(), status));
+        return U_SUCCESS(status) ? std::move(made) : nullptr;
+    }();
+    icu::UnicodeString id;
+    icu::UnicodeString canonical;
+    UErrorCode status = U_ZERO_ERROR;
+    // Names are kept for the canonical zone only: US/Pacific is Los Angeles.
+    icu::TimeZone::getCanonicalID(mData->zone->getID(id), canonical, status);
+    if (!names || U_FAILURE(status)) {
+        return {};
+    }
+    icu::UnicodeString city;
+    names->getExemplarLocationName(canonical, city);
+    return city.isBogus() ? QString() : toQString(city);
 }

@@ -51,6 +51,9 @@ public:
     // The zone's short name at the instant in the user's locale (pattern "z").
     QString abbreviation(Instant instant) const;
     QString abbreviation() const { return abbreviation(TimeSource::now()); }
+    // The zone's city in the user's language ("Tokio" for Asia/Tokyo in German);
+    // empty for a zone of no place, such as UTC.
+    QString exemplarCity() const;
 
     friend bool operator==(const TimeZone &a, const TimeZone &b) { return a.name() == b.name(); }
 

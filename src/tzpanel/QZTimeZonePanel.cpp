@@ -58,6 +58,8 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
     mBrowser->setMinimumSize(browserSize);
     //: Title of the first column of the time zone browser.
     mBrowser->setTitle(tr("Region"), 0);
+    //: What a screen reader calls the time zone browser, which has no label.
+    mBrowser->setAccessibleName(tr("Time zones"));
     mBrowser->setDelegate(&mZoneDelegate);
 
     auto button = [this](const QString &text) {

@@ -146,6 +146,7 @@ void ColumnBrowser::setTitle(const QString &title, int column)
     mTitles[column] = title;
     if (column <= lastColumn()) {
         columnAt(column).header->setText(title);
+        nameColumn(column);
     }
 }
 
@@ -225,6 +226,7 @@ ColumnBrowser::Column &ColumnBrowser::columnAt(int index)
                     }
                 });
         mColumns.push_back(column);
+        nameColumn(made);
     }
     return mColumns[static_cast<std::size_t>(index)];
 }
@@ -240,6 +242,29 @@ void ColumnBrowser::openColumn(int index)
     column.view->setFocusPolicy(Qt::StrongFocus);
     column.header->setText(titleOfColumn(index));
     mOpenColumns = static_cast<std::size_t>(index) + 1;
+    nameColumn(index);
+}
+
+// A screen reader names a list by what it holds: its title, else the row chosen to
+// its left ("Europe"); an empty column by its place.
+void ColumnBrowser::nameColumn(int index)
+{
+    QString name;
+    if (index <= lastColumn()) {
+        name = titleOfColumn(index);
+        if (const int chosen = selectedRowInColumn(index - 1); name.isEmpty() && chosen >= 0) {
+            name = cell(chosen, index - 1).stringValue;
+        }
+    }
+    if (name.isEmpty()) {
+        //: What a screen reader calls a column of the time zone browser that shows nothing.
+        name = tr("Column %1").arg(index + 1);
+    }
+    // Qt tells screen readers of every call, even one that changes nothing.
+    QListView *view = mColumns[static_cast<std::size_t>(index)].view;
+    if (view->accessibleName() != name) {
+        view->setAccessibleName(name);
+    }
 }
 
 void ColumnBrowser::closeColumnsAfter(int index)
@@ -256,6 +281,9 @@ void ColumnBrowser::closeColumnsAfter(int index)
         column.header->clear();
     }
     mOpenColumns = static_cast<std::size_t>(std::min(lastColumn(), index) + 1);
+    for (int closed = index + 1; closed < static_cast<int>(mColumns.size()); ++closed) {
+        nameColumn(closed);
+    }
 }
 
 // Every change of selection, the user's or ours, comes through here, which keeps

@@ -115,6 +115,7 @@ private:
     Column &columnAt(int index);
     void openColumn(int index);
     void closeColumnsAfter(int index);
+    void nameColumn(int index);
     void applySelection(int column, int row);
     void showSelectionInView(int column);
     void viewSelectionChanged(int column);

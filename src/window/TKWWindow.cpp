@@ -7,6 +7,7 @@
 #include "store/UserDefaults.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QTransform>
@@ -20,9 +21,11 @@ namespace {
 Qt::WindowFlags clockWindowFlags()
 {
     // A tool window has no taskbar entry; without a frame or a shadow only what
-    // the clock paints is seen.
+    // the clock paints is seen. It takes the keyboard focus when clicked or given
+    // it by the window manager, for its menu's keys and for a screen reader; it
+    // never takes it by showing itself (Qt::WA_ShowWithoutActivating).
     return Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint |
-           Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint;
+           Qt::WindowStaysOnTopHint;
 }
 
 constexpr int positionCheckDelayMs = 100;
@@ -94,6 +97,7 @@ TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), m
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
+    setFocusPolicy(Qt::StrongFocus);
     if (mContent) {
         mContent->setParent(this);
         mContent->setGeometry(rect());
@@ -364,6 +368,18 @@ void TKWWindow::mousePressEvent(QMouseEvent *event)
         return;
     }
     mDragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TKWWindow::keyPressEvent(QKeyEvent *event)
+{
+    // At the clock, not at the pointer: from the keyboard, the pointer may be
+    // anywhere.
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        Q_EMIT menuRequested(mapToGlobal(rect().center()));
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TKWWindow::mouseMoveEvent(QMouseEvent *event)

@@ -59,7 +59,8 @@ public:
     QRegion shape() const { return mShape; }
 
 Q_SIGNALS:
-    // The right button asks for the clock's menu at a point on the screen.
+    // The right button asks for the clock's menu at a point on the screen; the
+    // Menu key and Shift+F10 ask for it at the clock's centre.
     void menuRequested(const QPoint &globalPosition);
     // The window was moved or resized by anyone.
     void frameChanged();
@@ -69,6 +70,7 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
