@@ -938,7 +938,7 @@
 <context>
     <name>ZoneSearchField</name>
     <message>
-        <location filename="../../src/tzpanel/ZoneSearchField.cpp" line="+23"/>
+        <location filename="../../src/tzpanel/ZoneSearchField.cpp" line="+24"/>
         <source>Search for a city, country or zone</source>
         <extracomment>Grey text in the empty search field of the time zone panels.</extracomment>
         <translation type="unfinished"></translation>
@@ -946,6 +946,12 @@
     <message>
         <location line="+1"/>
         <source>Search time zones</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Clear search</source>
+        <extracomment>The button at the end of the zone search field that empties it.</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QToolButton>
 
 namespace {
 
@@ -23,6 +24,11 @@ ZoneSearchField::ZoneSearchField(QWidget *parent) : QWidget(parent)
     mField->setPlaceholderText(tr("Search for a city, country or zone"));
     mField->setAccessibleName(tr("Search time zones"));
     mField->setClearButtonEnabled(true);
+    // Qt's clear button is a control of its own, nameless unless named here.
+    for (QToolButton *clear : mField->findChildren<QToolButton *>()) {
+        //: The button at the end of the zone search field that empties it.
+        clear->setAccessibleName(tr("Clear search"));
+    }
     mField->installEventFilter(this);
     mList = new QListWidget(this);
     mList->setAccessibleName(tr("Matching time zones"));
