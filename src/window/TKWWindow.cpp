@@ -5,6 +5,7 @@
 #include "desktop/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
+#include "window/ClockBackdrop.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -94,6 +95,9 @@ TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), m
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
+    // Where nothing composites the window, the desktop's picture shows through
+    // the face from beneath it.
+    new ClockBackdrop(this);
     if (mContent) {
         mContent->setParent(this);
         mContent->setGeometry(rect());
