@@ -11,7 +11,10 @@ ClockBackdrop::ClockBackdrop(QWidget *window) : QWidget(window)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setGeometry(window->rect());
-    lower();
+    // Above the face: the face copies parts of itself in place, which would wipe
+    // out anything drawn before it. Drawn after it, the picture goes only where
+    // the face leaves the window (partly) transparent, as a compositor would put it.
+    raise();
     hide();
     // A drag moves the window many times a turn of the event loop: the picture is
     // fetched once, for where the window is at the end of the turn.
@@ -56,5 +59,6 @@ void ClockBackdrop::refresh()
 void ClockBackdrop::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
     painter.drawImage(0, 0, mPicture);
 }

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-// Beneath a clock's face, the part of the desktop's background picture that lies
+// Behind a clock's face, the part of the desktop's background picture that lies
 // under its window (DesktopBackground), while no compositing manager blends the
 // window with the desktop: the half-transparent parts of the face then show the
 // desktop through them, not black. The picture is fetched again when the window
@@ -16,7 +16,8 @@ class ClockBackdrop : public QWidget
     Q_OBJECT
 
 public:
-    // Lies beneath the other children of `window`, filling it.
+    // Lies above the other children of `window`, filling it, and draws behind
+    // what they paint.
     explicit ClockBackdrop(QWidget *window);
 
 protected:

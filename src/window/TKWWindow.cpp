@@ -95,13 +95,13 @@ TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), m
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
-    // Where nothing composites the window, the desktop's picture shows through
-    // the face from beneath it.
-    new ClockBackdrop(this);
     if (mContent) {
         mContent->setParent(this);
         mContent->setGeometry(rect());
     }
+    // Where nothing composites the window, the desktop's picture shows through
+    // the face.
+    new ClockBackdrop(this);
 
     // A window manager that reparents a window as it maps it can leave Qt with a
     // stale idea of where the window is (seen as a jump to the screen's corner);
