@@ -3,9 +3,8 @@
 
 Without one, an X server shows the transparent pixels of a translucent window as
 black; the clocks must then cut their windows to the dial. Either way, each clock's
-face shows at its window and the desktop shows around the dial. Where the desktop
-names a picture of its own, the half-transparent face shows it through, as a
-compositor shows it.
+face shows at its window and the desktop shows around the dial, and a picture the
+desktop names shows through the half-transparent face.
 
 Run by ctest under Xvfb through with-desktop.sh:
     compositing_test.py TOCKWISE_BINARY SCREEN_GRAB_BINARY ROOT_PICTURE_BINARY
@@ -76,18 +75,15 @@ def look(situation, windows, cut):
 
 
 def blended(situation, windows, under):
-    """Where a face does not show its colour blended half and half over under(x, y),
-    the colour beneath a point of the screen. Looked at on a ring clear of the
-    face's texts and marks; the hands may cover a few of its points."""
-    screen = grab()
-    problems = []
-    for window in windows:
-        x, y, width, height = geometry(window)
+    """Where faces do not show their colour half over under(x, y), on a ring clear of
+    texts and marks (a few of its points under the hands)."""
+    screen, problems = grab(), []
+    for x, y, width, height in map(geometry, windows):
         ring = [(x + width // 2 + round(0.32 * width * math.cos(step * math.pi / 12)),
                  y + height // 2 + round(0.32 * height * math.sin(step * math.pi / 12)))
                 for step in range(24)]
-        wrong = [(point, pixel(screen, *point)) for point in ring if not near(
-            pixel(screen, *point), [tuple((f + b) // 2 for f, b in zip(FACE, under(*point)))])]
+        wrong = [(p, pixel(screen, *p)) for p in ring if not near(
+            pixel(screen, *p), [tuple((f + b) // 2 for f, b in zip(FACE, under(*p)))])]
         if len(wrong) > 5:
             problems.append("%s: the face at %r shows %r" % (situation, (x, y), wrong[:3]))
     return problems
@@ -95,8 +91,8 @@ def blended(situation, windows, under):
 
 def desktop_picture(width, height, cell, first, second):
     """Names a checkerboard as the desktop's picture; the colour it puts at a point."""
-    made = run(ROOT_PICTURE, str(width), str(height), str(cell), *("%02x%02x%02x" % c
-                                                                  for c in (first, second)))
+    made = run(ROOT_PICTURE, *map(str, (width, height, cell)), "%02x%02x%02x" % first,
+               "%02x%02x%02x" % second)
     check(made.returncode == 0, "the desktop picture is set: %r" % made.stderr)
     return lambda x, y: (first, second)[((x % width) // cell + (y % height) // cell) % 2]
 
@@ -160,7 +156,8 @@ try:
     compositor.wait(timeout=30)
     compositor = None
     eventually(lambda: blended("moved while composited", windows, under))
-    check(run(ROOT_PICTURE, "none").returncode == 0, "the desktop picture's names are taken away")
+    run("xprop", "-root", "-remove", "_XROOTPMAP_ID")
+    run("xprop", "-root", "-remove", "ESETROOT_PMAP_ID")
     eventually(lambda: blended("after the desktop picture went", windows, black))
 finally:
     if compositor:
