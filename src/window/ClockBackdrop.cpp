@@ -34,8 +34,11 @@ bool ClockBackdrop::eventFilter(QObject *watched, QEvent *event)
         case QEvent::Resize:
             setGeometry(parentWidget()->rect());
             [[fallthrough]];
-        case QEvent::Move:
         case QEvent::Show:
+            // A child the window took after this one would be drawn after it.
+            raise();
+            [[fallthrough]];
+        case QEvent::Move:
             mRefresh.start();
             break;
         default:
