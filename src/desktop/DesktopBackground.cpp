@@ -8,7 +8,9 @@
 #include <QWindow>
 
 #include <array>
-#include <cstring>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
 #include <xcb/xcb.h>
 
 using namespace X11Connection;
