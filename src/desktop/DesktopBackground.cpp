@@ -71,10 +71,10 @@ bool readsDepth(const xcb_setup_t *setup, std::uint8_t depth)
     return false;
 }
 
-// Along one axis: the part of a picture `size` long that the root's pixels from
+// Along one axis: the span of a picture `size` long that the root's pixels from
 // `start` on, `length` of them, show when the picture is tiled from the root's
-// origin, and where the tiling of that part begins relative to `start`. Within
-// one tile that is just the part below; across a tile's edge, the whole picture.
+// origin, and where the tiling of that span begins relative to `start`. Within
+// one tile that is just the span below; across a tile's edge, the whole picture.
 struct Span
 {
     int source = 0;

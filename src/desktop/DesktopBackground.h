@@ -9,7 +9,7 @@ class QWindow;
 // The picture a desktop puts behind every window: the root window's background,
 // which desktops name in the root's _XROOTPMAP_ID (or ESETROOT_PMAP_ID) property.
 // Without a compositing manager nothing blends a translucent window with what is
-// below it, so a window that draws the part of this picture under itself beneath
+// below it, so a window that draws the piece of this picture under itself beneath
 // its own paint shows as it would composited over the desktop.
 class DesktopBackground : public QObject, public QAbstractNativeEventFilter
 {
@@ -18,7 +18,7 @@ class DesktopBackground : public QObject, public QAbstractNativeEventFilter
 public:
     static DesktopBackground &shared();
 
-    // The part of the picture under `window`, in device pixels and as large as the
+    // The piece of the picture under `window`, in device pixels and as large as the
     // window: tiled from the root's origin as the X server tiles a background,
     // transparent where the window lies off the screen. Null where the root names
     // no picture of 24 or 32 bits, and off X11. Each call asks the X server, so

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-// Behind a clock's face, the part of the desktop's background picture that lies
+// Behind a clock's face, the piece of the desktop's background picture that lies
 // under its window (DesktopBackground), while no compositing manager blends the
 // window with the desktop: the half-transparent parts of the face then show the
 // desktop through them, not black. The picture is fetched again when the window
