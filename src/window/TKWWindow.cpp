@@ -5,6 +5,7 @@
 #include "desktop/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
+#include "window/ClockBackdrop.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -102,6 +103,9 @@ TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), m
         mContent->setParent(this);
         mContent->setGeometry(rect());
     }
+    // Where nothing composites the window, the desktop's picture shows through
+    // the face.
+    new ClockBackdrop(this);
 
     // A window manager that reparents a window as it maps it can leave Qt with a
     // stale idea of where the window is (seen as a jump to the screen's corner);

@@ -3,21 +3,24 @@
 
 Without one, an X server shows the transparent pixels of a translucent window as
 black; the clocks must then cut their windows to the dial. Either way, each clock's
-face shows at its window and the desktop shows around the dial.
+face shows at its window and the desktop shows around the dial, and a picture the
+desktop names shows through the half-transparent face.
 
 Run by ctest under Xvfb through with-desktop.sh:
-    compositing_test.py TOCKWISE_BINARY SCREEN_GRAB_BINARY
+    compositing_test.py TOCKWISE_BINARY SCREEN_GRAB_BINARY ROOT_PICTURE_BINARY
 """
 
+import math
 import os
 import subprocess
 import sys
 
 from desktop import check, clock_windows, ENV, eventually, finish, geometry, HOME, run, wait_for
 
-TOCKWISE, SCREEN_GRAB = sys.argv[1], sys.argv[2]
+TOCKWISE, SCREEN_GRAB, ROOT_PICTURE = sys.argv[1:4]
 # The desktop: a check of these two colours, which no clock paints.
 PATTERN = ((255, 0, 255), (0, 255, 0))
+FACE = (255, 255, 240)  # a clock's face by default, half transparent
 
 
 def grab():
@@ -71,6 +74,34 @@ def look(situation, windows, cut):
     return problems
 
 
+def blended(situation, windows, under):
+    """Where faces do not show their colour half over under(x, y), on a ring clear of
+    texts and marks (a few of its points under the hands)."""
+    screen, problems = grab(), []
+    for x, y, width, height in map(geometry, windows):
+        ring = [(x + width // 2 + round(0.32 * width * math.cos(step * math.pi / 12)),
+                 y + height // 2 + round(0.32 * height * math.sin(step * math.pi / 12)))
+                for step in range(24)]
+        wrong = [(p, pixel(screen, *p)) for p in ring if not near(
+            pixel(screen, *p), [tuple((f + b) // 2 for f, b in zip(FACE, under(*p)))])]
+        if len(wrong) > 5:
+            problems.append("%s: the face at %r shows %r" % (situation, (x, y), wrong[:3]))
+    return problems
+
+
+def desktop_picture(width, height, cell, first, second):
+    """Names a checkerboard as the desktop's picture; the colour it puts at a point."""
+    made = run(ROOT_PICTURE, *map(str, (width, height, cell)), "%02x%02x%02x" % first,
+               "%02x%02x%02x" % second)
+    check(made.returncode == 0, "the desktop picture is set: %r" % made.stderr)
+    return lambda x, y: (first, second)[((x % width) // cell + (y % height) // cell) % 2]
+
+
+def move(window, x, y):
+    run("xdotool", "windowmove", str(window), str(x), str(y))
+    check(wait_for(lambda: geometry(window)[:2] == (x, y)), "a clock moves to %r" % ((x, y),))
+
+
 run("xsetroot", "-mod", "4", "4", "-fg", "#ff00ff", "-bg", "#00ff00")
 
 tockwise = subprocess.Popen([TOCKWISE], env=ENV, stdout=subprocess.PIPE,
@@ -102,6 +133,32 @@ try:
     compositor.wait(timeout=30)
     compositor = None
     eventually(lambda: look("after the compositor stopped", windows, cut=True))
+    # A root background that no property names is not known: the face stays dark.
+    black = lambda x, y: (0, 0, 0)
+    eventually(lambda: blended("without a named desktop picture", windows, black))
+
+    # Pictures smaller than the screen, tiled from its corner: the clocks straddle
+    # the tiles' edges.
+    under = desktop_picture(90, 70, 10, *PATTERN)
+    eventually(lambda: blended("over a desktop picture", windows, under))
+    move(windows[0], 333, 411)
+    eventually(lambda: blended("moved over a desktop picture", windows, under))
+    under = desktop_picture(64, 48, 8, (0, 0, 255), (255, 255, 0))
+    eventually(lambda: blended("over another desktop picture", windows, under))
+
+    # A compositor draws the picture under the face itself; the clocks fetch it again
+    # for where they are once it stops.
+    compositor = subprocess.Popen(["xcompmgr"], env=ENV, stderr=subprocess.PIPE)
+    check(wait_for(lambda: not any(shaped(w) for w in windows)), "a compositor shows the clocks")
+    eventually(lambda: blended("composited over a desktop picture", windows, under))
+    move(windows[-1], 600, 450)
+    compositor.terminate()
+    compositor.wait(timeout=30)
+    compositor = None
+    eventually(lambda: blended("moved while composited", windows, under))
+    run("xprop", "-root", "-remove", "_XROOTPMAP_ID")
+    run("xprop", "-root", "-remove", "ESETROOT_PMAP_ID")
+    eventually(lambda: blended("after the desktop picture went", windows, black))
 finally:
     if compositor:
         compositor.kill()
