@@ -4,6 +4,25 @@
 
 #include <QWidget>
 
+#include <utility>
+
+SpokenClock::SpokenClock(std::function<void()> sayNow) : mSayNow(std::move(sayNow))
+{
+    QAccessible::installActivationObserver(this);
+}
+
+SpokenClock::~SpokenClock()
+{
+    QAccessible::removeActivationObserver(this);
+}
+
+void SpokenClock::accessibilityActiveChanged(bool active)
+{
+    if (active) {
+        mSayNow();
+    }
+}
+
 QString SpokenClock::name(const ClockModel &model, const TimeZone &zone)
 {
     if (!model.namedZone) {
@@ -33,6 +52,10 @@ QString SpokenClock::time(const ClockModel &model, const TimeZone &zone, Instant
 void SpokenClock::update(QWidget &window, const ClockModel &model, const TimeZone &zone,
                          Instant now)
 {
+    if (!QAccessible::isActive()) {
+        mSaid.reset();
+        return;
+    }
     // Every zone's offset is whole minutes, so its minutes turn with UTC's.
     const Said said{&window,
                     std::chrono::floor<std::chrono::minutes>(now).time_since_epoch().count(),

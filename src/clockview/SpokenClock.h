@@ -3,10 +3,12 @@
 #include "settings/ClockModel.h"
 #include "time/TimeZone.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -16,11 +18,19 @@ class QWidget;
 // description. They are set again only when they change, at the turn of a minute
 // at most: a clock with a second hand must not talk over everything else once a
 // second, and one without it need not wake more often for a screen reader.
-class SpokenClock
+// Nothing is worked out while no screen reader listens (the formats behind the
+// time cost a launch several milliseconds); one that comes hears the clock at once.
+class SpokenClock : private QAccessible::ActivationObserver
 {
     Q_DECLARE_TR_FUNCTIONS(SpokenClock)
 
 public:
+    // `sayNow` is asked to call update() when a screen reader starts listening.
+    explicit SpokenClock(std::function<void()> sayNow);
+    ~SpokenClock() override;
+    SpokenClock(const SpokenClock &) = delete;
+    SpokenClock &operator=(const SpokenClock &) = delete;
+
     static QString name(const ClockModel &model, const TimeZone &zone);
     static QString time(const ClockModel &model, const TimeZone &zone, Instant instant);
 
@@ -29,6 +39,9 @@ public:
     void update(QWidget &window, const ClockModel &model, const TimeZone &zone, Instant now);
 
 private:
+    void accessibilityActiveChanged(bool active) override;
+
+    std::function<void()> mSayNow;
     struct Said
     {
         const QWidget *window = nullptr;

@@ -234,6 +234,13 @@ void TKWView::cacheDrawingParameters()
     mSpoken.update(*window(), mModel, zone, now);
 }
 
+void TKWView::sayTimeNow()
+{
+    if (mLastDate) {
+        mSpoken.update(*window(), mModel, clockTimeZone(), *mLastDate);
+    }
+}
+
 // --- Geometry and the face --------------------------------------------------
 
 void TKWView::cacheFaceGeometry()

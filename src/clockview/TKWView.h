@@ -171,6 +171,8 @@ private:
     bool keepsHandsLayer(qreal devicePixelRatio) const;
     const QImage &currentHandsLayer(qreal devicePixelRatio, const DecorationTexts &texts);
     void drawClockHands(Canvas &canvas);
+    // What a screen reader that has just started listening hears of the clock.
+    void sayTimeNow();
     void drawStillHands(Canvas &canvas);
     void drawSecondHand(Canvas &canvas);
     void drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &readout);
@@ -193,7 +195,7 @@ private:
     bool mFlagPM = false;
     bool mWoken = false;
     bool mCovered = false;
-    SpokenClock mSpoken;
+    SpokenClock mSpoken{[this] { sayTimeNow(); }};
 
     // Where the hands were last asked to be drawn. A hand that would move by less
     // than a quarter of a device pixel keeps its place, so that a clock without a

@@ -49,7 +49,8 @@ QStringList expectNamedControls(const QWidget &window)
 // Tokyo's clock and a local one at 10:42:30 on Monday 7 December in Tokyo.
 void expectSpokenClocksAndPanels(QStringList expected)
 {
-    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    QPlatformAccessibility *bridge = QGuiApplicationPrivate::platformIntegration()->accessibility();
+    bridge->setActive(false);
     QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
         if (qobject_cast<TKWWindow *>(event->object())) {
             said.append(event->type());
@@ -63,6 +64,9 @@ void expectSpokenClocksAndPanels(QStringList expected)
     clock->showWindow();
     local->showWindow();
     TKWWindow *window = clock->window();
+    // Nothing is worked out for nobody; a screen reader that comes hears it at once.
+    EXPECT_EQ(window->accessibleDescription(), QString());
+    bridge->setActive(true);
     EXPECT_EQ(QStringList({spoken(window), spoken(local->window()),
                            spoken(window, QAccessible::Description)}),
               expected.mid(0, 3));
