@@ -778,13 +778,13 @@
 <context>
     <name>SpokenClock</name>
     <message>
-        <location filename="../../src/clockview/SpokenClock.cpp" line="+11"/>
+        <location filename="../../src/clockview/SpokenClock.cpp" line="+42"/>
         <source>Clock, local time</source>
         <extracomment>What a screen reader calls a clock that follows this computer&apos;s time zone.</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+4"/>
         <source>Clock, %1</source>
         <extracomment>What a screen reader calls a clock: %1 is the city of its time zone, such as Tokyo, or the zone&apos;s name where it has no city (UTC).</extracomment>
         <translation type="unfinished"></translation>
@@ -793,6 +793,12 @@
         <location line="+14"/>
         <source>%1, %2</source>
         <extracomment>What a screen reader says of a clock&apos;s time: %1 the time of day (10:42), %2 the weekday and the date (Monday, 7 December).</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>%1; %2 in %3</source>
+        <extracomment>What a screen reader says of a clock with a hand for a second time zone: %1 the clock&apos;s own time and date, %2 the time in the second zone (1:42 AM), %3 its city.</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>

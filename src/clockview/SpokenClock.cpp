@@ -23,30 +23,49 @@ void SpokenClock::accessibilityActiveChanged(bool active)
     }
 }
 
+namespace {
+
+// A zone as a listener knows it: its city in the user's language, or its name
+// where it has no city (UTC).
+QString placeOf(const TimeZone &zone)
+{
+    const QString city = zone.exemplarCity();
+    return city.isEmpty() ? zone.name() : city;
+}
+
+} // namespace
+
 QString SpokenClock::name(const ClockModel &model, const TimeZone &zone)
 {
     if (!model.namedZone) {
         //: What a screen reader calls a clock that follows this computer's time zone.
         return tr("Clock, local time");
     }
-    const QString city = zone.exemplarCity();
     //: What a screen reader calls a clock: %1 is the city of its time zone, such as
     //: Tokyo, or the zone's name where it has no city (UTC).
-    return tr("Clock, %1").arg(city.isEmpty() ? zone.name() : city);
+    return tr("Clock, %1").arg(placeOf(zone));
 }
 
 QString SpokenClock::time(const ClockModel &model, const TimeZone &zone, Instant instant)
 {
     // A 24-hour clock says so; any other says the time as the user's locale does.
-    const QString hours = model.twentyFour ? QStringLiteral("Hmm") : QStringLiteral("jmm");
-    const QString clock =
-        DateFormatter::shared(DateFormatter::patternForSkeleton(hours), zone).format(instant);
+    const QString hours = DateFormatter::patternForSkeleton(
+        model.twentyFour ? QStringLiteral("Hmm") : QStringLiteral("jmm"));
+    const QString clock = DateFormatter::shared(hours, zone).format(instant);
     const QString day =
         DateFormatter::shared(DateFormatter::patternForSkeleton(QStringLiteral("EEEEMMMMd")), zone)
             .format(instant);
     //: What a screen reader says of a clock's time: %1 the time of day (10:42), %2 the
     //: weekday and the date (Monday, 7 December).
-    return tr("%1, %2").arg(clock, day);
+    const QString spoken = tr("%1, %2").arg(clock, day);
+    if (!model.alternateZone) {
+        return spoken;
+    }
+    const TimeZone &other = *model.alternateZone;
+    //: What a screen reader says of a clock with a hand for a second time zone: %1 the
+    //: clock's own time and date, %2 the time in the second zone (1:42 AM), %3 its city.
+    return tr("%1; %2 in %3")
+        .arg(spoken, DateFormatter::shared(hours, other).format(instant), placeOf(other));
 }
 
 void SpokenClock::update(QWidget &window, const ClockModel &model, const TimeZone &zone,
@@ -57,9 +76,10 @@ void SpokenClock::update(QWidget &window, const ClockModel &model, const TimeZon
         return;
     }
     // Every zone's offset is whole minutes, so its minutes turn with UTC's.
-    const Said said{&window,
-                    std::chrono::floor<std::chrono::minutes>(now).time_since_epoch().count(),
-                    zone.name(), !model.namedZone, model.twentyFour};
+    const Said said{
+        &window,          std::chrono::floor<std::chrono::minutes>(now).time_since_epoch().count(),
+        zone.name(),      model.alternateZone ? model.alternateZone->name() : QString(),
+        !model.namedZone, model.twentyFour};
     if (said == mSaid) {
         return;
     }

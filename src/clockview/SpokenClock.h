@@ -13,13 +13,14 @@
 
 class QWidget;
 
-// What a screen reader says of a clock: its name ("Clock, Tokyo") and the time it
-// shows ("10:42 AM, Monday, December 7"), kept as its window's accessible name and
-// description. They are set again only when they change, at the turn of a minute
-// at most: a clock with a second hand must not talk over everything else once a
-// second, and one without it need not wake more often for a screen reader.
-// Nothing is worked out while no screen reader listens (the formats behind the
-// time cost a launch several milliseconds); one that comes hears the clock at once.
+// What a screen reader says of a clock: its name ("Clock, Tokyo") and the time it shows
+// ("10:42 AM, Monday, December 7", and "; 1:42 AM in London" where a hand shows a
+// second zone), kept as its window's accessible name and description. They are set
+// again only when they change, at the turn of a minute at most: a clock with a second
+// hand must not talk over everything else once a second, and one without it need not
+// wake more often for a screen reader. Nothing is worked out while no screen reader
+// listens (the formats behind the time cost a launch several milliseconds); one that
+// comes hears the clock at once.
 class SpokenClock : private QAccessible::ActivationObserver
 {
     Q_DECLARE_TR_FUNCTIONS(SpokenClock)
@@ -47,6 +48,7 @@ private:
         const QWidget *window = nullptr;
         std::int64_t minute = 0;
         QString zone;
+        QString alternateZone;
         bool local = false;
         bool twentyFour = false;
         friend bool operator==(const Said &, const Said &) = default;

@@ -79,6 +79,10 @@ void expectSpokenClocksAndPanels(QStringList expected)
     // Seoul's time is Tokyo's: only the name changes.
     clock->clockSettings()->setValue(Keys::TimeZone, PropertyList::string("Asia/Seoul"));
     EXPECT_EQ(said, (QList{QAccessible::DescriptionChanged, QAccessible::NameChanged}));
+    // A hand for London: its time is said after the clock's own.
+    clock->clockSettings()->setValue(Keys::AlternateTimeZone,
+                                     PropertyList::string("Europe/London"));
+    EXPECT_EQ(spoken(window, QAccessible::Description), expected[5]);
 
     // The settings, New Clock and time zone panels.
     clock->showSettingsPanel();
@@ -115,7 +119,8 @@ TEST(Accessibility, ClocksAndPanelsTellAScreenReaderWhatTheyAre)
 {
     expectSpokenClocksAndPanels({"Clock, Tokyo", "Clock, local time",
                                  "10:42\u202fAM, Monday, December 7", "Choose time zone",
-                                 "Column 3"});
+                                 "Column 3",
+                                 "10:43\u202fAM, Monday, December 7; 1:43\u202fAM in London"});
 }
 
 TEST(GermanLocaleAccessibility, ClocksAndPanelsTellAScreenReaderInGerman)
@@ -125,5 +130,6 @@ TEST(GermanLocaleAccessibility, ClocksAndPanelsTellAScreenReaderInGerman)
     }
     ASSERT_TRUE(StringTable::install());
     expectSpokenClocksAndPanels({"Uhr, Tokio", "Uhr, Ortszeit", "10:42, Montag, 7. Dezember",
-                                 "Zeitzone auswählen", "Spalte 3"});
+                                 "Zeitzone auswählen", "Spalte 3",
+                                 "10:43, Montag, 7. Dezember; in London 01:43"});
 }
