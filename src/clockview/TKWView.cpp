@@ -236,8 +236,10 @@ void TKWView::cacheDrawingParameters()
 
 void TKWView::sayTimeNow()
 {
+    // A tick out of turn: a covered clock's last sample may be long past, and from
+    // now on it wakes as its minute turns, for the listener's sake.
     if (mLastDate) {
-        mSpoken.update(*window(), mModel, clockTimeZone(), *mLastDate);
+        timerFired();
     }
 }
 

@@ -8,6 +8,8 @@
 #include "settings/SettingsKeys.h"
 #include "time/ClockTick.h"
 
+#include <QAccessible>
+
 #include <array>
 #include <span>
 
@@ -145,8 +147,16 @@ void TKWView::scheduleRepaint()
 std::optional<Instant> TKWView::nextChange() const
 {
     using std::chrono::seconds;
-    if (!mWoken || !mLastDate || !isVisible() || mCovered) {
+    if (!mWoken || !mLastDate || !isVisible()) {
         return std::nullopt;
+    }
+    if (mCovered) {
+        // Nobody sees it, but a screen reader may read out the time it tells,
+        // which changes as the minute turns (with UTC's, in every zone).
+        if (!QAccessible::isActive()) {
+            return std::nullopt;
+        }
+        return std::chrono::floor<std::chrono::minutes>(*mLastDate) + std::chrono::minutes(1);
     }
     const Instant second = std::chrono::floor<seconds>(*mLastDate);
     if (mDefiningDial || mModel.showSeconds) {

@@ -64,9 +64,14 @@ void expectSpokenClocksAndPanels(QStringList expected)
     clock->showWindow();
     local->showWindow();
     TKWWindow *window = clock->window();
-    // Nothing is worked out for nobody; a screen reader that comes hears it at once.
+    // Nothing is worked out for nobody, and a covered clock sleeps; a screen reader
+    // that comes hears it at once, and the covered clock wakes as its minute turns.
     EXPECT_EQ(window->accessibleDescription(), QString());
+    clock->clockView()->setCovered(true);
+    EXPECT_EQ(clock->clockView()->nextChange(), std::nullopt);
     bridge->setActive(true);
+    EXPECT_EQ(clock->clockView()->nextChange(), monday + std::chrono::seconds(30));
+    clock->clockView()->setCovered(false);
     EXPECT_EQ(QStringList({spoken(window), spoken(local->window()),
                            spoken(window, QAccessible::Description)}),
               expected.mid(0, 3));
