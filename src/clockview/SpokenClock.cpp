@@ -76,10 +76,13 @@ void SpokenClock::update(QWidget &window, const ClockModel &model, const TimeZon
         return;
     }
     // Every zone's offset is whole minutes, so its minutes turn with UTC's.
-    const Said said{
-        &window,          std::chrono::floor<std::chrono::minutes>(now).time_since_epoch().count(),
-        zone.name(),      model.alternateZone ? model.alternateZone->name() : QString(),
-        !model.namedZone, model.twentyFour};
+    const Said said{.window = &window,
+                    .minute =
+                        std::chrono::floor<std::chrono::minutes>(now).time_since_epoch().count(),
+                    .zone = zone.name(),
+                    .alternateZone = model.alternateZone ? model.alternateZone->name() : QString(),
+                    .local = !model.namedZone,
+                    .twentyFour = model.twentyFour};
     if (said == mSaid) {
         return;
     }

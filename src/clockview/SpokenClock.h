@@ -19,7 +19,7 @@ class QWidget;
 // again only when they change, at the turn of a minute at most: a clock with a second
 // hand must not talk over everything else once a second, and one without it need not
 // wake more often for a screen reader. Nothing is worked out while no screen reader
-// listens (the formats behind the time cost a launch several milliseconds); one that
+// listens (the formats behind the time cost a launch a few milliseconds); one that
 // comes hears the clock at once.
 class SpokenClock : private QAccessible::ActivationObserver
 {
