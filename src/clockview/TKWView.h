@@ -133,6 +133,8 @@ private:
     void scheduleRepaint();
     void redrawWhole();
     void requestNextTick();
+    // What a screen reader that has just started listening hears of the clock.
+    void sayTimeNow();
     // Which hands would stand a visible distance from where they were last drawn.
     struct HandMoves
     {
@@ -171,8 +173,6 @@ private:
     bool keepsHandsLayer(qreal devicePixelRatio) const;
     const QImage &currentHandsLayer(qreal devicePixelRatio, const DecorationTexts &texts);
     void drawClockHands(Canvas &canvas);
-    // What a screen reader that has just started listening hears of the clock.
-    void sayTimeNow();
     void drawStillHands(Canvas &canvas);
     void drawSecondHand(Canvas &canvas);
     void drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &readout);

@@ -1,5 +1,6 @@
 #include "desktop/CompositingWatch.h"
 
+#include "desktop/X11Connection.h"
 #include "desktop/X11Desktop.h"
 
 #include <QCoreApplication>
@@ -14,12 +15,7 @@ constexpr int pollIntervalMs = 3000;
 
 CompositingWatch &CompositingWatch::shared()
 {
-    static CompositingWatch *watch = [] {
-        auto *created = new CompositingWatch;
-        // Gone with the application, with the display connection it asks.
-        created->setParent(QCoreApplication::instance());
-        return created;
-    }();
+    static CompositingWatch *const watch = X11Connection::ownedByApplication(new CompositingWatch);
     return *watch;
 }
 

@@ -1,5 +1,6 @@
 #include "desktop/CoverWatch.h"
 
+#include "desktop/X11Connection.h"
 #include "desktop/X11Desktop.h"
 
 #include <QCoreApplication>
@@ -17,12 +18,7 @@ constexpr int settleDelayMs = 250;
 
 CoverWatch &CoverWatch::shared()
 {
-    static CoverWatch *watch = [] {
-        auto *created = new CoverWatch;
-        // Gone with the application, with the display connection it asks.
-        created->setParent(QCoreApplication::instance());
-        return created;
-    }();
+    static CoverWatch *const watch = X11Connection::ownedByApplication(new CoverWatch);
     return *watch;
 }
 

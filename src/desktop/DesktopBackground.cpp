@@ -95,12 +95,8 @@ Span spanOf(int start, int length, int size)
 
 DesktopBackground &DesktopBackground::shared()
 {
-    static DesktopBackground *background = [] {
-        auto *created = new DesktopBackground;
-        // Gone with the application, with the display connection it follows.
-        created->setParent(QCoreApplication::instance());
-        return created;
-    }();
+    static DesktopBackground *const background =
+        X11Connection::ownedByApplication(new DesktopBackground);
     return *background;
 }
 

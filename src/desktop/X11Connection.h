@@ -3,6 +3,7 @@
 // The X connection under Qt's windows, and what the desktop library asks of it:
 // atoms, 32-bit properties, a window's root. Only for this library's sources.
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 #include <cstdlib>
@@ -32,5 +33,14 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name);
 std::vector<quint32> property32(xcb_connection_t *c, xcb_window_t window, xcb_atom_t property,
                                 xcb_atom_t type);
 xcb_window_t rootOf(xcb_connection_t *c, xcb_window_t window);
+
+// For the one watcher of its kind an application has, made at its first use:
+// given to the application, so that it is gone with it and with the connection
+// it asks.
+template <typename T> T *ownedByApplication(T *watcher)
+{
+    watcher->setParent(QCoreApplication::instance());
+    return watcher;
+}
 
 } // namespace X11Connection

@@ -66,12 +66,11 @@ constexpr float edgeMargin = 32;
 
 Rect firstFrame(const Rect &visible, Size size, int othersShown)
 {
-    constexpr float margin = edgeMargin;
     constexpr float step = 24;
     constexpr int steps = 8;
     const float offset = step * static_cast<float>(othersShown % steps);
-    return {visible.maxX() - margin - size.width - offset,
-            visible.maxY() - margin - size.height - offset, size.width, size.height};
+    return {visible.maxX() - edgeMargin - size.width - offset,
+            visible.maxY() - edgeMargin - size.height - offset, size.width, size.height};
 }
 
 std::optional<Rect> freeFrame(const Rect &visible, Size size, const std::vector<Rect> &others)
