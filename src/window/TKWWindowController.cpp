@@ -45,10 +45,9 @@ TKWWindowController::TKWWindowController(std::shared_ptr<ObservableDictionary> s
         }
     });
     // Before the view is given the picture, which then finds it where it is now.
-    for (int i = 0; i < 2; ++i) {
-        mPictureWatch[i] = mClockSettings->observe(i ? Keys::UseFaceImage : Keys::FaceImage,
-                                                   [this](const QString &) { findFacePicture(); });
-    }
+    const auto findPicture = [this](const QString &) { findFacePicture(); };
+    mPictureWatch = {mClockSettings->observe(Keys::FaceImage, findPicture),
+                     mClockSettings->observe(Keys::UseFaceImage, findPicture)};
     // A crash or a kill loses at most the last few seconds of changes. The view is
     // given the clock's model afresh at every change.
     mSettingsWrites = mClockSettings->observeAll([this](const QString &key) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -104,9 +105,9 @@ private:
     bool mRemoved = false;
     bool mWarnedUnwritable = false;
     int mCascadeIndex = 0;
-    QString mMissingPicture;   // its file name
-    QByteArray mWarnedPicture; // the alias last named missing
-    Observation mPictureWatch[2];
+    QString mMissingPicture;                  // its file name
+    QByteArray mWarnedPicture;                // the alias last named missing
+    std::array<Observation, 2> mPictureWatch; // the picture and its switch
     QTimer mWriteTimer;
     QTimer mFrameTimer;
     Observation mSettingsWrites;
