@@ -4,6 +4,7 @@
 #include "app/StringTable.h"
 #include "app/TKWApplication.h"
 #include "clockview/TKWView.h"
+#include "desktop/DirectFrame.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TKWPathToAliasTransformer.h"
@@ -209,7 +210,11 @@ void TKWController::showNextClock()
 
 void TKWController::clockTimerFired()
 {
-    ClockTick::instance().post();
+    {
+        // Every clock's frame of this tick in one write to the X server.
+        const DirectFrame::Batch frames;
+        ClockTick::instance().post();
+    }
     // Each clock asked for the second at which it next changes; with none
     // shown, nothing wakes until one is.
     if (const std::optional<Instant> next = ClockTick::instance().earliestRequest();

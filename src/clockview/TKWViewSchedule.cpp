@@ -4,6 +4,7 @@
 #include "clockview/HandAngles.h"
 #include "clockview/HandShapes.h"
 #include "clockview/TKWView.h"
+#include "desktop/DirectFrame.h"
 #include "graphics/Canvas.h"
 #include "settings/SettingsKeys.h"
 #include "time/ClockTick.h"
@@ -138,7 +139,9 @@ void TKWView::scheduleRepaint()
     if (!dirty.isEmpty()) {
         // Drawn now rather than posted: with many clocks, each posted request
         // would be one more wake-up call to the event loop on this tick.
-        repaint(dirty);
+        if (!DirectFrame::repaint(this, dirty)) {
+            repaint(dirty);
+        }
     }
 }
 

@@ -5,12 +5,18 @@
 #include "app/TKWController.h"
 #include "clockview/FaceGeometry.h"
 #include "clockview/TKWView.h"
+#include "desktop/DirectFrame.h"
+#include "desktop/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 #include "store/ObservableDictionary.h"
 #include "window/ClockSizing.h"
 #include "window/TKWWindowController.h"
 
+#include <QGuiApplication>
 #include <QPaintEvent>
+#include <QWindow>
+
+#include <xcb/xcb.h>
 
 class TKWViewTestAccess
 {
@@ -224,6 +230,46 @@ TEST(TickSchedule, TicksComeOnlyWhenSomethingShownChangesAndPaintAsEverySecond)
         EXPECT_EQ(asked.regions, everySecond.regions) << name;
         EXPECT_LE(ticks, mostTicks) << name;
         EXPECT_GT(asked.regions.size(), 20u) << name;
+    }
+}
+
+// Under Xvfb only (the x11_frames test): ticks send their frames straight to the
+// window, and what the X server holds for it must be what the clock draws.
+TEST(X11Frames, AClockWindowHoldsWhatTheClockDrawsAfterTicks)
+{
+    if (!X11Desktop::isX11()) {
+        GTEST_SKIP() << "runs under the x11_frames test, on an X display";
+    }
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11->connection();
+    for (const bool seconds : {true, false}) {
+        Clock clock(tenPastTen, {{Keys::ShowSeconds, PropertyList::boolean(seconds)}});
+        clock.view.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        clock.view.setAttribute(Qt::WA_TranslucentBackground);
+        clock.view.setGeometry(40, 40, 128, 128);
+        clock.view.show();
+        ASSERT_TRUE(waitFor([&] { return clock.view.windowHandle()->isExposed(); }));
+        ASSERT_TRUE(DirectFrame::repaint(&clock.view, QRect(0, 0, 1, 1)))
+            << "frames go straight to the window on this display";
+        // Forty seconds in which the date, the texts and the hour hand stay: each
+        // frame is only what moved, the second hand or, every few seconds, the
+        // minute hand.
+        for (int second = 1; second <= 40; ++second) {
+            const DirectFrame::Batch frames;
+            clock.tick(tenPastTen + std::chrono::seconds(second));
+        }
+        const auto window = static_cast<xcb_window_t>(clock.view.winId());
+        const qreal ratio = clock.view.devicePixelRatioF();
+        const auto side = static_cast<std::uint16_t>(std::lround(128 * ratio));
+        const xcb_get_image_cookie_t asked =
+            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, side, side, ~0u);
+        const std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
+            xcb_get_image_reply(c, asked, nullptr), &std::free);
+        ASSERT_TRUE(reply && reply->depth == 32);
+        const QImage shown =
+            QImage(xcb_get_image_data(reply.get()), side, side, QImage::Format_ARGB32_Premultiplied)
+                .copy();
+        EXPECT_TRUE(shown == clock.render(ratio)) << "seconds " << seconds << ", ratio " << ratio;
     }
 }
 

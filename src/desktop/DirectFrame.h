@@ -1,0 +1,33 @@
+#pragma once
+
+class QRegion;
+class QWidget;
+
+// Paints part of a widget into its window's backing store and sends just that
+// part to the X window itself. Qt's flush sends a window with a handful of
+// requests (a clip, an upload to a pixmap, a copy to the window, another clip)
+// and a write to the socket of its own; here a window takes one request, and
+// the windows painted within a Batch go to the X server in one write. The
+// backing store holds what was painted, as after any paint, so an exposure later
+// shows the same pixels.
+namespace DirectFrame {
+
+// Paints `region` (in the widget's coordinates) of `widget`, with whatever else
+// its window draws there, as QWidget::repaint() would. Returns false, having
+// done nothing, where a frame does not go this way (another platform, a window
+// not shown, Qt flushing through shared memory, a backing store of another
+// kind); the caller then repaints as usual.
+bool repaint(QWidget *widget, const QRegion &region);
+
+// While one lives, what repaint() sends waits in the connection's buffer; the
+// last to end writes it all out. Without one, each repaint() writes at once.
+class Batch
+{
+public:
+    Batch();
+    ~Batch();
+    Batch(const Batch &) = delete;
+    Batch &operator=(const Batch &) = delete;
+};
+
+} // namespace DirectFrame
