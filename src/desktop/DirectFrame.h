@@ -7,7 +7,7 @@ class QWidget;
 // part to the X window itself. Qt's flush sends a window with a handful of
 // requests (a clip, an upload to a pixmap, a copy to the window, another clip)
 // and a write to the socket of its own; here a window takes one request, and
-// the windows painted within a Batch go to the X server in one write. The
+// the windows painted within a Batch share the connection's writes. The
 // backing store holds what was painted, as after any paint, so an exposure later
 // shows the same pixels.
 namespace DirectFrame {
