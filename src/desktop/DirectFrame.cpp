@@ -18,6 +18,17 @@ namespace DirectFrame {
 
 namespace {
 
+// A window frames have been sent to: its visual, checked once, and a graphics
+// context made on it (so of its screen and depth).
+struct Target
+{
+    const QWindow *owner = nullptr;
+    xcb_window_t window = XCB_NONE;
+    xcb_gcontext_t context = XCB_NONE;
+    // 0 where the window's pixels are not laid out as its backing store's.
+    std::uint8_t depth = 0;
+};
+
 struct Sender
 {
     xcb_connection_t *connection = nullptr;
@@ -25,10 +36,8 @@ struct Sender
     // clocks are large (see DisplayPlatform), and the segment serves them better
     // than the socket.
     bool sharedMemory = false;
-    // One context per depth serves every window of that depth on the screen.
-    xcb_gcontext_t context32 = XCB_NONE;
-    xcb_gcontext_t context24 = XCB_NONE;
     std::size_t maxRequestBytes = 0;
+    std::vector<Target> targets;
     std::vector<std::uint8_t> rows;
     int batches = 0;
     bool pending = false;
@@ -72,38 +81,80 @@ bool littleEndianHost()
     return first == 1;
 }
 
-// The depth of a window whose backing store has this format, where its pixels
-// are laid out as an X server with this byte order wants them: 32-bit pixels,
-// blue in the lowest byte.
-int depthFor(const QImage &image, xcb_connection_t *c)
+// The depth of `visual` where its pixels are 32 bits laid out as a backing store
+// of this format holds them (blue in the lowest byte, in the host's order), or 0.
+std::uint8_t depthFor(xcb_connection_t *c, xcb_visualid_t visual, QImage::Format format)
 {
-    const bool lsbServer = xcb_get_setup(c)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
-    if (lsbServer != littleEndianHost()) {
+    const xcb_setup_t *setup = xcb_get_setup(c);
+    if ((setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) != littleEndianHost()) {
         return 0;
     }
-    switch (image.format()) {
-    case QImage::Format_ARGB32_Premultiplied:
-        return 32;
-    case QImage::Format_RGB32:
-        return 24;
-    default:
-        return 0;
+    for (auto screen = xcb_setup_roots_iterator(setup); screen.rem; xcb_screen_next(&screen)) {
+        for (auto depth = xcb_screen_allowed_depths_iterator(screen.data); depth.rem;
+             xcb_depth_next(&depth)) {
+            for (auto type = xcb_depth_visuals_iterator(depth.data); type.rem;
+                 xcb_visualtype_next(&type)) {
+                const xcb_visualtype_t &v = *type.data;
+                if (v.visual_id != visual) {
+                    continue;
+                }
+                const bool rgb =
+                    v.red_mask == 0xff0000 && v.green_mask == 0xff00 && v.blue_mask == 0xff;
+                const std::uint8_t bits = depth.data->depth;
+                const bool matches =
+                    (bits == 32 && format == QImage::Format_ARGB32_Premultiplied) ||
+                    (bits == 24 && format == QImage::Format_RGB32);
+                return rgb && matches ? bits : 0;
+            }
+        }
     }
+    return 0;
 }
 
-xcb_gcontext_t contextFor(Sender &state, int depth, xcb_window_t window)
+// Forgets the windows `owner` had; whether it had any.
+bool forget(Sender &state, const QWindow *owner)
 {
-    xcb_gcontext_t &context = depth == 32 ? state.context32 : state.context24;
-    if (context == XCB_NONE) {
-        context = xcb_generate_id(state.connection);
+    return std::erase_if(state.targets, [&state, owner](const Target &target) {
+               if (target.owner != owner) {
+                   return false;
+               }
+               if (target.context != XCB_NONE && state.connection) {
+                   xcb_free_gc(state.connection, target.context);
+               }
+               return true;
+           }) > 0;
+}
+
+Target targetFor(Sender &state, QWindow *window, QImage::Format format)
+{
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    if (const auto known = std::ranges::find(state.targets, id, &Target::window);
+        known != state.targets.end()) {
+        return *known;
+    }
+    // A window made anew (as a change of its flags does) has another id.
+    const bool seen = forget(state, window);
+    if (!seen) {
+        QObject::connect(window, &QObject::destroyed, [window] { forget(sender(), window); });
+    }
+    // Once per window, a round trip for its visual.
+    xcb_connection_t *c = state.connection;
+    Target target{window, id};
+    const X11Connection::Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
+    if (attributes) {
+        target.depth = depthFor(c, attributes->visual, format);
+    }
+    if (target.depth != 0) {
+        target.context = xcb_generate_id(c);
         const std::uint32_t noExposures = 0;
-        xcb_create_gc(state.connection, context, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+        xcb_create_gc(c, target.context, id, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
     }
-    return context;
+    state.targets.push_back(target);
+    return target;
 }
 
-void put(Sender &state, xcb_window_t window, xcb_gcontext_t context, int depth, const QImage &image,
-         const QRect &rect)
+void put(Sender &state, const Target &target, const QImage &image, const QRect &rect)
 {
     const std::size_t stride = std::size_t(rect.width()) * 4;
     const int rowsPerRequest =
@@ -115,9 +166,9 @@ void put(Sender &state, xcb_window_t window, xcb_gcontext_t context, int depth, 
             std::memcpy(state.rows.data() + stride * std::size_t(y),
                         image.constScanLine(top + y) + std::size_t(rect.left()) * 4, stride);
         }
-        xcb_put_image(state.connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, context,
+        xcb_put_image(state.connection, XCB_IMAGE_FORMAT_Z_PIXMAP, target.window, target.context,
                       std::uint16_t(rect.width()), std::uint16_t(rows), std::int16_t(rect.left()),
-                      std::int16_t(top), 0, std::uint8_t(depth), std::uint32_t(state.rows.size()),
+                      std::int16_t(top), 0, target.depth, std::uint32_t(state.rows.size()),
                       state.rows.data());
     }
 }
@@ -139,16 +190,14 @@ bool repaint(QWidget *widget, const QRegion &region)
     QPaintDevice *device = store->paintDevice();
     auto *image =
         device && device->devType() == QInternal::Image ? static_cast<QImage *>(device) : nullptr;
-    const int depth = image ? depthFor(*image, state.connection) : 0;
-    if (depth == 0) {
+    const Target target = image ? targetFor(state, window, image->format()) : Target{};
+    if (target.depth == 0) {
         store->endPaint();
         return false;
     }
     top->render(image, area.boundingRect().topLeft(), area, QWidget::DrawChildren);
     store->endPaint();
 
-    const auto id = static_cast<xcb_window_t>(window->winId());
-    const xcb_gcontext_t context = contextFor(state, depth, id);
     const qreal ratio = image->devicePixelRatio();
     const QRect pixels(QPoint(), image->size());
     for (const QRect &rect : area) {
@@ -156,7 +205,7 @@ bool repaint(QWidget *widget, const QRegion &region)
                             rect.height() * ratio);
         const QRect native = scaled.toAlignedRect() & pixels;
         if (!native.isEmpty()) {
-            put(state, id, context, depth, *image, native);
+            put(state, target, *image, native);
         }
     }
     state.pending = true;
