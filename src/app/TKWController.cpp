@@ -211,7 +211,7 @@ void TKWController::showNextClock()
 void TKWController::clockTimerFired()
 {
     {
-        // Every clock's frame of this tick in one write to the X server.
+        // The frames of every clock on this tick share the X connection's writes.
         const DirectFrame::Batch frames;
         ClockTick::instance().post();
     }

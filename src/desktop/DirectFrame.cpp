@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -73,20 +74,13 @@ void writeOut(Sender &state)
     }
 }
 
-bool littleEndianHost()
-{
-    constexpr std::uint16_t probe = 1;
-    std::uint8_t first = 0;
-    std::memcpy(&first, &probe, 1);
-    return first == 1;
-}
-
 // The depth of `visual` where its pixels are 32 bits laid out as a backing store
 // of this format holds them (blue in the lowest byte, in the host's order), or 0.
 std::uint8_t depthFor(xcb_connection_t *c, xcb_visualid_t visual, QImage::Format format)
 {
     const xcb_setup_t *setup = xcb_get_setup(c);
-    if ((setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) != littleEndianHost()) {
+    if ((setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) !=
+        (std::endian::native == std::endian::little)) {
         return 0;
     }
     for (auto screen = xcb_setup_roots_iterator(setup); screen.rem; xcb_screen_next(&screen)) {
@@ -125,13 +119,19 @@ bool forget(Sender &state, const QWindow *owner)
            }) > 0;
 }
 
-Target targetFor(Sender &state, QWindow *window, QImage::Format format)
+const Target *known(const Sender &state, const QWindow *window)
 {
     const auto id = static_cast<xcb_window_t>(window->winId());
-    if (const auto known = std::ranges::find(state.targets, id, &Target::window);
-        known != state.targets.end()) {
-        return *known;
+    const auto found = std::ranges::find(state.targets, id, &Target::window);
+    return found != state.targets.end() ? &*found : nullptr;
+}
+
+Target targetFor(Sender &state, QWindow *window, QImage::Format format)
+{
+    if (const Target *target = known(state, window)) {
+        return *target;
     }
+    const auto id = static_cast<xcb_window_t>(window->winId());
     // A window made anew (as a change of its flags does) has another id.
     const bool seen = forget(state, window);
     if (!seen) {
@@ -183,6 +183,10 @@ bool repaint(QWidget *widget, const QRegion &region)
     QBackingStore *store = top->backingStore();
     if (!state.connection || state.sharedMemory || !window || !store || !window->isExposed() ||
         !top->isVisible()) {
+        return false;
+    }
+    if (const Target *target = known(state, window); target && target->depth == 0) {
+        // Not a window for this path: no paint here that Qt would do again.
         return false;
     }
     const QRegion area = region.translated(widget->mapTo(top, QPoint()));
