@@ -126,11 +126,9 @@ const Target *known(const Sender &state, const QWindow *window)
     return found != state.targets.end() ? &*found : nullptr;
 }
 
-Target targetFor(Sender &state, QWindow *window, QImage::Format format)
+// For a window not known yet: its visual checked, its context made.
+Target newTarget(Sender &state, QWindow *window, QImage::Format format)
 {
-    if (const Target *target = known(state, window)) {
-        return *target;
-    }
     const auto id = static_cast<xcb_window_t>(window->winId());
     // A window made anew (as a change of its flags does) has another id.
     const bool seen = forget(state, window);
@@ -185,7 +183,8 @@ bool repaint(QWidget *widget, const QRegion &region)
         !top->isVisible()) {
         return false;
     }
-    if (const Target *target = known(state, window); target && target->depth == 0) {
+    const Target *seen = known(state, window);
+    if (seen && seen->depth == 0) {
         // Not a window for this path: no paint here that Qt would do again.
         return false;
     }
@@ -194,7 +193,9 @@ bool repaint(QWidget *widget, const QRegion &region)
     QPaintDevice *device = store->paintDevice();
     auto *image =
         device && device->devType() == QInternal::Image ? static_cast<QImage *>(device) : nullptr;
-    const Target target = image ? targetFor(state, window, image->format()) : Target{};
+    const Target target = !image ? Target{}
+                          : seen ? *seen
+                                 : newTarget(state, window, image->format());
     if (target.depth == 0) {
         store->endPaint();
         return false;
