@@ -13,7 +13,10 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <sys/uio.h>
 #include <vector>
+#include <xcb/xcbext.h>
 
 namespace DirectFrame {
 
@@ -30,6 +33,20 @@ struct Target
     std::uint8_t depth = 0;
 };
 
+// Frames are written to the socket together, since every write wakes the X
+// server, which then takes the CPU from the clock as often as not; xcb would
+// write whenever its buffer of 16 KiB filled. Past this many bytes what is held
+// goes out anyway, so that little memory is held for it.
+constexpr std::size_t writeBytes = 64 * 1024;
+// xcb works out the full sequence number of what the server sends from the last
+// it read, so a request that has a reply must go out at least once in every
+// 65536 requests. xcb sees to that for the requests it sends, the sender for
+// those it writes itself, with room to spare for what Qt sends meanwhile.
+constexpr std::uint64_t requestsBetweenReplies = 32768;
+// The largest request without the big-requests extension, whose length in 4-byte
+// words has 16 bits.
+constexpr std::size_t coreRequestBytes = 65535 * 4;
+
 struct Sender
 {
     xcb_connection_t *connection = nullptr;
@@ -37,11 +54,22 @@ struct Sender
     // clocks are large (see DisplayPlatform), and the segment serves them better
     // than the socket.
     bool sharedMemory = false;
-    std::size_t maxRequestBytes = 0;
+    std::size_t maxImageBytes = 0;
     std::vector<Target> targets;
-    std::vector<std::uint8_t> rows;
     int batches = 0;
-    bool pending = false;
+
+    // Image requests in the protocol's own encoding, not written yet. They are
+    // held only while the socket's write end is this side's: xcb asks for it back
+    // (giveBack) before it sends anything, so no request of Qt's overtakes a frame.
+    // xcb may ask on any thread that sends.
+    std::mutex mutex;
+    std::vector<std::uint8_t> out;
+    std::uint64_t requests = 0;
+    bool ownsSocket = false;
+    // The sequence number of the last request written, while the socket is owned,
+    // and one at or before the last request with a reply.
+    std::uint64_t sequence = 0;
+    std::uint64_t lastReply = 0;
 };
 
 Sender &sender()
@@ -53,24 +81,90 @@ Sender &sender()
         state.connection = X11Connection::connection();
         state.sharedMemory = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
         if (state.connection) {
-            // The image data a request carries, less its header.
-            state.maxRequestBytes =
-                std::size_t{xcb_get_maximum_request_length(state.connection)} * 4 - 64;
+            state.maxImageBytes =
+                std::min(std::size_t{xcb_get_maximum_request_length(state.connection)} * 4,
+                         coreRequestBytes) -
+                sizeof(xcb_put_image_request_t);
         }
         // The connection goes with the application object.
         QObject::connect(qGuiApp, &QObject::destroyed, [] {
-            state = Sender{};
+            const std::lock_guard lock(state.mutex);
+            state.connection = nullptr;
+            state.targets.clear();
+            state.batches = 0;
+            state.out = {};
+            state.requests = 0;
+            state.ownsSocket = false;
             known = false;
         });
     }
     return state;
 }
 
+// With the mutex held, and the socket owned where anything is held.
+void writeHeld(Sender &state)
+{
+    if (state.out.empty()) {
+        return;
+    }
+    iovec data{state.out.data(), state.out.size()};
+    xcb_writev(state.connection, &data, 1, state.requests);
+    state.sequence += state.requests;
+    state.out.clear();
+    state.requests = 0;
+    if (state.out.capacity() > 2 * writeBytes) {
+        // A whole large window, sent once, need not stay in memory.
+        state.out = {};
+    }
+}
+
+void giveBack(void *)
+{
+    Sender &state = sender();
+    const std::lock_guard lock(state.mutex);
+    writeHeld(state);
+    state.ownsSocket = false;
+}
+
+// With the mutex held: whether the socket's write end is this side's, taken
+// from xcb where it is not (false where the connection has failed).
+bool ownSocket(Sender &state)
+{
+    if (!state.ownsSocket) {
+        std::uint64_t sent = 0;
+        if (!xcb_take_socket(state.connection, giveBack, nullptr, 0, &sent)) {
+            return false;
+        }
+        state.ownsSocket = true;
+        state.sequence = sent;
+    }
+    return true;
+}
+
+// Writes what is held, and then a request with a reply where one is owed.
+void send(Sender &state, std::unique_lock<std::mutex> &lock)
+{
+    if (state.out.empty()) {
+        return;
+    }
+    writeHeld(state);
+    const std::uint64_t written = state.sequence;
+    if (written - state.lastReply < requestsBetweenReplies) {
+        return;
+    }
+    // xcb takes the socket back for it, through giveBack, which needs the mutex.
+    lock.unlock();
+    const unsigned int asked = xcb_get_input_focus(state.connection).sequence;
+    xcb_discard_reply(state.connection, asked);
+    lock.lock();
+    state.lastReply = written + std::uint32_t(asked - std::uint32_t(written));
+}
+
 void writeOut(Sender &state)
 {
-    if (state.pending && state.batches == 0) {
-        xcb_flush(state.connection);
-        state.pending = false;
+    std::unique_lock lock(state.mutex);
+    if (state.batches == 0) {
+        send(state, lock);
     }
 }
 
@@ -156,18 +250,38 @@ void put(Sender &state, const Target &target, const QImage &image, const QRect &
 {
     const std::size_t stride = std::size_t(rect.width()) * 4;
     const int rowsPerRequest =
-        static_cast<int>(std::max<std::size_t>(1, state.maxRequestBytes / stride));
+        static_cast<int>(std::max<std::size_t>(1, state.maxImageBytes / stride));
+    std::unique_lock lock(state.mutex);
     for (int top = rect.top(); top <= rect.bottom(); top += rowsPerRequest) {
         const int rows = std::min(rowsPerRequest, rect.bottom() + 1 - top);
-        state.rows.resize(stride * std::size_t(rows));
-        for (int y = 0; y < rows; ++y) {
-            std::memcpy(state.rows.data() + stride * std::size_t(y),
-                        image.constScanLine(top + y) + std::size_t(rect.left()) * 4, stride);
+        const std::size_t bytes = sizeof(xcb_put_image_request_t) + stride * std::size_t(rows);
+        if (state.out.size() + bytes > writeBytes) {
+            send(state, lock);
         }
-        xcb_put_image(state.connection, XCB_IMAGE_FORMAT_Z_PIXMAP, target.window, target.context,
-                      std::uint16_t(rect.width()), std::uint16_t(rows), std::int16_t(rect.left()),
-                      std::int16_t(top), 0, target.depth, std::uint32_t(state.rows.size()),
-                      state.rows.data());
+        if (!ownSocket(state)) {
+            return;
+        }
+        xcb_put_image_request_t request{};
+        request.major_opcode = XCB_PUT_IMAGE;
+        request.format = XCB_IMAGE_FORMAT_Z_PIXMAP;
+        request.length = std::uint16_t(bytes / 4);
+        request.drawable = target.window;
+        request.gc = target.context;
+        request.width = std::uint16_t(rect.width());
+        request.height = std::uint16_t(rows);
+        request.dst_x = std::int16_t(rect.left());
+        request.dst_y = std::int16_t(top);
+        request.depth = target.depth;
+        const std::size_t at = state.out.size();
+        state.out.resize(at + bytes);
+        std::uint8_t *cursor = state.out.data() + at;
+        std::memcpy(cursor, &request, sizeof request);
+        cursor += sizeof request;
+        for (int y = 0; y < rows; ++y, cursor += stride) {
+            std::memcpy(cursor, image.constScanLine(top + y) + std::size_t(rect.left()) * 4,
+                        stride);
+        }
+        ++state.requests;
     }
 }
 
@@ -213,21 +327,25 @@ bool repaint(QWidget *widget, const QRegion &region)
             put(state, target, *image, native);
         }
     }
-    state.pending = true;
     writeOut(state);
     return true;
 }
 
 Batch::Batch()
 {
-    ++sender().batches;
+    Sender &state = sender();
+    const std::lock_guard lock(state.mutex);
+    ++state.batches;
 }
 
 Batch::~Batch()
 {
     Sender &state = sender();
-    // The application may have ended meanwhile, and the count with it.
-    state.batches = std::max(0, state.batches - 1);
+    {
+        const std::lock_guard lock(state.mutex);
+        // The application may have ended meanwhile, and the count with it.
+        state.batches = std::max(0, state.batches - 1);
+    }
     writeOut(state);
 }
 
