@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 class Canvas;
@@ -209,6 +210,12 @@ private:
     };
     HandPoses mDrawn;
     HandMoves visibleMoves(const HandPoses &poses, double devicePixelRatio) const;
+    // Where a hand of `shape` turned to `angle` lies, in widget coordinates, with
+    // room for its anti-aliased edge.
+    QRect handArea(std::span<const Point> shape, float angle) const;
+    // Where the still hands drawn at `from` differ from those at `to`.
+    QRegion stillHandsChange(float fromH, float fromM, float fromA, float toH, float toM,
+                             float toA) const;
     // What a digital readout shows, without formatting it: the time to the second
     // or to the minute, the half of the day and the zone's abbreviation.
     std::int64_t mReadoutKey = -1;

@@ -158,6 +158,31 @@ const QImage &TKWView::currentHandsLayer(qreal ratio, const DecorationTexts &tex
     // Any change of settings draws the dial afresh, under a new cache key.
     const HandsLayerKey key{dial.cacheKey(), mDrawn.h, mDrawn.m, mDrawn.a};
     if (!mHandsLayerKey || !(*mHandsLayerKey == key)) {
+        const qreal ratio = dial.devicePixelRatio();
+        if (mHandsLayerKey && mHandsLayerKey->dial == key.dial && ratio == std::floor(ratio) &&
+            mHandsLayer.size() == dial.size() && mHandsLayer.format() == dial.format()) {
+            // Only where a hand was or is now differs, and at a whole number of
+            // pixels a point that is whole pixels: the dial again there, and the
+            // hands drawn over it as everywhere else.
+            const HandsLayerKey &was = *mHandsLayerKey;
+            const QRegion change = stillHandsChange(was.h, was.m, was.a, key.h, key.m, key.a);
+            const int scale = static_cast<int>(ratio);
+            const QRect pixels = mHandsLayer.rect();
+            for (const QRect &area : change) {
+                const QRect copied = QRect(area.topLeft() * scale, area.size() * scale) & pixels;
+                for (int y = copied.top(); y <= copied.bottom(); ++y) {
+                    std::memcpy(mHandsLayer.scanLine(y) + std::size_t(copied.left()) * 4,
+                                dial.constScanLine(y) + std::size_t(copied.left()) * 4,
+                                std::size_t(copied.width()) * 4);
+                }
+            }
+            QPainter layerPainter(&mHandsLayer);
+            layerPainter.setClipRegion(change);
+            Canvas layer(layerPainter, bounds().size());
+            drawStillHands(layer);
+            mHandsLayerKey = key;
+            return mHandsLayer;
+        }
         if (mHandsLayer.size() == dial.size() && mHandsLayer.format() == dial.format()) {
             // The same buffer again, rather than a new one every few seconds.
             std::memcpy(mHandsLayer.bits(), dial.constBits(), dial.sizeInBytes());

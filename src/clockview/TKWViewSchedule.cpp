@@ -80,6 +80,35 @@ TKWView::HandMoves TKWView::visibleMoves(const HandPoses &poses, double ratio) c
                                                   HandShapes::alternateReach * mRadius, ratio)};
 }
 
+QRect TKWView::handArea(std::span<const Point> shape, float angle) const
+{
+    constexpr float edge = 2;
+    return Canvas::widgetRect(HandShapes::turnedBounds(shape, mCenter, angle).insetBy(-edge, -edge),
+                              bounds().height);
+}
+
+QRegion TKWView::stillHandsChange(float fromH, float fromM, float fromA, float toH, float toM,
+                                  float toA) const
+{
+    QRegion change;
+    const auto add = [&](std::span<const Point> shape, float from, float to) {
+        if (from != to) {
+            change += handArea(shape, from);
+            change += handArea(shape, to);
+        }
+    };
+    add(HandShapes::hourHand(mRadius), fromH, toH);
+    add(HandShapes::minuteHand(mRadius), fromM, toM);
+    if (mAlternateTime) {
+        const Rect disc = HandShapes::alternateDisc(mRadius);
+        const std::array<Point, 4> corners = {Point{disc.x, disc.y}, Point{disc.maxX(), disc.y},
+                                              Point{disc.maxX(), disc.maxY()},
+                                              Point{disc.x, disc.maxY()}};
+        add(corners, fromA, toA);
+    }
+    return change;
+}
+
 void TKWView::scheduleRepaint()
 {
     if (!isVisible()) {
@@ -105,36 +134,23 @@ void TKWView::scheduleRepaint()
         return;
     }
 
-    const float height = bounds().height;
-    QRect dirty;
-    const auto redrawHand = [&](std::span<const Point> shape, float from, float to) {
-        // Both places, with room for the anti-aliased edge.
-        constexpr float edge = 2;
-        for (const float angle : {from, to}) {
-            const Rect area = HandShapes::turnedBounds(shape, mCenter, angle).insetBy(-edge, -edge);
-            dirty |= Canvas::widgetRect(area, height);
-        }
-    };
     const HandMoves moves = visibleMoves({mAngleH, mAngleM, mAngleS, mAngleA}, devicePixelRatioF());
+    const HandPoses drawn = mDrawn;
     if (moves.h) {
-        redrawHand(HandShapes::hourHand(mRadius), mDrawn.h, mAngleH);
         mDrawn.h = mAngleH;
     }
     if (moves.m) {
-        redrawHand(HandShapes::minuteHand(mRadius), mDrawn.m, mAngleM);
         mDrawn.m = mAngleM;
     }
-    if (mModel.showSeconds && mDrawn.s != mAngleS) {
-        redrawHand(HandShapes::secondHand(mRadius), mDrawn.s, mAngleS);
-        mDrawn.s = mAngleS;
-    }
     if (moves.a) {
-        const Rect disc = HandShapes::alternateDisc(mRadius);
-        const std::array<Point, 4> corners = {Point{disc.x, disc.y}, Point{disc.maxX(), disc.y},
-                                              Point{disc.maxX(), disc.maxY()},
-                                              Point{disc.x, disc.maxY()}};
-        redrawHand(corners, mDrawn.a, mAngleA);
         mDrawn.a = mAngleA;
+    }
+    QRect dirty =
+        stillHandsChange(drawn.h, drawn.m, drawn.a, mDrawn.h, mDrawn.m, mDrawn.a).boundingRect();
+    if (mModel.showSeconds && mDrawn.s != mAngleS) {
+        const auto shape = HandShapes::secondHand(mRadius);
+        dirty |= handArea(shape, mDrawn.s) | handArea(shape, mAngleS);
+        mDrawn.s = mAngleS;
     }
     if (!dirty.isEmpty()) {
         // Drawn now rather than posted: with many clocks, each posted request

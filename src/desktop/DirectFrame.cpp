@@ -95,6 +95,7 @@ Sender &sender()
             state.out = {};
             state.requests = 0;
             state.ownsSocket = false;
+            state.lastReply = 0;
             known = false;
         });
     }

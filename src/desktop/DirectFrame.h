@@ -19,8 +19,9 @@ namespace DirectFrame {
 // kind); the caller then repaints as usual.
 bool repaint(QWidget *widget, const QRegion &region);
 
-// While one lives, what repaint() sends waits in the connection's buffer; the
-// last to end writes it all out. Without one, each repaint() writes at once.
+// While one lives, what repaint() sends is held (up to 64 KiB, and never past a
+// request of Qt's); the last to end writes it all out at once. Without one, each
+// repaint() writes at once.
 class Batch
 {
 public:
