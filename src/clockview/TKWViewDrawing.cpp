@@ -158,7 +158,6 @@ const QImage &TKWView::currentHandsLayer(qreal ratio, const DecorationTexts &tex
     // Any change of settings draws the dial afresh, under a new cache key.
     const HandsLayerKey key{dial.cacheKey(), mDrawn.h, mDrawn.m, mDrawn.a};
     if (!mHandsLayerKey || !(*mHandsLayerKey == key)) {
-        const qreal ratio = dial.devicePixelRatio();
         if (mHandsLayerKey && mHandsLayerKey->dial == key.dial && ratio == std::floor(ratio) &&
             mHandsLayer.size() == dial.size() && mHandsLayer.format() == dial.format()) {
             // Only where a hand was or is now differs, and at a whole number of
