@@ -158,16 +158,20 @@ const QImage &TKWView::currentHandsLayer(qreal ratio, const DecorationTexts &tex
     // Any change of settings draws the dial afresh, under a new cache key.
     const HandsLayerKey key{dial.cacheKey(), mDrawn.h, mDrawn.m, mDrawn.a};
     if (!mHandsLayerKey || !(*mHandsLayerKey == key)) {
-        if (mHandsLayerKey && mHandsLayerKey->dial == key.dial && ratio == std::floor(ratio) &&
-            mHandsLayer.size() == dial.size() && mHandsLayer.format() == dial.format()) {
+        const bool sameBuffer =
+            mHandsLayer.size() == dial.size() && mHandsLayer.format() == dial.format();
+        // Where the layer is drawn again; none: all of it.
+        std::optional<QRegion> change;
+        if (sameBuffer && mHandsLayerKey && mHandsLayerKey->dial == key.dial &&
+            ratio == std::floor(ratio)) {
             // Only where a hand was or is now differs, and at a whole number of
             // pixels a point that is whole pixels: the dial again there, and the
             // hands drawn over it as everywhere else.
             const HandsLayerKey &was = *mHandsLayerKey;
-            const QRegion change = stillHandsChange(was.h, was.m, was.a, key.h, key.m, key.a);
+            change = stillHandsChange(was.h, was.m, was.a, key.h, key.m, key.a);
             const int scale = static_cast<int>(ratio);
             const QRect pixels = mHandsLayer.rect();
-            for (const QRect &area : change) {
+            for (const QRect &area : *change) {
                 const QRect copied = QRect(area.topLeft() * scale, area.size() * scale) & pixels;
                 for (int y = copied.top(); y <= copied.bottom(); ++y) {
                     std::memcpy(mHandsLayer.scanLine(y) + std::size_t(copied.left()) * 4,
@@ -175,14 +179,7 @@ const QImage &TKWView::currentHandsLayer(qreal ratio, const DecorationTexts &tex
                                 std::size_t(copied.width()) * 4);
                 }
             }
-            QPainter layerPainter(&mHandsLayer);
-            layerPainter.setClipRegion(change);
-            Canvas layer(layerPainter, bounds().size());
-            drawStillHands(layer);
-            mHandsLayerKey = key;
-            return mHandsLayer;
-        }
-        if (mHandsLayer.size() == dial.size() && mHandsLayer.format() == dial.format()) {
+        } else if (sameBuffer) {
             // The same buffer again, rather than a new one every few seconds.
             std::memcpy(mHandsLayer.bits(), dial.constBits(), dial.sizeInBytes());
             mHandsLayer.setDevicePixelRatio(dial.devicePixelRatio());
@@ -190,6 +187,9 @@ const QImage &TKWView::currentHandsLayer(qreal ratio, const DecorationTexts &tex
             mHandsLayer = dial.copy();
         }
         QPainter layerPainter(&mHandsLayer);
+        if (change) {
+            layerPainter.setClipRegion(*change);
+        }
         Canvas layer(layerPainter, bounds().size());
         drawStillHands(layer);
         mHandsLayerKey = key;
