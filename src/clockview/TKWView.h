@@ -112,6 +112,9 @@ Q_SIGNALS:
     // A picture file was dropped on the clock; `taken` says whether it became the
     // face (a file that cannot be referred to does not).
     void pictureDropped(const QString &path, bool *taken);
+    // A frame was drawn straight onto the window, with no paint event: `changed`
+    // (widget coordinates) holds every pixel that may differ from the last frame.
+    void painted(const QRegion &changed);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

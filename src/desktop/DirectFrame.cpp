@@ -5,6 +5,7 @@
 #include <QBackingStore>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QRegion>
 #include <QWidget>
 #include <QWindow>
@@ -286,9 +287,30 @@ void put(Sender &state, const Target &target, const QImage &image, const QRect &
     }
 }
 
+// Whether `widget`'s paint is all its window shows within `area` (the window's
+// coordinates): no other child of the window is shown there, and `widget` shows no
+// child of its own.
+bool paintsAlone(const QWidget *top, const QWidget *widget, const QRect &area)
+{
+    const auto showsChild = [](const QWidget *parent, const QWidget *except, const QRect &within) {
+        for (const QObject *child : parent->children()) {
+            const auto *other = qobject_cast<const QWidget *>(child);
+            if (other && other != except && !other->isWindow() && other->isVisible() &&
+                other->geometry().intersects(within)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (widget != top && (widget->parentWidget() != top || showsChild(top, widget, area))) {
+        return false;
+    }
+    return !showsChild(widget, nullptr, widget->rect());
+}
+
 } // namespace
 
-bool repaint(QWidget *widget, const QRegion &region)
+bool repaint(QWidget *widget, const QRegion &region, const std::function<void(QPainter &)> &paint)
 {
     Sender &state = sender();
     QWidget *top = widget->window();
@@ -303,7 +325,8 @@ bool repaint(QWidget *widget, const QRegion &region)
         // Not a window for this path: no paint here that Qt would do again.
         return false;
     }
-    const QRegion area = region.translated(widget->mapTo(top, QPoint()));
+    const QPoint offset = widget->mapTo(top, QPoint());
+    const QRegion area = region.translated(offset);
     store->beginPaint(area);
     QPaintDevice *device = store->paintDevice();
     auto *image =
@@ -315,7 +338,16 @@ bool repaint(QWidget *widget, const QRegion &region)
         store->endPaint();
         return false;
     }
-    top->render(image, area.boundingRect().topLeft(), area, QWidget::DrawChildren);
+    if (paint && paintsAlone(top, widget, area.boundingRect())) {
+        // Drawn straight onto the backing store: the paint event's delivery and its
+        // own painter cost more than the frame of a small clock.
+        QPainter painter(image);
+        painter.setClipRegion(area);
+        painter.translate(offset);
+        paint(painter);
+    } else {
+        top->render(image, area.boundingRect().topLeft(), area, QWidget::DrawChildren);
+    }
     store->endPaint();
 
     const qreal ratio = image->devicePixelRatio();

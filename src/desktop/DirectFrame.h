@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+
+class QPainter;
 class QRegion;
 class QWidget;
 
@@ -17,7 +20,14 @@ namespace DirectFrame {
 // done nothing, where a frame does not go this way (another platform, a window
 // not shown, Qt flushing through shared memory, a backing store of another
 // kind); the caller then repaints as usual.
-bool repaint(QWidget *widget, const QRegion &region);
+//
+// With `paint`, where nothing but `widget` shows within the region, `paint` draws
+// the frame on a painter in the widget's coordinates, clipped to the region,
+// instead of a paint event to the widget: no event filter sees it. The caller
+// answers for the window's own paint, which is not drawn then (a window that
+// paints nothing of its own, as a translucent one that only holds its children).
+bool repaint(QWidget *widget, const QRegion &region,
+             const std::function<void(QPainter &)> &paint = {});
 
 // While one lives, what repaint() sends is held (up to 64 KiB, and never past a
 // request of Qt's); the last to end writes it all out at once. Without one, each

@@ -238,38 +238,45 @@ void TKWWindow::setShapeSource(ShapeSource source, SteadySource steady)
 
 bool TKWWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    // A paint may change the shape (hands that move over a transparent face), so
-    // what was painted is looked at again once the paints of this turn are done.
-    if (watched == mContent && event->type() == QEvent::Paint && mShapeSource &&
-        !CompositingWatch::shared().isCompositing()) {
-        const QRegion &painted = static_cast<QPaintEvent *>(event)->region();
-        if (!mShapePending && !paintMayReshape(painted)) {
-            // The hands of most dials move within the face: no call, no wake-up.
-            return QWidget::eventFilter(watched, event);
-        }
-        mPaintedSinceShape += painted;
-        if (!mShapePending) {
-            mShapePending = true;
-            // One call for every window painted on this turn: a tick paints them
-            // all, and each call posted is one more wake-up of the event loop.
-            std::vector<QPointer<TKWWindow>> &pending = windowsAwaitingShape();
-            if (pending.empty()) {
-                QMetaObject::invokeMethod(
-                    qApp,
-                    [] {
-                        for (const QPointer<TKWWindow> &window :
-                             std::exchange(windowsAwaitingShape(), {})) {
-                            if (window) {
-                                window->updatePaintedShape();
-                            }
-                        }
-                    },
-                    Qt::QueuedConnection);
-            }
-            pending.emplace_back(this);
-        }
+    if (watched == mContent && event->type() == QEvent::Paint) {
+        contentPainted(static_cast<QPaintEvent *>(event)->region());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TKWWindow::contentPainted(const QRegion &changed)
+{
+    // A paint may change the shape (hands that move over a transparent face), so
+    // what was painted is looked at again once the paints of this turn are done.
+    if (!mShapeSource || CompositingWatch::shared().isCompositing()) {
+        return;
+    }
+    if (!mShapePending && !paintMayReshape(changed)) {
+        // The hands of most dials move within the face: no call, no wake-up.
+        return;
+    }
+    mPaintedSinceShape += changed;
+    if (mShapePending) {
+        return;
+    }
+    mShapePending = true;
+    // One call for every window painted on this turn: a tick paints them all, and
+    // each call posted is one more wake-up of the event loop.
+    std::vector<QPointer<TKWWindow>> &pending = windowsAwaitingShape();
+    if (pending.empty()) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [] {
+                for (const QPointer<TKWWindow> &window :
+                     std::exchange(windowsAwaitingShape(), {})) {
+                    if (window) {
+                        window->updatePaintedShape();
+                    }
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    pending.emplace_back(this);
 }
 
 std::vector<QPointer<TKWWindow>> &TKWWindow::windowsAwaitingShape()

@@ -57,6 +57,9 @@ public:
     void setShapeSource(ShapeSource source, SteadySource steady = {});
     // The window's shape now: empty when it is not cut to shape.
     QRegion shape() const { return mShape; }
+    // The content drew a frame without a paint event (the window sees those
+    // itself); `changed` (the content's coordinates) holds all it may have changed.
+    void contentPainted(const QRegion &changed);
 
 Q_SIGNALS:
     // The right button asks for the clock's menu at a point on the screen; the

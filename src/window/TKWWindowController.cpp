@@ -163,6 +163,7 @@ void TKWWindowController::loadWindow()
     connect(mClockView, &TKWView::dialDefined, this, &TKWWindowController::storeDial);
     connect(mClockView, &TKWView::pictureDropped, this, &TKWWindowController::takeDroppedPicture);
     connect(mWindow, &TKWWindow::coveredChanged, mClockView, &TKWView::setCovered);
+    connect(mClockView, &TKWView::painted, mWindow, &TKWWindow::contentPainted);
     findFacePicture();
     awakeFromNib();
     // Once the view has its settings: the shape is what the clock paints.

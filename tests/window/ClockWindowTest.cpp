@@ -180,6 +180,8 @@ TEST(ClockFile, WithoutACompositorTheWindowIsCutToWhatItPaints)
         return true;
     };
     EXPECT_TRUE(cutAsPainted());
+    // Shown, ticks on an X display (the x11_shape test) send frames straight to it.
+    ASSERT_TRUE(waitFor([&] { return window->isExposed(); }));
     // A transparent face leaves the marks and hands, across a turn of the hour.
     clock->clockSettings()->setValue(Keys::Opacity, PropertyList::real(0));
     for (int second = 0; second < 15; ++second) {
