@@ -112,8 +112,8 @@ Q_SIGNALS:
     // A picture file was dropped on the clock; `taken` says whether it became the
     // face (a file that cannot be referred to does not).
     void pictureDropped(const QString &path, bool *taken);
-    // A frame was drawn straight onto the window, with no paint event: `changed`
-    // (widget coordinates) holds every pixel that may differ from the last frame.
+    // A frame was drawn, through a paint event or straight onto the window:
+    // `changed` (widget coordinates) holds every pixel that may differ from the last.
     void painted(const QRegion &changed);
 
 protected:

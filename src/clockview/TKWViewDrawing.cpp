@@ -8,6 +8,7 @@
 #include "settings/SettingsKeys.h"
 #include "time/DateFormatter.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <cmath>
@@ -23,10 +24,13 @@ QTransform handFrame(Point center, float angle)
 
 } // namespace
 
-void TKWView::paintEvent(QPaintEvent *)
+void TKWView::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
-    drawRect(painter);
+    {
+        QPainter painter(this);
+        drawRect(painter);
+    }
+    Q_EMIT painted(event->region());
 }
 
 QImage TKWView::renderImage(qreal devicePixelRatio)

@@ -160,16 +160,12 @@ void TKWView::scheduleRepaint()
     const QRect dirty = changed.boundingRect();
     // Drawn now rather than posted: with many clocks, each posted request would be
     // one more wake-up call to the event loop on this tick.
-    bool drawnHere = false;
     const auto draw = [&](QPainter &painter) {
-        drawnHere = true;
         drawRect(painter);
+        Q_EMIT painted(changed);
     };
     if (!DirectFrame::repaint(this, dirty, draw)) {
         repaint(dirty);
-    } else if (drawnHere) {
-        // Otherwise a paint event told the window of the paint.
-        Q_EMIT painted(changed);
     }
 }
 

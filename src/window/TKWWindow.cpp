@@ -228,20 +228,9 @@ void TKWWindow::setShapeSource(ShapeSource source, SteadySource steady)
 {
     mShapeSource = std::move(source);
     mSteadySource = std::move(steady);
-    if (mContent) {
-        mContent->installEventFilter(this);
-    }
     connect(&CompositingWatch::shared(), &CompositingWatch::changed, this, &TKWWindow::updateShape,
             Qt::UniqueConnection);
     updateShape();
-}
-
-bool TKWWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == mContent && event->type() == QEvent::Paint) {
-        contentPainted(static_cast<QPaintEvent *>(event)->region());
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void TKWWindow::contentPainted(const QRegion &changed)

@@ -57,8 +57,8 @@ public:
     void setShapeSource(ShapeSource source, SteadySource steady = {});
     // The window's shape now: empty when it is not cut to shape.
     QRegion shape() const { return mShape; }
-    // The content drew a frame without a paint event (the window sees those
-    // itself); `changed` (the content's coordinates) holds all it may have changed.
+    // The content painted: `changed` (its coordinates) holds every pixel that may
+    // differ from before. A window cut to shape takes its shape again from it.
     void contentPainted(const QRegion &changed);
 
 Q_SIGNALS:
@@ -80,7 +80,6 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void setWindowFlag(Qt::WindowType flag, bool on);
     void syncPositionWithScreen();
     // Takes the whole shape afresh.
