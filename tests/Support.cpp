@@ -176,6 +176,10 @@ Process::Process(const QString &program, const QStringList &arguments, const Opt
         if (options.umask) {
             ::umask(*options.umask);
         }
+        if (options.fileSizeLimit) {
+            const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
         if (options.uid &&
             (::setgroups(0, nullptr) != 0 || ::setgid(options.gid.value_or(0)) != 0 ||
              ::setuid(*options.uid) != 0)) {

@@ -29,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -119,6 +120,7 @@ public:
         std::optional<gid_t> gid;
         int input = -1; // standard input; /dev/null when negative
         std::optional<mode_t> umask;
+        std::optional<rlim_t> fileSizeLimit; // bytes; a write past it fails as on a full disk
     };
 
     Process(const QString &program, const QStringList &arguments, const Options &options = {});

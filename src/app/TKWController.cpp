@@ -55,11 +55,7 @@ TKWController::TKWController(QObject *parent)
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TKWController::applicationWillTerminate);
     if (auto *gui = qobject_cast<QGuiApplication *>(qApp)) {
         // The end of a desktop session may end the process without a quit.
-        connect(gui, &QGuiApplication::commitDataRequest, this, [this] {
-            for (const auto &clock : mClocks) {
-                clock->saveNow();
-            }
-        });
+        connect(gui, &QGuiApplication::commitDataRequest, this, &TKWController::saveAll);
     }
 }
 
@@ -248,6 +244,24 @@ void TKWController::applicationWillTerminate()
     removeStatusItem();
 }
 
+QStringList TKWController::saveAll()
+{
+    QStringList problems;
+    for (const auto &clock : mClocks) {
+        clock->saveNow();
+        if (const QString problem = clock->saveProblem(); !problem.isEmpty()) {
+            problems << tr("The clock settings cannot be saved to %1: %2.")
+                            .arg(clock->settingsFile(), problem);
+        }
+    }
+    UserDefaults &defaults = UserDefaults::standard();
+    if (!defaults.synchronize()) {
+        problems << tr("Settings cannot be saved to %1: %2.")
+                        .arg(defaults.filePath(), defaults.lastError());
+    }
+    return problems;
+}
+
 std::shared_ptr<TKWWindowController>
 TKWController::addClock(std::shared_ptr<TKWWindowController> clock)
 {
@@ -363,8 +377,11 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
         return {2, *problem};
     }
     if (parser.isSet(CommandLine::quit)) {
+        // Saved before the answer, so that the start that asked hears of what
+        // could not be kept; the quit itself saves again.
+        const QStringList unsaved = saveAll();
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        return {};
+        return {unsaved.isEmpty() ? 0 : 1, unsaved.join(u'\n')};
     }
     if (parser.isSet(CommandLine::list)) {
         QStringList lines;
@@ -376,6 +393,7 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
         return {0, lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n'};
     }
     bool acted = false;
+    QStringList unsaved;
     if (parser.isSet(CommandLine::newClock)) {
         const QStringList positional = parser.positionalArguments();
         std::optional<QString> zone;
@@ -385,7 +403,12 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
             }
             zone = positional.first();
         }
-        addClock(TKWWindowController::initWithTimeZoneName(zone))->showWindow();
+        const auto clock = addClock(TKWWindowController::initWithTimeZoneName(zone));
+        clock->showWindow();
+        if (!clock->saveProblem().isEmpty()) {
+            unsaved << tr("The new clock shows, but its settings cannot be saved to %1: %2.")
+                           .arg(clock->settingsFile(), clock->saveProblem());
+        }
         acted = true;
     }
     if (parser.isSet(CommandLine::clickThrough)) {
@@ -402,6 +425,14 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
             application->setAutoLaunch(parser.value(CommandLine::autostart) == u"on");
         }
         acted = true;
+    }
+    // A change the start that asked for it takes for done must be on disk.
+    if (UserDefaults &defaults = UserDefaults::standard(); acted && !defaults.synchronize()) {
+        unsaved << tr("Settings cannot be saved to %1: %2.")
+                       .arg(defaults.filePath(), defaults.lastError());
+    }
+    if (!unsaved.isEmpty()) {
+        return {1, unsaved.join(u'\n')};
     }
     if (!acted) {
         // Starting Tockwise again is how a user without a tray gets out of

@@ -45,6 +45,9 @@ public:
 
     void clockTimerFired();
     void applicationWillTerminate();
+    // Writes every clock's settings and place and the application's settings now,
+    // as at quit; what could not be written, one line a file.
+    QStringList saveAll();
     // The wake-ups since launch: each one tick of every clock.
     const SecondTimer &timer() const { return *mTimer; }
 

@@ -14,10 +14,12 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -117,7 +119,9 @@ int applySettingsWithoutInstance(const QCommandLineParser &parser)
         defaults.setBool(Keys::ClickThrough, value == u"toggle"
                                                  ? !defaults.boolForKey(Keys::ClickThrough)
                                                  : value == u"on");
-        defaults.synchronize();
+        if (!defaults.synchronize()) {
+            return 1; // the defaults have said why
+        }
     }
     if (parser.isSet(CommandLine::autostart)) {
         TKWApplication::setAutoLaunchOf(QCoreApplication::applicationFilePath(),
@@ -149,11 +153,27 @@ std::vector<float> savedClockSizes()
     return sizes;
 }
 
+// Qt's display backends end the process with exit() when their connection
+// breaks, as it does when the X server goes at the end of many sessions: the
+// changes still waiting for their write are written then.
+TKWController *savedAtExit = nullptr;
+
+void saveAtExit()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (savedAtExit && app && QThread::currentThread() == app->thread()) {
+        savedAtExit->saveAll();
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     qtMessages = qInstallMessageHandler(withoutNoise);
+    // Past a file-size limit a write then fails and is reported like a full disk,
+    // instead of the signal ending the process with its changes unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (RenderCommand::requested(argc, argv)) {
         return render(argc, argv);
     }
@@ -241,5 +261,9 @@ int main(int argc, char *argv[])
     if (parser.isSet(CommandLine::newClock)) {
         controller.handleCommand(arguments);
     }
-    return app->exec();
+    savedAtExit = &controller;
+    std::atexit(saveAtExit);
+    const int status = app->exec();
+    savedAtExit = nullptr;
+    return status;
 }

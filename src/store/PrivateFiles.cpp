@@ -1,10 +1,13 @@
 #include "store/PrivateFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,6 +85,35 @@ RegularFile readRegularFile(const QString &path, qint64 limit)
     }
     file.bytes.truncate(filled);
     return file;
+}
+
+QString replaceFile(const QString &path, const QByteArray &bytes)
+{
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        return QCoreApplication::translate("PrivateFiles",
+                                           "it is a symbolic link, which is left as it is");
+    }
+    // QSaveFile writes an unnamed file that a kill leaves no trace of. Unbuffered,
+    // since a buffered one takes a write the disk refused at the end for a whole
+    // file, and its commit ignores a failed flush to the disk.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return file.errorString();
+    }
+    QString problem;
+    if (file.write(bytes) != bytes.size()) {
+        problem = QString::fromLocal8Bit(std::strerror(errno));
+    } else if (::fsync(file.handle()) != 0) {
+        problem = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    if (!problem.isEmpty()) {
+        file.cancelWriting();
+        return problem;
+    }
+    // New files are the user's alone, whatever the umask.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return file.commit() ? QString() : file.errorString();
 }
 
 } // namespace PrivateFiles

@@ -39,4 +39,11 @@ struct RegularFile
 // Links are followed.
 RegularFile readRegularFile(const QString &path, qint64 limit);
 
+// Puts `bytes` at `path` in one step: the path holds either its old file or the
+// whole new one, whatever fails on the way (a full disk, a crash, a kill). A
+// symbolic link at `path` is refused, never written through: it and what it
+// points to stay as they are. The new file is the user's alone (mode 0600).
+// Empty on success, else why not, in a few words.
+QString replaceFile(const QString &path, const QByteArray &bytes);
+
 } // namespace PrivateFiles

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 #include <QTimeZone>
 
 #include <plist/plist.h>
@@ -368,28 +367,18 @@ std::optional<PropertyList::Dictionary> read(const QString &path, QString *error
 
 bool write(const QString &path, const PropertyList::Dictionary &dictionary, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, file.errorString());
-        return false;
-    }
-    // Settings are for the user's eyes alone.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray bytes = toXml(dictionary);
     // A file we could not read back would cost the user every setting in it at the
     // next start; better to keep the old file and say so.
     if (!parse(bytes)) {
-        file.cancelWriting();
         setError(error,
                  QCoreApplication::translate("PropertyListFile",
                                              "the settings could not be put in a readable form"));
         return false;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        setError(error, file.errorString());
-        return false;
-    }
-    return true;
+    const QString problem = PrivateFiles::replaceFile(path, bytes);
+    setError(error, problem);
+    return problem.isEmpty();
 }
 
 } // namespace PropertyListFile

@@ -21,8 +21,9 @@ QByteArray toXml(const PropertyList::Dictionary &dictionary);
 // reads as none, with the reason in `error`.
 std::optional<PropertyList::Dictionary> read(const QString &path, QString *error = nullptr);
 
-// Writes the XML form atomically: the file is either the old one or the whole new
-// one, never a mixture. False (with the reason) when it could not be written.
+// Writes the XML form atomically, as PrivateFiles::replaceFile does: the file is
+// either the old one or the whole new one, never a mixture, and never a file a
+// link at `path` points to. False (with the reason) when it could not be written.
 bool write(const QString &path, const PropertyList::Dictionary &dictionary,
            QString *error = nullptr);
 

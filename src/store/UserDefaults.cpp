@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 const QString fileName = QStringLiteral("org.tockwise.Tockwise.plist");
@@ -193,23 +195,27 @@ bool UserDefaults::synchronize()
             qWarning("The unreadable settings file was kept as %s.", qUtf8Printable(aside));
             mUnreadable = false;
         } else {
-            if (!mWarnedUnwritable) {
-                mWarnedUnwritable = true;
+            if (!std::exchange(mWarnedUnwritable, true)) {
                 qWarning("Settings cannot be saved: %s could not be moved aside.",
                          qUtf8Printable(mFilePath));
             }
+            mLastError = QCoreApplication::translate(
+                "UserDefaults", "the unreadable file there could not be moved aside");
             return false;
         }
     }
     QString error;
     if (!PropertyListFile::write(mFilePath, mPersistent, &error)) {
-        if (!mWarnedUnwritable) {
-            mWarnedUnwritable = true;
-            qWarning("Settings cannot be saved to %s: %s", qUtf8Printable(mFilePath),
-                     qUtf8Printable(error));
+        // Once until a save succeeds again: it is tried again at every change.
+        if (!std::exchange(mWarnedUnwritable, true)) {
+            qWarning("Settings cannot be saved to %s: %s; the file there is left as it was.",
+                     qUtf8Printable(mFilePath), qUtf8Printable(error));
         }
+        mLastError = error;
         return false;
     }
+    mWarnedUnwritable = false;
+    mLastError.clear();
     mDirty = false;
     return true;
 }

@@ -45,8 +45,10 @@ public:
     void setInteger(const QString &key, qint64 value);
     void removeObjectForKey(const QString &key);
 
-    // Writes pending changes now. False when the file could not be written.
+    // Writes pending changes now. False when the file could not be written; the
+    // changes stay pending, and lastError() says why.
     bool synchronize();
+    QString lastError() const { return mLastError; }
 
     [[nodiscard]] Observation observe(const QString &key, KeyObservers::Callback callback);
 
@@ -66,6 +68,7 @@ private:
     bool mWriteScheduled = false;
     bool mFlushesAtQuit = false;
     mutable bool mWarnedUnwritable = false;
+    QString mLastError;
     std::shared_ptr<bool> mAlive = std::make_shared<bool>(true);
     KeyObservers mObservers;
 };

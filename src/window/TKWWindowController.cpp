@@ -22,6 +22,8 @@
 #include <QStandardPaths>
 #include <QUuid>
 
+#include <utility>
+
 namespace {
 
 // Moves of a window come in bursts while it is dragged; its frame is kept once
@@ -330,12 +332,14 @@ bool TKWWindowController::writeSettings()
     PrivateFiles::makeFolder(QFileInfo(mSettingsFile).absolutePath());
     QString error;
     if (!PropertyListFile::write(mSettingsFile, mClockSettings->contents(), &error)) {
-        if (!mWarnedUnwritable) {
-            mWarnedUnwritable = true;
-            qWarning("The clock settings cannot be saved to %s: %s", qUtf8Printable(mSettingsFile),
-                     qUtf8Printable(error));
+        // Once until a save succeeds again: every change and the quit try again.
+        if (std::exchange(mSaveProblem, error).isEmpty()) {
+            qWarning("The clock settings cannot be saved to %s: %s; the file there is left as "
+                     "it was.",
+                     qUtf8Printable(mSettingsFile), qUtf8Printable(error));
         }
         return false;
     }
+    mSaveProblem.clear();
     return true;
 }

@@ -75,8 +75,10 @@ public:
     TKWWindow *window() const;
     TKWView *clockView() const { return mClockView; }
     bool isConfigEstablished() const { return mConfigEstablished; }
-    // Writes the settings file now; false when it could not be written.
+    // Writes the settings file now; false when it could not be written, and then
+    // saveProblem() says why until a write succeeds.
     bool writeSettings();
+    QString saveProblem() const { return mSaveProblem; }
     // The settings and the window's place, as at quit, without closing anything.
     void saveNow();
 
@@ -103,7 +105,7 @@ private:
     QPointer<ClockSettingsPanel> mPrefWindow;
     bool mConfigEstablished = false;
     bool mRemoved = false;
-    bool mWarnedUnwritable = false;
+    QString mSaveProblem;
     int mCascadeIndex = 0;
     QString mMissingPicture;                  // its file name
     QByteArray mWarnedPicture;                // the alias last named missing

@@ -55,6 +55,7 @@ struct Launch
     // to be left exactly as they were.
     QStringList untouched;
     std::optional<mode_t> umask;
+    std::optional<rlim_t> fileSizeLimit;
     std::unique_ptr<ReadOnlyFolder> readOnly;
 
     QString file(const QString &name) const { return folder.filePath(name); }
@@ -74,7 +75,8 @@ struct Result
 {
     QStringList listed; // "name<TAB>zone", the name without its folder
     QString errors;
-    QStringList files; // the settings folder's entries after the quit
+    QStringList files;      // the settings folder's entries after the quit
+    QList<Outcome> answers; // to the commands, then to the quit
 };
 
 // Starts Tockwise, lists its clocks (after asking it for `commands`) and quits it
@@ -87,17 +89,19 @@ Result start(Launch &launch, const QList<QStringList> &commands = {})
     }
     Process::Options options{launch.home.environment()};
     options.umask = launch.umask;
+    options.fileSizeLimit = launch.fileSizeLimit;
     RunningTockwise app(launch.home, {}, options);
     EXPECT_TRUE(app.serving()) << app.process().standardError().toStdString();
-    for (const QStringList &command : commands) {
-        EXPECT_TRUE(tockwise(launch.home, command).cleanExit()) << command.join(u' ').toStdString();
-    }
     Result result;
+    for (const QStringList &command : commands) {
+        result.answers.append(tockwise(launch.home, command));
+    }
     for (const QString &line : app.listed()) {
         result.listed.append(QFileInfo(line.section(u'\t', 0, 0)).fileName() + u'\t' +
                              line.section(u'\t', 1));
     }
-    const Outcome ended = app.quit();
+    result.answers.append(tockwise(launch.home, {"--quit"}));
+    const Outcome ended = app.process().finish(60s);
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
     result.errors = QString::fromLocal8Bit(ended.standardError);
     result.files = launch.folder.entryList(
@@ -301,6 +305,31 @@ TEST(Launch, SettingsThatCannotBeWrittenAreNamedOnceAndLeftAsTheyWere)
             EXPECT_EQ(linesNaming(result, launch.file(line.section(u'\t', 0, 0))), 1)
                 << result.errors.toStdString();
         }
+        // The start that asked for the clock is told it is not saved.
+        EXPECT_EQ(result.answers.first().exitCode, 1);
+    }
+    {
+        // A full disk, as a file-size limit makes one: the change a later start
+        // asks for and the quit each answer which file could not be saved (the
+        // quit tries the change again), the log names each file once, and the
+        // files stay as they were, with nothing left beside them.
+        Launch launch;
+        launch.writeDefaults(
+            {{Keys::Converted, PropertyList::boolean(true)}, {"Kept", text(QString(1000, u'k'))}});
+        launch.write("A.tkw", clockIn("UTC"));
+        launch.untouched = {launch.file("A.tkw"), launch.home.defaultsFile()};
+        launch.fileSizeLimit = 512;
+        const Result result = start(launch, {{"--click-through", "on"}});
+        EXPECT_EQ(result.files, QStringList({"A.tkw"}));
+        const Outcome &changed = result.answers.first(), &quit = result.answers.last();
+        for (const QString &path : launch.untouched) {
+            EXPECT_EQ(linesNaming(result, path), 1) << result.errors.toStdString();
+            EXPECT_TRUE(quit.exitCode == 1 && quit.standardError.contains(path.toUtf8()))
+                << quit.describe();
+        }
+        EXPECT_TRUE(changed.exitCode == 1 &&
+                    changed.standardError.contains(launch.home.defaultsFile().toUtf8()))
+            << changed.describe();
     }
     {
         // A file where the settings folder belongs: one clock, the folder named

@@ -23,6 +23,16 @@ TEST(PropertyListFile, EveryKindSurvivesASaveInAFileOnlyTheUserMayRead)
     EXPECT_EQ(PropertyListFile::read(file), everyKind);
     EXPECT_TRUE(readFile(file).startsWith("<?xml"));
     EXPECT_EQ(QFileInfo(file).permissions() & 0x0777, 0x0600);
+
+    // A link put where a file was is not written through: it and the file it
+    // points to stay as they were.
+    const QString victim = dir.filePath("victim.txt"), linked = dir.filePath("linked.plist");
+    ASSERT_TRUE(writeFile(victim, "mine\n") && QFile::link(victim, linked));
+    QString error;
+    EXPECT_FALSE(PropertyListFile::write(linked, everyKind, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readFile(victim), "mine\n");
+    EXPECT_EQ(QFile::symLinkTarget(linked), victim);
 }
 
 TEST(PropertyListFile, ReadsBinaryPropertyLists)

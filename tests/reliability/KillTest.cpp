@@ -237,3 +237,43 @@ TEST(Kill, ANewClockIsOnDiskBeforeItIsEverChanged)
     EXPECT_TRUE(next.quit().cleanExit());
     EXPECT_EQ(clocksOnDisk().join(u' '), expected.join(u' '));
 }
+
+// A clock's place is written half a second after it shows. Ended at once after a
+// later start added a clock, by the X server going away (as at many logouts) or
+// by SIGINT or SIGHUP, Tockwise has written it all the same.
+TEST(Ending, WhatWaitsForItsWriteIsSavedWhenTheDisplayGoesOrASignalComes)
+{
+    for (const int ending : {0, SIGINT, SIGHUP}) {
+        Home home;
+        std::unique_ptr<Process> display;
+        if (ending == 0) {
+            display =
+                std::make_unique<Process>("Xvfb", QStringList{"-displayfd", "1", "-nolisten", "tcp",
+                                                              "-screen", "0", "1024x768x24"});
+            ASSERT_TRUE(waitFor([&] { return display->standardOutput().endsWith('\n'); }))
+                << display->standardError().toStdString();
+            home.set("DISPLAY", ":" + QString::fromUtf8(display->standardOutput().trimmed()));
+            home.set("QT_QPA_PLATFORM", "xcb");
+        }
+        RunningTockwise app(home);
+        ASSERT_TRUE(app.serving()) << app.process().standardError().toStdString();
+        ASSERT_TRUE(tockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
+        ending == 0 ? display->signal(SIGKILL) : app.process().signal(ending);
+        const Outcome ended = app.process().finish(30s);
+        EXPECT_TRUE(ended.finished && !ended.signalled && ended.exitCode == (ending == 0))
+            << ended.describe();
+
+        const QDir folder(home.settingsFolder());
+        const auto defaults = settingsIn(home.defaultsFile()).value_or(PropertyList::Dictionary());
+        QStringList placed;
+        for (const QString &name : folder.entryList({"*.tkw"}, QDir::Files)) {
+            const auto settings = settingsIn(folder.filePath(name));
+            const PropertyList zone = settings ? settings->value(Keys::TimeZone) : PropertyList();
+            if (settings && defaults.contains(QFileInfo(name).completeBaseName())) {
+                placed.append(zone.asString() ? *zone.asString() : "local");
+            }
+        }
+        placed.sort();
+        EXPECT_EQ(placed, QStringList({"Asia/Tokyo", "local"})) << "ended by " << ending;
+    }
+}
