@@ -25,6 +25,10 @@ public:
     // Sends `message` in full, then closes; nothing when already closed.
     void reply(const QByteArray &message);
     bool isOpen() const { return mSocket.isValid(); }
+    // Open, and its request not in yet.
+    bool isIdle() const { return isOpen() && !mAnswered; }
+    // Hangs up without an answer.
+    void close();
 
 Q_SIGNALS:
     // The one well-formed request of this connection.
@@ -36,7 +40,6 @@ Q_SIGNALS:
 private:
     void receive();
     void send();
-    void close();
 
     UnixSocket mSocket;
     QSocketNotifier mReader;

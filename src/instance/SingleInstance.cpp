@@ -25,7 +25,7 @@ namespace {
 
 // Later starts come one at a time from a person at a desktop; more at once than
 // this are a runaway script, and each costs a socket and a buffer.
-constexpr int maximumClients = 32;
+constexpr std::size_t maximumClients = 32;
 
 // QLockFile treats a lock older than this as abandoned even when its process still
 // seems to live (a reused PID); the lock is only ever held for a connect or a listen.
@@ -307,17 +307,36 @@ void SingleInstance::acceptConnections()
             qWarning("Refused a connection to the instance socket from user %lld.",
                      peer ? static_cast<long long>(*peer) : -1LL);
         }
-        if (sameUser && mClients < maximumClients) {
+        if (sameUser && makeRoom()) {
             serve(std::move(client));
         }
     }
 }
 
+bool SingleInstance::makeRoom()
+{
+    std::erase_if(mClients, [](const QPointer<InstanceConnection> &client) {
+        return !client || !client->isOpen();
+    });
+    if (mClients.size() < maximumClients) {
+        return true;
+    }
+    // Idle clients must not lock the user's next start out: the one that has
+    // waited longest without sending its request makes room.
+    const auto idle = std::ranges::find_if(
+        mClients, [](const QPointer<InstanceConnection> &client) { return client->isIdle(); });
+    if (idle == mClients.end()) {
+        return false;
+    }
+    (*idle)->close();
+    mClients.erase(idle);
+    return true;
+}
+
 void SingleInstance::serve(UnixSocket socket)
 {
-    ++mClients;
     auto *client = new InstanceConnection(std::move(socket), mClientTimeout, this);
-    connect(client, &InstanceConnection::closed, this, [this] { --mClients; });
+    mClients.emplace_back(client);
     // Queued, so that a handler running an event loop of its own does so from the
     // main loop and not from inside the client's socket notifier, which may go
     // meanwhile.

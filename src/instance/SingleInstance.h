@@ -15,6 +15,7 @@
 #include <optional>
 #include <sys/types.h>
 #include <utility>
+#include <vector>
 
 class InstanceConnection;
 class QSocketNotifier;
@@ -76,6 +77,8 @@ private:
     Role exchange(const UnixSocket &socket, const QByteArray &request, InstanceReply *reply,
                   QDeadlineTimer deadline);
     void acceptConnections();
+    // Whether another client may be served, having dropped an idle one if need be.
+    bool makeRoom();
     void serve(UnixSocket socket);
     void answer(const QStringList &arguments, const QPointer<InstanceConnection> &client);
 
@@ -89,5 +92,6 @@ private:
     std::unique_ptr<QSocketNotifier> mAccepting;
     Handler mHandler;
     std::chrono::milliseconds mClientTimeout = std::chrono::seconds(5);
-    int mClients = 0;
+    // In the order they connected.
+    std::vector<QPointer<InstanceConnection>> mClients;
 };

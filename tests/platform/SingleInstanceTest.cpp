@@ -126,6 +126,16 @@ TEST(SingleInstance, MalformedSilentAndDeafClientsAreDroppedWhileServingGoesOn)
         EXPECT_TRUE(hungUp(sentBy(primary, message))) << message.left(40).toStdString();
     }
 
+    // More idle clients than are served at once: the oldest make room for the
+    // newest, and a start is answered at once.
+    std::vector<int> idle;
+    for (int i = 0; i < 40; ++i) {
+        idle.push_back(sentBy(primary, {}));
+    }
+    EXPECT_EQ(claimBeside({}, &reply), Role::Secondary);
+    EXPECT_TRUE(hungUp(idle.front()));
+    std::for_each(idle.begin() + 1, idle.end(), ::close);
+
     primary.setClientTimeout(300ms);
     const int silent = sentBy(primary, {});
     // One that never reads its answer: only the timeout frees the primary of it.
