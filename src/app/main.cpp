@@ -43,17 +43,19 @@ bool needsNoDisplay(int argc, char **argv)
     return false;
 }
 
-// A command prints only what it means to say. Qt warns of two things that are
+// A command prints only what it means to say. Qt warns of three things that are
 // no fault: a missing XDG_RUNTIME_DIR (cron, ssh, scripts), after which it does
 // what it would have done anyway (and Tockwise picks its socket's folder itself),
-// and the client messages of window managers that its X11 backend has no use
-// for, which some send at every window.
+// the client messages of window managers that its X11 backend has no use for,
+// which some send at every window, and the picture decoders' complaints, which
+// name no file: the clock says once which picture does not read.
 QtMessageHandler qtMessages = nullptr;
 
 bool isNoise(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     return type == QtWarningMsg &&
            (text.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR not set") ||
+            (context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0) ||
             (context.category && qstrcmp(context.category, "qt.qpa.xcb") == 0 &&
              text.startsWith(u"Unhandled client message")));
 }

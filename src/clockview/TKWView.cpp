@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -258,7 +259,7 @@ void TKWView::frameResized()
     cacheFaceGeometry();
 }
 
-QImage TKWView::loadFaceImage() const
+QImage TKWView::loadFaceImage()
 {
     const ValueTransformer *transformer =
         ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
@@ -269,7 +270,14 @@ QImage TKWView::loadFaceImage() const
     if (!path.asString()) {
         return {};
     }
-    return PictureReader::read(*path.asString());
+    QImage image = PictureReader::read(*path.asString());
+    if (image.isNull() && std::exchange(mUnreadablePicture, *path.asString()) != *path.asString()) {
+        qWarning("The face picture %s does not read as a picture: it is damaged, of a type "
+                 "Tockwise does not read (such as SVG) or larger than 4096 x 4096 pixels; the "
+                 "clock shows its face colour.",
+                 qUtf8Printable(*path.asString()));
+    }
+    return image;
 }
 
 void TKWView::loadFace()

@@ -151,7 +151,7 @@ private:
     // readout shows.
     std::int64_t localSecond() const;
     std::int64_t readoutKey(std::int64_t local) const;
-    QImage loadFaceImage() const;
+    QImage loadFaceImage();
     void loadFace();
     QStringList romanNumerals() const;
     const QImage &faceImageScaledTo(Size size, qreal devicePixelRatio);
@@ -230,6 +230,8 @@ private:
     Point mCenter;
     float mRadius = 0;
     QImage mFaceImage;
+    // The last picture file said not to read, so that it is said once.
+    QString mUnreadablePicture;
     // The picture resampled to the size it is drawn at, so that frames copy it.
     QImage mFaceImageScaled;
     qint64 mFaceImageScaledFrom = 0;

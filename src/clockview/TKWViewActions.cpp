@@ -8,7 +8,6 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
 
@@ -75,8 +74,7 @@ bool TKWView::acceptsDroppedFiles(const QList<QUrl> &urls)
         return false;
     }
     // Compared without regard to case, so that a camera's IMG_0001.JPG is a picture.
-    const QString suffix = QFileInfo(urls.first().toLocalFile()).suffix().toLower();
-    return !suffix.isEmpty() && PictureReader::readableSuffixes().contains(suffix);
+    return PictureReader::hasReadableSuffix(urls.first().toLocalFile());
 }
 
 void TKWView::dragEnterEvent(QDragEnterEvent *event)

@@ -5,12 +5,35 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
-bool withinLimits(QSize size)
+// As Qt names them, by content or by suffix.
+constexpr std::array<QByteArrayView, 15> readFormats = {"bmp", "cur",  "gif",  "ico", "jpeg",
+                                                        "jpg", "pbm",  "pgm",  "png", "ppm",
+                                                        "tif", "tiff", "webp", "xbm", "xpm"};
+
+// libjpeg passes over the whole picture once a scan, and a small progressive
+// file may hold thousands of near-empty scans; encoders write a few dozen.
+constexpr int maximumJpegScans = 100;
+
+bool isReadFormat(const QByteArray &format)
 {
-    return size.width() <= PictureReader::maximumSide &&
-           size.height() <= PictureReader::maximumSide;
+    return std::find(readFormats.begin(), readFormats.end(), format) != readFormats.end();
+}
+
+// Counted as Qt counts its allocation limit: at least 4 bytes a pixel, more for a
+// deeper `format` (as decoded). Checked before decoding, since some decoders
+// allocate more than the picture before they ask for the picture.
+bool withinLimits(QSize size, QImage::Format format)
+{
+    const qint64 bytesPerPixel = std::max(4, QImage::toPixelFormat(format).bitsPerPixel() / 8);
+    return !size.isEmpty() && size.width() <= PictureReader::maximumSide &&
+           size.height() <= PictureReader::maximumSide &&
+           qint64(size.width()) * size.height() * bytesPerPixel <=
+               qint64(PictureReader::allocationLimitMegabytes) * 1024 * 1024;
 }
 
 bool isRestartOrStuffing(uchar afterFF)
@@ -28,6 +51,7 @@ bool jpegReachesItsEnd(const uchar *data, qsizetype size)
         return false;
     }
     qsizetype pos = 2;
+    int scans = 0;
     while (true) {
         // libjpeg skips stray bytes before a marker, and so does this.
         while (pos < size && data[pos] != 0xFF) {
@@ -54,6 +78,9 @@ bool jpegReachesItsEnd(const uchar *data, qsizetype size)
             return false;
         }
         pos += length;
+        if (marker == sos && ++scans > maximumJpegScans) {
+            return false;
+        }
         if (marker == sos) {
             while (pos + 1 < size && !(data[pos] == 0xFF && !isRestartOrStuffing(data[pos + 1]))) {
                 ++pos;
@@ -83,20 +110,20 @@ QImage readWith(QImageReader &reader, const WholeJpegCheck &isWholeJpeg)
     QImageReader::setAllocationLimit(PictureReader::allocationLimitMegabytes);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
-    if (!reader.canRead()) {
+    // The type first: reading the size of some (SVG) costs as much as reading all.
+    if (!reader.canRead() || !isReadFormat(reader.format())) {
         return {};
     }
-    // Some types declare no size before decoding; for them the allocation limit
-    // and the check after reading stand in.
-    const QSize declared = reader.size();
-    if (declared.isValid() && !withinLimits(declared)) {
+    if (!withinLimits(reader.size(), reader.imageFormat())) {
         return {};
     }
     if (reader.format() == "jpeg" && !isWholeJpeg()) {
         return {};
     }
+    // An ICO may hold a picture larger than it declares; the allocation limit
+    // bounds that one, and this check what it became.
     QImage image = reader.read();
-    if (image.isNull() || !withinLimits(image.size())) {
+    if (image.isNull() || !withinLimits(image.size(), image.format())) {
         return {};
     }
     return std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -127,7 +154,9 @@ QStringList readableSuffixes()
 {
     QStringList suffixes;
     for (const QByteArray &format : QImageReader::supportedImageFormats()) {
-        suffixes.append(QString::fromLatin1(format).toLower());
+        if (isReadFormat(format)) {
+            suffixes.append(QString::fromLatin1(format));
+        }
     }
     suffixes.sort();
     suffixes.removeDuplicates();

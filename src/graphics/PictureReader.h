@@ -6,16 +6,22 @@
 
 // Reads picture files chosen or dropped by the user, who may hand over anything:
 // a damaged file, a file of the wrong type or a small file declaring an enormous
-// picture. Each of those reads as a null image.
+// picture. Each of those reads as a null image, refused before decoding where the
+// file tells enough. Only types whose decoders Qt bounds by the declared size are
+// read: PNG, JPEG, GIF, BMP, ICO, TIFF, WebP and the X11 and Netpbm ones. SVG is
+// not, for its cost follows what it draws, which no size tells.
 namespace PictureReader {
 
 // Larger pictures are refused before decoding, so that a few hundred bytes
-// cannot demand gigabytes. A side of 8192 pixels keeps the largest accepted
-// picture at 256 MB in the painting format.
+// cannot demand gigabytes.
 inline constexpr int maximumSide = 8192;
-// Qt's limit on any one image the decoders allocate, in megabytes; process-wide
-// and set by read() and fromData().
-inline constexpr int allocationLimitMegabytes = 256;
+// The most a picture may take as decoded, at 4 bytes a pixel or more where its
+// type is deeper: 4096 x 4096 pixels fill the largest clock at two pixels a
+// point. Decoders keep up to twice as much beside it (a progressive JPEG's
+// coefficients, a GIF's previous frame), which keeps a read under 300 MB. Also
+// Qt's limit on any one image the decoders allocate, process-wide and set by
+// read() and fromData().
+inline constexpr int allocationLimitMegabytes = 64;
 
 // The picture upright (as its EXIF orientation says) in
 // QImage::Format_ARGB32_Premultiplied, or a null image. The type is found from
@@ -24,8 +30,8 @@ QImage read(const QString &path);
 // The same for a picture already in memory, read with the same settings.
 QImage fromData(const QByteArray &bytes);
 
-// The file name suffixes (lower case, without the dot) of the types the image
-// plug-ins present can read.
+// The file name suffixes (lower case, without the dot) of the types read whose
+// image plug-ins are present.
 QStringList readableSuffixes();
 // Those suffixes as a file dialog's name filter: "*.bmp *.gif ...".
 QString nameFilter();
