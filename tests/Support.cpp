@@ -344,6 +344,32 @@ void PrintTo(const FileState &state, std::ostream *out)
          << state.sha256.left(16).toStdString();
 }
 
+QByteArray nestedArrays(int depth, bool binary, int times)
+{
+    if (!binary) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">" +
+               QByteArray("<array>").repeated(depth) + QByteArray("</array>").repeated(depth) +
+               "</plist>\n";
+    }
+    // Each array refers to the next by its index; the offsets of all follow them.
+    const auto bigEndian = [](quint64 value, int size) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (int i = size - 1; i >= 0; --i, value >>= 8) {
+            bytes[i] = char(value & 0xff);
+        }
+        return bytes;
+    };
+    QByteArray bytes = "bplist00", offsets;
+    for (int i = 0; i < depth; ++i) {
+        offsets += bigEndian(bytes.size(), 4);
+        bytes += i + 1 < depth ? char(0xa0 + times) + bigEndian(i + 1, 4).repeated(times)
+                               : QByteArray("\xa0");
+    }
+    const qsizetype table = bytes.size();
+    return bytes + offsets + QByteArray(6, 0) + '\x04' + '\x04' + bigEndian(depth, 8) +
+           bigEndian(0, 8) + bigEndian(table, 8);
+}
+
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -189,6 +189,9 @@ FileState fileState(const QString &path);
 void PrintTo(const FileState &state, std::ostream *out);
 
 bool writeFile(const QString &path, const QByteArray &bytes);
+// A property list of `depth` arrays, each holding the next: binary or XML. In a
+// binary one each may hold the next `times` times, as one object shared.
+QByteArray nestedArrays(int depth, bool binary, int times = 1);
 // The settings of a file that reads as a settings dictionary, else none.
 std::optional<PropertyList::Dictionary> settingsIn(const QString &path);
 

@@ -1,6 +1,7 @@
 #include "store/PropertyListFile.h"
 
 #include "store/PrivateFiles.h"
+#include "store/PropertyListScan.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,6 +20,8 @@ namespace {
 // Deeper nesting than this is no settings file, and recursing further would only
 // risk the stack.
 constexpr int maximumDepth = 128;
+// A clock's settings are a few dozen values, the defaults a few hundred.
+constexpr std::uint64_t maximumValues = 100'000;
 
 // The reference date of property-list dates.
 const QDateTime &referenceDate()
@@ -32,94 +35,6 @@ struct PlistDeleter
     void operator()(void *node) const { plist_free(static_cast<plist_t>(node)); }
 };
 using PlistHandle = std::unique_ptr<void, PlistDeleter>;
-
-std::uint64_t readBigEndian(const char *bytes, int size)
-{
-    std::uint64_t value = 0;
-    for (int i = 0; i < size; ++i) {
-        value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
-    }
-    return value;
-}
-
-// The binary format: a header, the objects, a table of their offsets and a trailer
-// that says where the table is and how wide its entries are.
-namespace Binary {
-constexpr char header[] = "bplist00";
-constexpr qsizetype headerSize = 8;
-constexpr qsizetype trailerSize = 32;
-// Within the trailer.
-constexpr int offsetSizeAt = 6;
-constexpr int objectCountAt = 8;
-constexpr int offsetTableAt = 24;
-constexpr int countSize = 8;
-// An object's first byte: its type in the high half, a length in the low one; the
-// longest length is a marker, an integer object with the true length follows.
-constexpr int typeShift = 4;
-constexpr std::uint8_t lengthMask = 0xf;
-constexpr std::uint64_t lengthFollows = 0xf;
-constexpr int integerType = 1;
-constexpr int asciiType = 5;
-constexpr int utf16Type = 6;
-constexpr int utf8Type = 7;
-} // namespace Binary
-
-// Whether a binary list holds a string object with a NUL in it. The library
-// aborts the process when asked for a dictionary key with one, so such files are
-// found before any key is read. Malformed tables are left to the library.
-bool binaryStringHoldsNul(const QByteArray &bytes)
-{
-    if (!bytes.startsWith(Binary::header) ||
-        bytes.size() < Binary::headerSize + Binary::trailerSize) {
-        return false;
-    }
-    const char *data = bytes.constData();
-    const std::uint64_t end = static_cast<std::uint64_t>(bytes.size() - Binary::trailerSize);
-    const char *trailer = data + end;
-    const int offsetSize = static_cast<std::uint8_t>(trailer[Binary::offsetSizeAt]);
-    const std::uint64_t objects = readBigEndian(trailer + Binary::objectCountAt, Binary::countSize);
-    const std::uint64_t table = readBigEndian(trailer + Binary::offsetTableAt, Binary::countSize);
-    if (offsetSize < 1 || offsetSize > 8 || table > end ||
-        objects > (end - table) / static_cast<std::uint64_t>(offsetSize)) {
-        return false;
-    }
-    for (std::uint64_t i = 0; i < objects; ++i) {
-        std::uint64_t at = readBigEndian(data + table + i * offsetSize, offsetSize);
-        if (at >= end) {
-            continue;
-        }
-        const int type = static_cast<std::uint8_t>(data[at]) >> Binary::typeShift;
-        std::uint64_t length = static_cast<std::uint8_t>(data[at]) & Binary::lengthMask;
-        ++at;
-        if (type < Binary::asciiType || type > Binary::utf8Type) {
-            continue;
-        }
-        if (length == Binary::lengthFollows) {
-            if (at >= end ||
-                (static_cast<std::uint8_t>(data[at]) >> Binary::typeShift) != Binary::integerType) {
-                continue;
-            }
-            // An integer's low half is the power of two of its width in bytes.
-            const int lengthSize = 1 << (data[at] & Binary::lengthMask);
-            if (lengthSize > 8 || end - at - 1 < static_cast<std::uint64_t>(lengthSize)) {
-                continue;
-            }
-            length = readBigEndian(data + at + 1, lengthSize);
-            at += 1 + lengthSize;
-        }
-        const std::uint64_t unit = type == Binary::utf16Type ? 2 : 1;
-        if (length > (end - at) / unit) {
-            continue;
-        }
-        for (std::uint64_t j = 0; j < length; ++j) {
-            const char *c = data + at + j * unit;
-            if (c[0] == 0 && (unit == 1 || c[1] == 0)) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 void setError(QString *error, const QString &message)
 {
@@ -308,6 +223,12 @@ std::optional<PropertyList::Dictionary> parse(const QByteArray &bytes, QString *
                      : QCoreApplication::translate("PropertyListFile", "the file is too large"));
         return std::nullopt;
     }
+    if (PropertyListScan::exceeds(bytes, maximumDepth, maximumValues)) {
+        setError(error,
+                 QCoreApplication::translate("PropertyListFile",
+                                             "it holds too many values or nests them too deeply"));
+        return std::nullopt;
+    }
     plist_t raw = nullptr;
     plist_from_memory(bytes.constData(), static_cast<std::uint32_t>(bytes.size()), &raw);
     PlistHandle root(raw);
@@ -322,7 +243,8 @@ std::optional<PropertyList::Dictionary> parse(const QByteArray &bytes, QString *
         return std::nullopt;
     }
     std::optional<PropertyList::Dictionary> dictionary =
-        binaryStringHoldsNul(bytes) ? std::nullopt : dictionaryFromNode(root.get(), 0);
+        PropertyListScan::binaryStringHoldsNul(bytes) ? std::nullopt
+                                                      : dictionaryFromNode(root.get(), 0);
     if (!dictionary) {
         setError(error, QCoreApplication::translate("PropertyListFile",
                                                     "it holds values that are not settings"));

@@ -71,9 +71,12 @@ TEST(CommandLine, RenderTakesNoMistakeInSilence)
     const QString wild = home.filePath("wild.tkw");
     ASSERT_TRUE(PropertyListFile::write(wild, {{Keys::ClockSize, PropertyList::string("abc")},
                                                {"SomeoneElsesKey", PropertyList::integer(1)}}));
+    const QString deep = home.filePath("deep.tkw");
+    ASSERT_TRUE(writeFile(deep, nestedArrays(100'000, true)));
     const QString out = home.filePath("out.png");
     const QList<Mistake> mistakes = {
         {{"--bogus"}, {"bogus"}},
+        {{"--settings", deep}, {"deep.tkw", "too deeply"}},
         {{"--settings", home.filePath("missing.tkw")}, {"missing.tkw"}},
         {{"--settings", notes}, {"notes.tkw"}},
         {{"--settings", wild}, {"wild.tkw", "TKWClockSize", "16 to 2048"}},

@@ -256,6 +256,10 @@ TEST(Launch, DamagedFilesAreNamedOnceAndKeptWhileTheGoodClocksOpen)
         {"binary-integer-key.tkw",
          QByteArray::fromHex("62706c6973743030d1010210051007080b0d00000000000001010000000000000003"
                              "0000000000000000000000000000000f")},
+        // Nested past any stack's depth, and 400 bytes that share their way to 2^40 values.
+        {"deep-binary.tkw", nestedArrays(100'000, true)},
+        {"deep-xml.tkw", nestedArrays(200'000, false)},
+        {"shared-binary.tkw", nestedArrays(40, true, 2)},
     };
     for (const auto &[name, bytes] : damaged) {
         ASSERT_TRUE(writeFile(launch.file(name), bytes));
