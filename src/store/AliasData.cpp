@@ -19,11 +19,18 @@
 namespace {
 
 // Layout: "TKWa", a big-endian 16-bit version, the device and the inode as
-// big-endian 64-bit numbers, the length of the path as a big-endian 32-bit
-// number, then the path in UTF-8 without a terminator.
+// big-endian 64-bit numbers, in version 2 the size and the modification time in
+// nanoseconds since 1970 likewise, then the length of the path as a big-endian
+// 32-bit number and the path in UTF-8 without a terminator.
 constexpr char magic[4] = {'T', 'K', 'W', 'a'};
-constexpr quint16 encodingVersion = 1;
-constexpr qsizetype headerSize = 4 + 2 + 8 + 8 + 4;
+constexpr quint16 identityVersion = 1;
+constexpr quint16 stampedVersion = 2;
+constexpr qsizetype identityAt = 4 + 2;
+constexpr qsizetype stampAt = identityAt + 8 + 8;
+constexpr qsizetype headerSize(bool stamped)
+{
+    return stampAt + (stamped ? 8 + 8 : 0) + 4;
+}
 
 template <typename T> void appendBigEndian(QByteArray &bytes, T value)
 {
@@ -38,15 +45,25 @@ template <typename T> T readBigEndian(const char *bytes)
     return qFromBigEndian(big);
 }
 
-// Follows symbolic links: the identity is that of the file a path shows.
-std::optional<AliasData::FileIdentity> regularFileAt(const QByteArray &path)
+AliasData::FileIdentity identityOf(const struct stat &status)
+{
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+AliasData::FileStamp stampOf(const struct stat &status)
+{
+    return {static_cast<std::uint64_t>(status.st_size),
+            std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
+// Follows symbolic links: what is found is the file a path shows.
+std::optional<struct stat> regularFileAt(const QByteArray &path)
 {
     struct stat status = {};
     if (::stat(path.constData(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
-    return AliasData::FileIdentity{static_cast<std::uint64_t>(status.st_dev),
-                                   static_cast<std::uint64_t>(status.st_ino)};
+    return status;
 }
 
 QByteArray parentFolder(const QByteArray &path)
@@ -67,8 +84,8 @@ QByteArray childPath(const QByteArray &folder, const char *name)
 class NearbySearch
 {
 public:
-    NearbySearch(AliasData::FileIdentity wanted, const AliasData::SearchLimits &limits)
-        : mWanted(wanted), mEntriesLeft(limits.maximumEntries),
+    NearbySearch(const AliasData &wanted, const AliasData::SearchLimits &limits)
+        : mWanted(wanted.identity()), mStamp(wanted.stamp()), mEntriesLeft(limits.maximumEntries),
           mDeadline(std::chrono::steady_clock::now() + limits.maximumTime)
     {}
 
@@ -117,8 +134,8 @@ private:
                 static_cast<std::uint64_t>(status.st_dev) != mWanted.device) {
                 continue;
             }
-            if (S_ISREG(status.st_mode) &&
-                static_cast<std::uint64_t>(status.st_ino) == mWanted.inode) {
+            if (S_ISREG(status.st_mode) && identityOf(status) == mWanted &&
+                (!mStamp || stampOf(status) == *mStamp)) {
                 return childPath(folder, entry->d_name);
             }
             if (S_ISDIR(status.st_mode) && !(skipHidden && entry->d_name[0] == '.')) {
@@ -129,6 +146,7 @@ private:
     }
 
     AliasData::FileIdentity mWanted;
+    std::optional<AliasData::FileStamp> mStamp;
     int mEntriesLeft;
     std::chrono::steady_clock::time_point mDeadline;
     bool mExhausted = false;
@@ -153,7 +171,8 @@ std::vector<QByteArray> picturePlaces()
 
 } // namespace
 
-AliasData::AliasData(const QString &path, FileIdentity identity) : mPath(path), mIdentity(identity)
+AliasData::AliasData(const QString &path, FileIdentity identity, std::optional<FileStamp> stamp)
+    : mPath(path), mIdentity(identity), mStamp(stamp)
 {}
 
 std::optional<AliasData> AliasData::fromPath(const QString &path)
@@ -162,22 +181,26 @@ std::optional<AliasData> AliasData::fromPath(const QString &path)
         return std::nullopt;
     }
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const std::optional<FileIdentity> identity = regularFileAt(QFile::encodeName(absolute));
-    if (!identity) {
+    const std::optional<struct stat> status = regularFileAt(QFile::encodeName(absolute));
+    if (!status) {
         return std::nullopt;
     }
-    return AliasData(absolute, *identity);
+    return AliasData(absolute, identityOf(*status), stampOf(*status));
 }
 
 QByteArray AliasData::encode() const
 {
     const QByteArray path = mPath.toUtf8();
     QByteArray bytes;
-    bytes.reserve(headerSize + path.size());
+    bytes.reserve(headerSize(mStamp.has_value()) + path.size());
     bytes.append(magic, sizeof magic);
-    appendBigEndian<quint16>(bytes, encodingVersion);
+    appendBigEndian<quint16>(bytes, mStamp ? stampedVersion : identityVersion);
     appendBigEndian<quint64>(bytes, mIdentity.device);
     appendBigEndian<quint64>(bytes, mIdentity.inode);
+    if (mStamp) {
+        appendBigEndian<quint64>(bytes, mStamp->size);
+        appendBigEndian<qint64>(bytes, mStamp->modifiedNanoseconds);
+    }
     appendBigEndian<quint32>(bytes, static_cast<quint32>(path.size()));
     bytes.append(path);
     return bytes;
@@ -185,17 +208,28 @@ QByteArray AliasData::encode() const
 
 std::optional<AliasData> AliasData::decode(const QByteArray &data)
 {
-    if (data.size() < headerSize || std::memcmp(data.constData(), magic, sizeof magic) != 0 ||
-        readBigEndian<quint16>(data.constData() + 4) != encodingVersion) {
+    if (data.size() < headerSize(false) ||
+        std::memcmp(data.constData(), magic, sizeof magic) != 0) {
         return std::nullopt;
     }
-    const FileIdentity identity{readBigEndian<quint64>(data.constData() + 6),
-                                readBigEndian<quint64>(data.constData() + 14)};
-    const quint32 pathSize = readBigEndian<quint32>(data.constData() + 22);
-    if (pathSize != static_cast<quint64>(data.size() - headerSize)) {
+    const quint16 version = readBigEndian<quint16>(data.constData() + 4);
+    const bool stamped = version == stampedVersion;
+    if ((version != identityVersion && !stamped) || data.size() < headerSize(stamped)) {
         return std::nullopt;
     }
-    const QByteArray pathBytes = data.sliced(headerSize);
+    const FileIdentity identity{readBigEndian<quint64>(data.constData() + identityAt),
+                                readBigEndian<quint64>(data.constData() + identityAt + 8)};
+    std::optional<FileStamp> stamp;
+    if (stamped) {
+        stamp = FileStamp{readBigEndian<quint64>(data.constData() + stampAt),
+                          readBigEndian<qint64>(data.constData() + stampAt + 8)};
+    }
+    const qsizetype header = headerSize(stamped);
+    const quint32 pathSize = readBigEndian<quint32>(data.constData() + header - 4);
+    if (pathSize != static_cast<quint64>(data.size() - header)) {
+        return std::nullopt;
+    }
+    const QByteArray pathBytes = data.sliced(header);
     if (!pathBytes.startsWith('/') || pathBytes.contains('\0')) {
         return std::nullopt;
     }
@@ -204,18 +238,19 @@ std::optional<AliasData> AliasData::decode(const QByteArray &data)
     if (utf8.hasError()) {
         return std::nullopt;
     }
-    return AliasData(path, identity);
+    return AliasData(path, identity, stamp);
 }
 
 std::optional<QString> AliasData::resolve(const SearchLimits &limits) const
 {
     const QByteArray stored = QFile::encodeName(QDir::cleanPath(mPath));
-    const std::optional<FileIdentity> present = regularFileAt(stored);
-    if (present == mIdentity) {
+    // Whatever file is there now is the one the user keeps there: its identity
+    // may have gone to an unrelated file meanwhile.
+    if (regularFileAt(stored)) {
         return mPath;
     }
     const QByteArray folder = parentFolder(stored);
-    NearbySearch search(mIdentity, limits);
+    NearbySearch search(*this, limits);
     std::optional<QByteArray> found = search.find(folder);
     if (!found) {
         found = search.find(parentFolder(folder));
@@ -229,9 +264,6 @@ std::optional<QString> AliasData::resolve(const SearchLimits &limits) const
     }
     if (found) {
         return QFile::decodeName(*found);
-    }
-    if (present) {
-        return mPath;
     }
     return std::nullopt;
 }

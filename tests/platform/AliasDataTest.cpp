@@ -35,7 +35,8 @@ TEST(AliasData, DataThatIsNotAnAliasDecodesToNone)
     const std::pair<const char *, QByteArray> rows[] = {
         {"path cut short", good.chopped(1)},
         {"trailing bytes", good + 'x'},
-        {"later version", QByteArray(good).replace(4, 2, QByteArray("\0\2", 2))},
+        {"later version", QByteArray(good).replace(4, 2, QByteArray("\0\3", 2))},
+        {"stamp cut short", QByteArray(good).replace(4, 2, QByteArray("\0\2", 2))},
         {"declared path longer than the data", aliasWithPath("/p/face.png", 12)},
         {"declared path of 4 GB", aliasWithPath("/p/face.png", 0xffffffffu)},
         {"relative path", aliasWithPath("p/face.png", 10)},
@@ -61,7 +62,18 @@ TEST(AliasData, FindsTheFileAfterAMoveNearby)
          "home/pics/face.png"},
         {"renamed, another file put in its place",
          "mv home/pics/face.png home/pics/new.png; echo y >home/pics/face.png",
-         "home/pics/new.png"},
+         "home/pics/face.png"},
+        // A file system gives a freed inode to the next new file (as a link shows
+        // here): a file in its place wins, and one found by identity alone must
+        // have the size and time it had.
+        {"saved anew while its inode went elsewhere",
+         "ln home/pics/face.png home/pics/other.png; echo y >home/pics/x; "
+         "mv home/pics/x home/pics/face.png",
+         "home/pics/face.png"},
+        {"deleted, its inode gone to another file",
+         "ln home/pics/face.png home/pics/other.png; rm home/pics/face.png; "
+         "echo y >>home/pics/other.png",
+         nullptr},
         {"reachable only through a link to a folder",
          "mv home/pics/face.png far/face.png; ln -s ../../far home/pics/link", nullptr},
         // Far off, where people keep pictures: the test's home is a private one.
@@ -87,7 +99,7 @@ TEST(AliasData, FindsTheFileAfterAMoveNearby)
     }
 }
 
-TEST(AliasData, TheSearchStopsAtItsEntryBudget)
+TEST(AliasData, TheSearchStopsAtItsBudgetOfEntriesAndTime)
 {
     const Layout layout;
     const auto alias = AliasData::fromPath(layout.filePath("home/pics/face.png"));
@@ -96,6 +108,7 @@ TEST(AliasData, TheSearchStopsAtItsEntryBudget)
     // Breadth-first, the subfolder's entries come after the 51 of its parent.
     EXPECT_FALSE(alias->resolve({.maximumEntries = 40}));
     EXPECT_EQ(alias->resolve({.maximumEntries = 60}), layout.filePath("home/pics/sub/face.png"));
+    EXPECT_FALSE(alias->resolve({.maximumEntries = 60, .maximumTime = 0ms}));
     // One budget in all: the 53 entries near the file come before the pictures folder.
     ASSERT_TRUE(layout.run("mkdir -p ~/Pictures && mv home/pics/sub/face.png ~/Pictures"));
     EXPECT_FALSE(alias->resolve({.maximumEntries = 53}));
