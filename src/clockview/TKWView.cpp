@@ -273,8 +273,8 @@ QImage TKWView::loadFaceImage()
     QImage image = PictureReader::read(*path.asString());
     if (image.isNull() && std::exchange(mUnreadablePicture, *path.asString()) != *path.asString()) {
         qWarning("The face picture %s does not read as a picture: it is damaged, of a type "
-                 "Tockwise does not read (such as SVG) or larger than 4096 x 4096 pixels; the "
-                 "clock shows its face colour.",
+                 "Tockwise does not read (such as SVG) or too large to decode; the clock shows "
+                 "its face colour.",
                  qUtf8Printable(*path.asString()));
     }
     return image;

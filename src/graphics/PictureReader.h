@@ -15,13 +15,13 @@ namespace PictureReader {
 // Larger pictures are refused before decoding, so that a few hundred bytes
 // cannot demand gigabytes.
 inline constexpr int maximumSide = 8192;
-// The most a picture may take as decoded, at 4 bytes a pixel or more where its
-// type is deeper: 4096 x 4096 pixels fill the largest clock at two pixels a
-// point. Decoders keep up to twice as much beside it (a progressive JPEG's
-// coefficients, a GIF's previous frame), which keeps a read under 300 MB. Also
-// Qt's limit on any one image the decoders allocate, process-wide and set by
-// read() and fromData().
-inline constexpr int allocationLimitMegabytes = 64;
+// The most a picture and what its decoder keeps beside it may take, counted at 4
+// bytes a pixel (more where its type is deeper) and as many pictures as its type
+// takes to decode: 8192 x 8192 pixels of PNG or JPEG, half as many of GIF, a
+// third of a progressive JPEG. It keeps a read under 300 MB. Also Qt's limit on
+// any one image the decoders allocate (divided likewise), process-wide and set
+// by read() and fromData().
+inline constexpr int allocationLimitMegabytes = 256;
 
 // The picture upright (as its EXIF orientation says) in
 // QImage::Format_ARGB32_Premultiplied, or a null image. The type is found from
