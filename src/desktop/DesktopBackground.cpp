@@ -1,5 +1,6 @@
 #include "desktop/DesktopBackground.h"
 
+#include "desktop/PixelLayout.h"
 #include "desktop/X11Connection.h"
 
 #include <QCoreApplication>
@@ -59,16 +60,8 @@ Picture pictureOf(xcb_connection_t *c, xcb_window_t root)
 // reads as 0x??RRGGBB.
 bool readsDepth(const xcb_setup_t *setup, std::uint8_t depth)
 {
-    if ((depth != 24 && depth != 32) || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) {
-        return false;
-    }
-    for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem;
-         xcb_format_next(&formats)) {
-        if (formats.data->depth == depth) {
-            return formats.data->bits_per_pixel == 32 && formats.data->scanline_pad == 32;
-        }
-    }
-    return false;
+    return (depth == 24 || depth == 32) && setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST &&
+           PixelLayout::packsWords(PixelLayout::formatsOf(setup), depth);
 }
 
 // Along one axis: the span of a picture `size` long that the root's pixels from

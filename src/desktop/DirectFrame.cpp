@@ -1,5 +1,6 @@
 #include "desktop/DirectFrame.h"
 
+#include "desktop/PixelLayout.h"
 #include "desktop/X11Connection.h"
 
 #include <QBackingStore>
@@ -171,7 +172,8 @@ void writeOut(Sender &state)
 }
 
 // The depth of `visual` where its pixels are 32 bits laid out as a backing store
-// of this format holds them (blue in the lowest byte, in the host's order), or 0.
+// of this format holds them (blue in the lowest byte, in the host's order, rows
+// with nothing between them), or 0.
 std::uint8_t depthFor(xcb_connection_t *c, xcb_visualid_t visual, QImage::Format format)
 {
     const xcb_setup_t *setup = xcb_get_setup(c);
@@ -194,7 +196,8 @@ std::uint8_t depthFor(xcb_connection_t *c, xcb_visualid_t visual, QImage::Format
                 const bool matches =
                     (bits == 32 && format == QImage::Format_ARGB32_Premultiplied) ||
                     (bits == 24 && format == QImage::Format_RGB32);
-                return rgb && matches ? bits : 0;
+                const bool packed = PixelLayout::packsWords(PixelLayout::formatsOf(setup), bits);
+                return rgb && matches && packed ? bits : 0;
             }
         }
     }

@@ -6,6 +6,7 @@
 #include "clockview/FaceGeometry.h"
 #include "clockview/TKWView.h"
 #include "desktop/DirectFrame.h"
+#include "desktop/PixelLayout.h"
 #include "desktop/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 #include "store/ObservableDictionary.h"
@@ -299,6 +300,21 @@ TEST(X11Frames, AClockWindowHoldsWhatTheClockDrawsAfterTicks)
             }
             EXPECT_TRUE(shownMatches()) << "after " << 9 * cells.size() << " requests";
         }
+    }
+}
+
+// Frames and the desktop picture go as 32-bit words only where the X server keeps
+// pixels so.
+TEST(PixelLayout, WordsAreCopiedOnlyAsTheServerLaysThemOut)
+{
+    const std::pair<xcb_format_t, bool> rows[] = {
+        {{24, 32, 32, {}}, true},  {{32, 32, 8, {}}, true},  {{24, 24, 32, {}}, false},
+        {{24, 32, 64, {}}, false}, {{24, 32, 0, {}}, false}, {{16, 16, 32, {}}, false}};
+    for (const auto &[format, packs] : rows) {
+        const xcb_format_t listed[] = {{1, 1, 32, {}}, format};
+        EXPECT_EQ(PixelLayout::packsWords(listed, format.depth), packs)
+            << int(format.bits_per_pixel) << " bits, pad " << int(format.scanline_pad);
+        EXPECT_FALSE(PixelLayout::packsWords(listed, 8)) << "a depth not listed";
     }
 }
 
