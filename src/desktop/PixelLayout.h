@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+
 #include <cstdint>
 #include <span>
 #include <xcb/xcb.h>
@@ -16,5 +18,11 @@ std::span<const xcb_format_t> formatsOf(const xcb_setup_t *setup);
 // the format listed for the depth has 32 bits a pixel and a scanline pad that
 // divides 32, which every row of such pixels already meets.
 bool packsWords(std::span<const xcb_format_t> formats, std::uint8_t depth);
+
+// A Z-format image of `size` with 32-bit pixels, as a server of `byteOrder` (its
+// image byte order) sends one, as an opaque image: the top byte of a 24-bit pixel
+// is whatever the server left there, and of a 32-bit one an alpha a background
+// has no use for.
+QImage opaqueImage(const std::uint8_t *pixels, QSize size, std::uint8_t byteOrder);
 
 } // namespace PixelLayout

@@ -304,7 +304,7 @@ TEST(X11Frames, AClockWindowHoldsWhatTheClockDrawsAfterTicks)
 }
 
 // Frames and the desktop picture go as 32-bit words only where the X server keeps
-// pixels so.
+// pixels so, and are read in the server's byte order.
 TEST(PixelLayout, WordsAreCopiedOnlyAsTheServerLaysThemOut)
 {
     const std::pair<xcb_format_t, bool> rows[] = {
@@ -315,6 +315,14 @@ TEST(PixelLayout, WordsAreCopiedOnlyAsTheServerLaysThemOut)
         EXPECT_EQ(PixelLayout::packsWords(listed, format.depth), packs)
             << int(format.bits_per_pixel) << " bits, pad " << int(format.scanline_pad);
         EXPECT_FALSE(PixelLayout::packsWords(listed, 8)) << "a depth not listed";
+    }
+    const std::uint8_t lsb[] = {0x33, 0x22, 0x11, 0x00, 0x66, 0x55, 0x44, 0x80};
+    const std::uint8_t msb[] = {0x00, 0x11, 0x22, 0x33, 0x80, 0x44, 0x55, 0x66};
+    for (const auto &[pixels, order] :
+         {std::pair{lsb, XCB_IMAGE_ORDER_LSB_FIRST}, std::pair{msb, XCB_IMAGE_ORDER_MSB_FIRST}}) {
+        const QImage image = PixelLayout::opaqueImage(pixels, QSize(1, 2), order);
+        EXPECT_EQ(image.pixel(0, 0), 0xff112233u) << order;
+        EXPECT_EQ(image.pixel(0, 1), 0xff445566u) << order;
     }
 }
 
