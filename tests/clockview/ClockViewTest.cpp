@@ -14,6 +14,7 @@
 #include "window/TKWWindowController.h"
 
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QPaintEvent>
 #include <QWindow>
 
@@ -253,6 +254,9 @@ TEST(X11Frames, AClockWindowHoldsWhatTheClockDrawsAfterTicks)
         clock.view.setGeometry(40, 40, 128, 128);
         clock.view.show();
         ASSERT_TRUE(waitFor([&] { return clock.view.windowHandle()->isExposed(); }));
+        // The id xcb hands out next, which the first frame takes for its context.
+        const std::uint32_t ids = xcb_get_setup(c)->resource_id_mask;
+        const xcb_gcontext_t context = xcb_generate_id(c) + (ids & -ids);
         ASSERT_TRUE(DirectFrame::repaint(&clock.view, QRect(0, 0, 1, 1)))
             << "frames go straight to the window on this display";
         const qreal ratio = clock.view.devicePixelRatioF();
@@ -299,7 +303,27 @@ TEST(X11Frames, AClockWindowHoldsWhatTheClockDrawsAfterTicks)
                 ASSERT_TRUE(DirectFrame::repaint(&clock.view, checkers));
             }
             EXPECT_TRUE(shownMatches()) << "after " << 9 * cells.size() << " requests";
+            continue;
         }
+        // Frames the X server refuses, drawn with a context another client freed:
+        // the window is drawn as usual from then on, whole at first, and says so once.
+        xcb_connection_t *other = xcb_connect(nullptr, nullptr);
+        ASSERT_EQ(xcb_request_check(other, xcb_free_gc_checked(other, context)), nullptr);
+        xcb_disconnect(other);
+        static QStringList logged;
+        QLoggingCategory::setFilterRules("qt.qpa.xcb.debug=true"); // Qt's line for an X error
+        const QtMessageHandler before = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &line) { logged << line; });
+        clock.tick(tenPastTen + 41s);
+        EXPECT_TRUE(waitFor([&] { return !DirectFrame::repaint(&clock.view, QRect(0, 0, 1, 1)); }));
+        for (int second = 42; second <= 50; ++second) {
+            clock.tick(tenPastTen + std::chrono::seconds(second));
+        }
+        EXPECT_TRUE(waitFor(shownMatches)) << "drawn as usual";
+        qInstallMessageHandler(before);
+        QLoggingCategory::setFilterRules({});
+        EXPECT_EQ(logged.size(), 1) << logged.join('\n').toStdString();
+        EXPECT_TRUE(logged.join("").contains(QString::number(clock.view.winId(), 16)));
     }
 }
 
