@@ -1,5 +1,6 @@
 #include "desktop/DesktopBackground.h"
 
+#include "desktop/PixelLayout.h"
 #include "desktop/X11Connection.h"
 
 #include <QCoreApplication>
@@ -55,20 +56,11 @@ Picture pictureOf(xcb_connection_t *c, xcb_window_t root)
     return {};
 }
 
-// Whether the server hands out pixels of this depth as 32-bit words this side
-// reads as 0x??RRGGBB.
+// Whether the server hands out pixels of this depth as 32-bit words of 0x??RRGGBB.
 bool readsDepth(const xcb_setup_t *setup, std::uint8_t depth)
 {
-    if ((depth != 24 && depth != 32) || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) {
-        return false;
-    }
-    for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem;
-         xcb_format_next(&formats)) {
-        if (formats.data->depth == depth) {
-            return formats.data->bits_per_pixel == 32 && formats.data->scanline_pad == 32;
-        }
-    }
-    return false;
+    return (depth == 24 || depth == 32) &&
+           PixelLayout::packsWords(PixelLayout::formatsOf(setup), depth);
 }
 
 // Along one axis: the span of a picture `size` long that the root's pixels from
@@ -151,16 +143,8 @@ QImage DesktopBackground::under(QWindow *window)
             xcb_get_image_data_length(fetched.get()) < qint64(x.length) * y.length * 4) {
             return {};
         }
-        QImage tile(x.length, y.length, QImage::Format_RGB32);
-        const auto *pixels = reinterpret_cast<const quint32 *>(xcb_get_image_data(fetched.get()));
-        for (int row = 0; row < y.length; ++row) {
-            auto *line = reinterpret_cast<quint32 *>(tile.scanLine(row));
-            for (int column = 0; column < x.length; ++column) {
-                // The top byte of a 24-bit pixel is whatever the server left there,
-                // and of a 32-bit one an alpha a background has no use for.
-                line[column] = pixels[row * x.length + column] | 0xff000000U;
-            }
-        }
+        const QImage tile = PixelLayout::opaqueImage(
+            xcb_get_image_data(fetched.get()), QSize(x.length, y.length), setup->image_byte_order);
         QPainter painter(&under);
         painter.setBrushOrigin(shown.x() - area.x() + x.origin, shown.y() - area.y() + y.origin);
         painter.fillRect(shown.translated(-area.topLeft()), QBrush(tile));

@@ -1,7 +1,10 @@
 #include "desktop/DirectFrame.h"
 
+#include "desktop/PixelLayout.h"
+#include "desktop/RecentRequests.h"
 #include "desktop/X11Connection.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QBackingStore>
 #include <QGuiApplication>
 #include <QImage>
@@ -48,6 +51,14 @@ constexpr std::uint64_t requestsBetweenReplies = 32768;
 // words has 16 bits.
 constexpr std::size_t coreRequestBytes = 65535 * 4;
 
+// Takes the errors that refuse frames from Qt, which would only drop them (or log
+// them, a line a tick, with its debug output on) while the window showed stale
+// pixels.
+struct Refusals : QObject, QAbstractNativeEventFilter
+{
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override;
+};
+
 struct Sender
 {
     xcb_connection_t *connection = nullptr;
@@ -71,6 +82,8 @@ struct Sender
     // and one at or before the last request with a reply.
     std::uint64_t sequence = 0;
     std::uint64_t lastReply = 0;
+    // The image requests' windows, for the errors that refuse them.
+    RecentRequests sent;
 };
 
 Sender &sender()
@@ -87,6 +100,9 @@ Sender &sender()
                          coreRequestBytes) -
                 sizeof(xcb_put_image_request_t);
         }
+        if (state.connection) {
+            qGuiApp->installNativeEventFilter(X11Connection::ownedByApplication(new Refusals));
+        }
         // The connection goes with the application object.
         QObject::connect(qGuiApp, &QObject::destroyed, [] {
             const std::lock_guard lock(state.mutex);
@@ -97,6 +113,7 @@ Sender &sender()
             state.requests = 0;
             state.ownsSocket = false;
             state.lastReply = 0;
+            state.sent = {};
             known = false;
         });
     }
@@ -171,7 +188,8 @@ void writeOut(Sender &state)
 }
 
 // The depth of `visual` where its pixels are 32 bits laid out as a backing store
-// of this format holds them (blue in the lowest byte, in the host's order), or 0.
+// of this format holds them (blue in the lowest byte, in the host's order, rows
+// with nothing between them), or 0.
 std::uint8_t depthFor(xcb_connection_t *c, xcb_visualid_t visual, QImage::Format format)
 {
     const xcb_setup_t *setup = xcb_get_setup(c);
@@ -194,7 +212,8 @@ std::uint8_t depthFor(xcb_connection_t *c, xcb_visualid_t visual, QImage::Format
                 const bool matches =
                     (bits == 32 && format == QImage::Format_ARGB32_Premultiplied) ||
                     (bits == 24 && format == QImage::Format_RGB32);
-                return rgb && matches ? bits : 0;
+                const bool packed = PixelLayout::packsWords(PixelLayout::formatsOf(setup), bits);
+                return rgb && matches && packed ? bits : 0;
             }
         }
     }
@@ -284,6 +303,7 @@ void put(Sender &state, const Target &target, const QImage &image, const QRect &
                         stride);
         }
         ++state.requests;
+        state.sent.add(std::uint32_t(state.sequence + state.requests), target.window);
     }
 }
 
@@ -306,6 +326,38 @@ bool paintsAlone(const QWidget *top, const QWidget *widget, const QRect &area)
         return false;
     }
     return !showsChild(widget, nullptr, widget->rect());
+}
+
+bool Refusals::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    const auto *error = static_cast<const xcb_generic_error_t *>(message);
+    if (eventType != "xcb_generic_event_t" || error->response_type != 0) {
+        return false;
+    }
+    Sender &state = DirectFrame::sender();
+    std::unique_lock lock(state.mutex);
+    const xcb_window_t refused = state.sent.windowOf(error->full_sequence);
+    // xcb takes the socket back for the requests below through giveBack, which locks.
+    lock.unlock();
+    if (refused == XCB_NONE) {
+        return false;
+    }
+    const auto target = std::ranges::find(state.targets, refused, &Target::window);
+    if (target != state.targets.end() && target->depth != 0) {
+        target->depth = 0;
+        // Freed without a word, as the refused context itself may be gone.
+        xcb_discard_reply(state.connection,
+                          xcb_free_gc_checked(state.connection, target->context).sequence);
+        target->context = XCB_NONE;
+        qWarning("The window 0x%x cannot be drawn directly: the X server refused a frame (X "
+                 "error %d). It is drawn the usual way from now on.",
+                 refused, error->error_code);
+        if (QWidget *widget = QWidget::find(refused)) {
+            // Drawn whole, so that no part of the refused frames lingers.
+            widget->update();
+        }
+    }
+    return true;
 }
 
 } // namespace

@@ -19,7 +19,9 @@ namespace DirectFrame {
 // its window draws there, as QWidget::repaint() would. Returns false, having
 // done nothing, where a frame does not go this way (another platform, a window
 // not shown, Qt flushing through shared memory, a backing store of another
-// kind); the caller then repaints as usual.
+// kind, pixels the X server lays out otherwise, a window whose frames it
+// refused); the caller then repaints as usual. A refusal is logged once for the
+// window, which Qt then draws whole.
 //
 // With `paint`, where nothing but `widget` shows within the region, `paint` draws
 // the frame on a painter in the widget's coordinates, clipped to the region,

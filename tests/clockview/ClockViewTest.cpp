@@ -6,6 +6,7 @@
 #include "clockview/FaceGeometry.h"
 #include "clockview/TKWView.h"
 #include "desktop/DirectFrame.h"
+#include "desktop/PixelLayout.h"
 #include "desktop/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 #include "store/ObservableDictionary.h"
@@ -13,6 +14,7 @@
 #include "window/TKWWindowController.h"
 
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QPaintEvent>
 #include <QWindow>
 
@@ -252,6 +254,9 @@ TEST(X11Frames, AClockWindowHoldsWhatTheClockDrawsAfterTicks)
         clock.view.setGeometry(40, 40, 128, 128);
         clock.view.show();
         ASSERT_TRUE(waitFor([&] { return clock.view.windowHandle()->isExposed(); }));
+        // The id xcb hands out next, which the first frame takes for its context.
+        const std::uint32_t ids = xcb_get_setup(c)->resource_id_mask;
+        const xcb_gcontext_t context = xcb_generate_id(c) + (ids & -ids);
         ASSERT_TRUE(DirectFrame::repaint(&clock.view, QRect(0, 0, 1, 1)))
             << "frames go straight to the window on this display";
         const qreal ratio = clock.view.devicePixelRatioF();
@@ -298,7 +303,50 @@ TEST(X11Frames, AClockWindowHoldsWhatTheClockDrawsAfterTicks)
                 ASSERT_TRUE(DirectFrame::repaint(&clock.view, checkers));
             }
             EXPECT_TRUE(shownMatches()) << "after " << 9 * cells.size() << " requests";
+            continue;
         }
+        // Frames the X server refuses, drawn with a context another client freed:
+        // the window is drawn as usual from then on, whole at first, and says so once.
+        xcb_connection_t *other = xcb_connect(nullptr, nullptr);
+        ASSERT_EQ(xcb_request_check(other, xcb_free_gc_checked(other, context)), nullptr);
+        xcb_disconnect(other);
+        static QStringList logged;
+        QLoggingCategory::setFilterRules("qt.qpa.xcb.debug=true"); // Qt's line for an X error
+        const QtMessageHandler before = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &line) { logged << line; });
+        clock.tick(tenPastTen + 41s);
+        EXPECT_TRUE(waitFor([&] { return !DirectFrame::repaint(&clock.view, QRect(0, 0, 1, 1)); }));
+        for (int second = 42; second <= 50; ++second) {
+            clock.tick(tenPastTen + std::chrono::seconds(second));
+        }
+        EXPECT_TRUE(waitFor(shownMatches)) << "drawn as usual";
+        qInstallMessageHandler(before);
+        QLoggingCategory::setFilterRules({});
+        EXPECT_EQ(logged.size(), 1) << logged.join('\n').toStdString();
+        EXPECT_TRUE(logged.join("").contains(QString::number(clock.view.winId(), 16)));
+    }
+}
+
+// Frames and the desktop picture go as 32-bit words only where the X server keeps
+// pixels so, and are read in the server's byte order.
+TEST(PixelLayout, WordsAreCopiedOnlyAsTheServerLaysThemOut)
+{
+    const std::pair<xcb_format_t, bool> rows[] = {
+        {{24, 32, 32, {}}, true},  {{32, 32, 8, {}}, true},  {{24, 24, 32, {}}, false},
+        {{24, 32, 64, {}}, false}, {{24, 32, 0, {}}, false}, {{16, 16, 32, {}}, false}};
+    for (const auto &[format, packs] : rows) {
+        const xcb_format_t listed[] = {{1, 1, 32, {}}, format};
+        EXPECT_EQ(PixelLayout::packsWords(listed, format.depth), packs)
+            << int(format.bits_per_pixel) << " bits, pad " << int(format.scanline_pad);
+        EXPECT_FALSE(PixelLayout::packsWords(listed, 8)) << "a depth not listed";
+    }
+    const std::uint8_t lsb[] = {0x33, 0x22, 0x11, 0x00, 0x66, 0x55, 0x44, 0x80};
+    const std::uint8_t msb[] = {0x00, 0x11, 0x22, 0x33, 0x80, 0x44, 0x55, 0x66};
+    for (const auto &[pixels, order] :
+         {std::pair{lsb, XCB_IMAGE_ORDER_LSB_FIRST}, std::pair{msb, XCB_IMAGE_ORDER_MSB_FIRST}}) {
+        const QImage image = PixelLayout::opaqueImage(pixels, QSize(1, 2), order);
+        EXPECT_EQ(image.pixel(0, 0), 0xff112233u) << order;
+        EXPECT_EQ(image.pixel(0, 1), 0xff445566u) << order;
     }
 }
 
