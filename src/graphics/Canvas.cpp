@@ -161,7 +161,7 @@ void Canvas::copyImage(const QImage &image, const Rect &target)
     mPainter.setCompositionMode(QPainter::CompositionMode_Source);
     mPainter.translate(target.x, target.y + target.height);
     mPainter.scale(1, -1);
-    mPainter.drawImage(QRectF(0, 0, target.width, target.height), image);
+    mPainter.drawImage(QPointF(0, 0), image);
     mPainter.restore();
 }
 

@@ -52,7 +52,9 @@ public:
     // height) at `origin`.
     void drawText(const QString &text, const Font &font, Point origin, const Color &color);
     void drawImage(const QImage &image, const Rect &target, float opacity);
-    // Replaces what lies under `target` with the image, alpha included.
+    // Replaces what lies under the image, alpha included, drawn at its own size (its
+    // pixels over its device pixel ratio) from the top left of `target`: a layer a
+    // whole number of pixels tall, drawn into a fractional height, would be squeezed.
     void copyImage(const QImage &image, const Rect &target);
 
     QPainter &painter() { return mPainter; }
