@@ -42,10 +42,9 @@ void TKWController::loadNewClockPanel()
     connect(mZoneBrowser, &ColumnBrowser::selectionChanged, this,
             &TKWController::updateCreateButton);
     connect(mZoneBrowser, &ColumnBrowser::leafActivated, this, &TKWController::createNewClock);
-    // The browser shows where the zone marked in the search lies; choosing one
-    // there makes its clock, as a double click in the browser does.
-    connect(mZoneSearch, &ZoneSearchField::highlighted, this,
-            [this](const QString &zone) { mZoneBrowser->setPath(u'/' + zone); });
+    // Choosing the zone marked in the search makes its clock, as a double click
+    // in the browser does.
+    mZoneSearch->setBrowser(mZoneBrowser);
     connect(mZoneSearch, &ZoneSearchField::chosen, this, [this](const QString &zone) {
         mZoneBrowser->setPath(u'/' + zone);
         updateCreateButton();
@@ -87,7 +86,10 @@ void TKWController::createNewClock()
     if (!mCreateButton->isEnabled()) {
         return;
     }
+    const QString path = mZoneBrowser->path();
     mNewClockPanel->hide();
-    addClock(TKWWindowController::initWithTimeZoneName(zoneNameFromPath(mZoneBrowser->path())))
-        ->showWindow();
+    // The zone taken stays selected for the next time, the search done with.
+    mZoneSearch->clear();
+    mZoneBrowser->setPath(path);
+    addClock(TKWWindowController::initWithTimeZoneName(zoneNameFromPath(path)))->showWindow();
 }

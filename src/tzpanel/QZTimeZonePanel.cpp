@@ -101,10 +101,9 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
     connect(mClearButton, &QPushButton::clicked, this, &QZTimeZonePanel::clearBrowser);
     connect(mBrowser, &ColumnBrowser::selectionChanged, this, &QZTimeZonePanel::updateOKButton);
     connect(mBrowser, &ColumnBrowser::leafActivated, mOKButton, &QPushButton::click);
-    // The browser shows where the zone marked in the search lies; choosing it
-    // confirms, as Return anywhere else in the panel does.
-    connect(mSearch, &ZoneSearchField::highlighted, this,
-            [this](const QString &zone) { mBrowser->setPath(u'/' + zone); });
+    // Choosing the zone marked in the search confirms it, as Return anywhere else
+    // in the panel does.
+    mSearch->setBrowser(mBrowser);
     connect(mSearch, &ZoneSearchField::chosen, this, [this](const QString &zone) {
         mBrowser->setPath(u'/' + zone);
         mOKButton->click();
@@ -121,10 +120,11 @@ QZTimeZonePanel::~QZTimeZonePanel()
 int QZTimeZonePanel::runModalForTimeZoneName(const std::optional<QString> &name, bool primary)
 {
     mClearButton->setText(clearText(primary));
+    // A search left behind by the last run gives its browser back first.
+    mSearch->clear();
     if (name) {
         mBrowser->setPath(u'/' + *name);
     }
-    mSearch->clear();
     updateOKButton();
     mSearch->setFocus(Qt::OtherFocusReason);
     return exec();

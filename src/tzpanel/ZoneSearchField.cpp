@@ -2,6 +2,7 @@
 
 #include "time/TimeZone.h"
 #include "time/ZoneSearch.h"
+#include "widgets/ColumnBrowser.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>
@@ -46,11 +47,7 @@ ZoneSearchField::ZoneSearchField(QWidget *parent) : QWidget(parent)
     layout->addWidget(mList);
 
     connect(mField, &QLineEdit::textChanged, this, &ZoneSearchField::search);
-    connect(mList, &QListWidget::currentItemChanged, this, [this] {
-        if (const QString zone = currentZone(); !zone.isEmpty()) {
-            Q_EMIT highlighted(zone);
-        }
-    });
+    connect(mList, &QListWidget::currentItemChanged, this, &ZoneSearchField::showMarked);
     connect(mList, &QListWidget::itemActivated, this, [this] {
         if (const QString zone = currentZone(); !zone.isEmpty()) {
             Q_EMIT chosen(zone);
@@ -65,6 +62,12 @@ void ZoneSearchField::setZones(const QStringList &zones)
     mZones = zones;
     mZonesGiven = true;
     mSearch.reset();
+}
+
+void ZoneSearchField::setBrowser(ColumnBrowser *browser)
+{
+    mBrowser = browser;
+    mPathBefore.reset();
 }
 
 void ZoneSearchField::clear()
@@ -89,6 +92,28 @@ QString ZoneSearchField::currentZone() const
     return item ? item->data(Qt::UserRole).toString() : QString();
 }
 
+void ZoneSearchField::showMarked()
+{
+    const QString zone = currentZone();
+    if (!mBrowser || zone.isEmpty()) {
+        return;
+    }
+    if (!mPathBefore) {
+        mPathBefore = mBrowser->path();
+    }
+    mBrowser->setPath(u'/' + zone);
+    mPathMarked = mBrowser->path();
+}
+
+void ZoneSearchField::showUnmarked()
+{
+    // A zone the user selected in the browser during the search is theirs.
+    if (mBrowser && mPathBefore && mBrowser->path() == mPathMarked) {
+        mBrowser->setPath(*mPathBefore);
+    }
+    mPathBefore.reset();
+}
+
 void ZoneSearchField::search(const QString &text)
 {
     {
@@ -98,6 +123,7 @@ void ZoneSearchField::search(const QString &text)
     }
     if (text.trimmed().isEmpty()) {
         mList->hide();
+        showUnmarked();
         return;
     }
     if (!mSearch) {
@@ -117,6 +143,7 @@ void ZoneSearchField::search(const QString &text)
     //: The list of the time zone search when nothing matches what was typed.
     auto *none = new QListWidgetItem(tr("No time zone matches \"%1\".").arg(text), mList);
     none->setFlags(Qt::NoItemFlags);
+    showUnmarked();
 }
 
 bool ZoneSearchField::eventFilter(QObject *watched, QEvent *event)

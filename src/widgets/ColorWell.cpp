@@ -7,6 +7,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include <utility>
+
 namespace {
 
 QPointer<QColorDialog> &sharedDialog()
@@ -15,11 +17,11 @@ QPointer<QColorDialog> &sharedDialog()
     return dialog;
 }
 
-// The well the shared dialog works for at the moment.
-QMetaObject::Connection &dialogTarget()
+// The well the shared dialog works for at the moment; none while it is closed.
+QPointer<ColorWell> &dialogTarget()
 {
-    static QMetaObject::Connection connection;
-    return connection;
+    static QPointer<ColorWell> well;
+    return well;
 }
 
 // Widgets must go while the application object still exists; Qt calls its post
@@ -53,6 +55,7 @@ ColorWell::ColorWell(QWidget *parent) : QPushButton(parent)
 
 void ColorWell::setColorValue(const PropertyList &value)
 {
+    mValue = value;
     const QByteArray *data = value.asData();
     const std::optional<Color> decoded = data ? Color::decode(*data) : std::nullopt;
     const Color shown = decoded.value_or(Color::black());
@@ -81,6 +84,26 @@ QColorDialog *ColorWell::sharedColorDialog(bool create)
         // The desktop's own colour dialogs may leave out the alpha channel, which
         // the clock's colours have.
         dialog->setOptions(QColorDialog::ShowAlphaChannel | QColorDialog::DontUseNativeDialog);
+        // A colour set at once is reported in two steps, red, green and blue before
+        // alpha: the well takes it as it stands once the dialog is done, unless
+        // the dialog has closed or gone to another well meanwhile.
+        connect(dialog, &QColorDialog::currentColorChanged, dialog, [dialog] {
+            QMetaObject::invokeMethod(
+                dialog,
+                [dialog, well = dialogTarget()] {
+                    if (well && well == dialogTarget()) {
+                        well->pick(dialog->currentColor());
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+        // Escape and the window's close button reject as Cancel does.
+        connect(dialog, &QColorDialog::finished, dialog, [](int result) {
+            const QPointer<ColorWell> well = std::exchange(dialogTarget(), nullptr);
+            if (well && result == QDialog::Rejected) {
+                Q_EMIT well->colorValueChosen(well->mValueOpenedWith);
+            }
+        });
         static const bool cleanupAdded = [] {
             qAddPostRoutine(deleteSharedDialog);
             return true;
@@ -100,21 +123,35 @@ Color ColorWell::colorFromDialog(const QColor &picked)
     return Color::calibratedRGB(red, green, blue, alpha);
 }
 
+void ColorWell::closeColorDialog()
+{
+    dialogTarget() = nullptr;
+    if (QColorDialog *dialog = sharedColorDialog(false)) {
+        dialog->close();
+    }
+}
+
 void ColorWell::openColorDialog()
 {
     QColorDialog *dialog = sharedColorDialog(true);
-    QObject::disconnect(dialogTarget());
-    dialogTarget() =
-        connect(dialog, &QColorDialog::colorSelected, this, [this](const QColor &picked) {
-            // A well greyed out while the dialog was open takes no colour.
-            if (isEnabled()) {
-                Q_EMIT colorChosen(colorFromDialog(picked));
-            }
-        });
-    dialog->setCurrentColor(mColor.toQColor());
+    if (dialogTarget() != this) {
+        // Showing this well's colour is no pick; the last well keeps its picks.
+        dialog->setCurrentColor(mColor.toQColor());
+        dialogTarget() = this;
+        mValueOpenedWith = mValue;
+    }
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
+}
+
+void ColorWell::pick(const QColor &picked)
+{
+    // A well greyed out while the dialog was open takes no colour.
+    const PropertyList value = PropertyList::data(colorFromDialog(picked).encode());
+    if (isEnabled() && !(value == mValue)) {
+        Q_EMIT colorValueChosen(value);
+    }
 }
 
 void ColorWell::paintEvent(QPaintEvent *)

@@ -213,8 +213,8 @@ void ObjectController::connectUserChanges(Binding &binding)
                 });
         break;
     case Kind::ColorWell:
-        connect(static_cast<ColorWell *>(widget), &ColorWell::colorChosen, this,
-                [this, b](const Color &color) { write(*b, PropertyList::data(color.encode())); });
+        connect(static_cast<ColorWell *>(widget), &ColorWell::colorValueChosen, this,
+                [this, b](const PropertyList &value) { write(*b, value); });
         break;
     }
 }
@@ -341,12 +341,14 @@ void ObjectController::write(const Binding &binding, const PropertyList &control
             return;
         }
         stored = transformer->reverseTransformedValue(controlValue);
+        // A value the transformer cannot convert would remove the key: keep the old one.
+        if (stored.isNone()) {
+            return;
+        }
     }
-    // A value the transformer cannot convert would remove the key: keep the old one.
-    if (stored.isNone()) {
-        return;
-    }
-    // The observers may replace the content while they are told.
+    // None from the control itself removes the key, as Cancel in a colour well
+    // does for a colour that was never stored. The observers may replace the
+    // content while they are told.
     const std::shared_ptr<ObservableDictionary> content = mContent;
     content->setValue(binding.key, stored);
 }

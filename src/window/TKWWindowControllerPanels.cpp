@@ -9,11 +9,10 @@
 #include "store/SizeString.h"
 #include "store/ValueTransformer.h"
 #include "tzpanel/QZTimeZonePanel.h"
+#include "widgets/ColorWell.h"
 #include "window/ClockSettingsPanel.h"
 #include "window/TKWWindowController.h"
 
-#include <QApplication>
-#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -128,11 +127,7 @@ void TKWWindowController::selectTimeZone(const QString &key, bool primary)
 void TKWWindowController::closeSettingsPanel()
 {
     // The colour chooser a well opened belongs to the panel and goes with it.
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *colors = qobject_cast<QColorDialog *>(widget); colors && colors->isVisible()) {
-            colors->close();
-        }
-    }
+    ColorWell::closeColorDialog();
     if (mPrefWindow) {
         mPrefWindow->hide();
     }

@@ -188,6 +188,15 @@ TEST_F(Interaction, TheNewClockPanelMakesClocksOnlyForZones)
     ASSERT_EQ(controller.numberOfClocks(), 3u);
     EXPECT_EQ(lastClock().value(Keys::TimeZone), PropertyList::string("Asia/Kolkata"));
     EXPECT_FALSE(controller.newClockPanel()->isVisible());
+
+    // A search emptied takes nothing: Return makes the clock selected before it.
+    controller.showNewClockPanel();
+    QTest::keyClicks(field, "tok");
+    EXPECT_EQ(browser.path(), "/Asia/Tokyo");
+    QTest::keyClick(field, Qt::Key_Escape);
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(controller.numberOfClocks(), 4u);
+    EXPECT_EQ(lastClock().value(Keys::TimeZone), PropertyList::string("Asia/Kolkata"));
 }
 
 TEST(ClockList, QuitsAfterTheEventThatRemovedTheLastClock)

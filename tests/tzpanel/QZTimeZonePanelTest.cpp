@@ -75,7 +75,8 @@ TEST(QZTimeZonePanel, ReturnConfirmsAZoneWhereverTheFocusIsAndEscapeOrClosingCan
 
 // The search has the keys from the start: typing lists matches, the browser
 // follows the one marked, Up and Down mark another, Return confirms it, Escape
-// empties the search first and cancels only then.
+// empties the search first and cancels only then. A search confirms nothing: with
+// nothing marked, the browser is back where it was before.
 TEST(QZTimeZonePanel, TypingFindsAZoneWhoseKeysStayInTheSearch)
 {
     QZTimeZonePanel panel({"America/Argentina/Buenos_Aires", "Europe/Berlin", "Europe/Busingen",
@@ -94,8 +95,9 @@ TEST(QZTimeZonePanel, TypingFindsAZoneWhoseKeysStayInTheSearch)
         EXPECT_EQ(panel.browser()->path(), "/Europe/Berlin");
         press(Qt::Key_Escape);
         EXPECT_TRUE(field->text().isEmpty() && search.matchList()->isHidden());
-        QTest::keyClicks(field, "tokyo"); // not among this panel's zones
+        QTest::keyClicks(field, "berlin tokyo"); // Tokyo is not among this panel's zones
         EXPECT_TRUE(search.listedZones().isEmpty());
+        EXPECT_EQ(panel.browser()->path(), "/GMT");
         press(Qt::Key_Return);
         EXPECT_TRUE(panel.isVisible()) << "Return with nothing found confirms nothing";
         field->clear();
@@ -105,12 +107,28 @@ TEST(QZTimeZonePanel, TypingFindsAZoneWhoseKeysStayInTheSearch)
     });
     EXPECT_EQ(code, QZTimeZonePanel::okCode);
     EXPECT_EQ(panel.timeZoneName(), "America/Argentina/Buenos_Aires");
-    EXPECT_EQ(runWith(panel, "GMT",
+    EXPECT_EQ(runWith(panel, "America/Argentina/Buenos_Aires",
                       [&] {
                           EXPECT_TRUE(field->text().isEmpty()) << "each run starts afresh";
                           QTest::keyClicks(field, "paris");
                           press(Qt::Key_Escape);
-                          EXPECT_TRUE(panel.isVisible());
+                          press(Qt::Key_Return);
+                      }),
+              QZTimeZonePanel::okCode);
+    EXPECT_EQ(panel.timeZoneName(), "America/Argentina/Buenos_Aires") << "as the run began";
+    runWith(panel, "GMT", [&] {
+        QTest::keyClicks(field, "paris");
+        QTest::keyClicks(field, "\b\b\b\b\b"); // Backspace five times
+        panel.okButton()->click();
+    });
+    EXPECT_EQ(panel.timeZoneName(), "GMT") << "emptied by hand";
+    // What the user selects during a search is no longer the search's to give back.
+    EXPECT_EQ(runWith(panel, "GMT",
+                      [&] {
+                          QTest::keyClicks(field, "paris");
+                          panel.clearButton()->click();
+                          press(Qt::Key_Escape);
+                          EXPECT_EQ(panel.browser()->path(), "/");
                           press(Qt::Key_Escape);
                       }),
               QZTimeZonePanel::cancelCode);

@@ -100,6 +100,7 @@ std::optional<PropertyList> change(QWidget *control)
     if (auto *well = qobject_cast<ColorWell *>(control)) {
         well->click();
         ColorWell::sharedColorDialog(false)->setCurrentColor(QColor(51, 102, 153, 128));
+        QCoreApplication::processEvents(); // the pick is taken before OK is reached
         ColorWell::sharedColorDialog(false)->accept();
         return PropertyList::data(Color::calibratedRGB(0.2f, 0.4f, 0.6f, 128 / 255.0f).encode());
     }
@@ -338,15 +339,38 @@ TEST(ClockSettingsPanel, TheZoneButtonsStoreTheChosenZoneAndClearRemovesIt)
     }
 }
 
-TEST(ClockSettingsPanel, ClosingItClosesItsColourPanel)
+// A colour counts as it is picked; Cancel gives back the stored value the colour
+// panel opened with (finer than a QColor holds, or none); closing the settings
+// panel closes the colour panel and keeps the last colour picked.
+TEST(ClockSettingsPanel, AColourCountsAsItIsPickedUntilCancelled)
 {
     const auto clock = newClock();
     ClockSettingsPanel *panel = panelOf(*clock);
-    panel->findChild<QPushButton *>("handColorWell")->click();
-    ASSERT_TRUE(ColorWell::sharedColorDialog(false)->isVisible());
+    const auto hands = [&] { return clock->clockSettings()->contents().value(Keys::HandColor); };
+    const auto picked = [&](const QColor &colour) {
+        const PropertyList value = PropertyList::data(ColorWell::colorFromDialog(colour).encode());
+        ColorWell::sharedColorDialog(false)->setCurrentColor(colour);
+        return waitFor([&] { return hands() == value; });
+    };
+    auto *well = panel->findChild<QPushButton *>("handColorWell");
+    for (const PropertyList &before :
+         {PropertyList::data(Color::calibratedRGB(0.1234567f, 0.2f, 0.3f, 0.4f).encode()),
+          PropertyList()}) {
+        clock->clockSettings()->setValue(Keys::HandColor, before);
+        well->click();
+        ASSERT_TRUE(ColorWell::sharedColorDialog(false)->isVisible());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(hands(), before) << "opening it picks nothing";
+        EXPECT_TRUE(picked(Qt::red));
+        ColorWell::sharedColorDialog(false)->reject();
+        EXPECT_EQ(hands(), before);
+    }
+    well->click();
+    ASSERT_TRUE(picked(Qt::blue));
     panel->findChild<QPushButton *>("closeButton")->click();
     EXPECT_FALSE(ColorWell::sharedColorDialog(false)->isVisible());
     EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(hands(), PropertyList::data(ColorWell::colorFromDialog(Qt::blue).encode()));
 }
 
 TEST(ClockSettingsPanel, ChoosingAFacePictureCentresTheDialAgain)
