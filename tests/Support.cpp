@@ -424,11 +424,12 @@ QString comparePictures(const QImage &drawn, const QImage &expected)
                 std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
                           std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
             largest = std::max(largest, difference);
-            differing += difference > 24 ? 1 : 0;
+            differing += difference > 4 ? 1 : 0;
         }
     }
-    // A hand a second off, a text in another form or a mark out of place changes
-    // dozens of pixels; rasterising the same shapes again changes none.
+    // A hand a second off, a text in another form, a mark out of place or a colour
+    // a few levels off changes dozens of pixels; rasterising the same shapes and
+    // the pinned fonts again changes none, or a few at a glyph's edge.
     if (differing <= 3) {
         return {};
     }

@@ -199,6 +199,6 @@ std::optional<PropertyList::Dictionary> settingsIn(const QString &path);
 // that which way up it was drawn shows.
 QString writePicture(const QString &path, QSize size, QColor colour, const char *format = "PNG");
 
-// Empty when two pictures are alike (a few pixels may differ by a few levels, as
-// font rasterisers do); otherwise what differs.
+// Empty when two pictures are alike (no more than three pixels differ by more than
+// four levels of a channel, as at the edge of a glyph); otherwise what differs.
 QString comparePictures(const QImage &drawn, const QImage &expected);

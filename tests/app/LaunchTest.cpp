@@ -134,7 +134,29 @@ TEST(Launch, AFirstStartMigratesNothingIntoOneDefaultClock)
     const Result result = start(launch);
     ASSERT_EQ(result.listed.size(), 1);
     EXPECT_TRUE(result.listed.first().endsWith(".tkw\tlocal"));
-    EXPECT_EQ(onlyFile(launch, result), ClockDefaults::defaultConfig());
+    // Spelt out, not taken from the code's own table, which a wrong default is in.
+    const PropertyList black = PropertyList::data(Color::calibratedWhite(0, 1).encode());
+    const auto integer = PropertyList::integer;
+    EXPECT_EQ(
+        onlyFile(launch, result),
+        (Dictionary{{"TKWLocal", PropertyList::boolean(true)},
+                    {"TKWClockSize", integer(128)},
+                    {"TKWFaceColor",
+                     PropertyList::data(Color::calibratedRGB(1, 1, 240 / 255.0f, 1).encode())},
+                    {"TKWOpacity", PropertyList::real(0.5)},
+                    {"TKWDrawBorder", integer(1)},
+                    {"TKWCenterFactor", text("{0.25, 0.5}")},
+                    {"TKWRadiusFactor", PropertyList::real(0.25)},
+                    {"TKWHandColor", black},
+                    {"TKWSecondHandColor", black},
+                    {"TKWAlternateZoneColor", PropertyList::data(Color::red().encode())},
+                    {"TKWShowSeconds", integer(1)},
+                    {"TKWPipStyle", integer(1)},
+                    {"TKWPipColor", black},
+                    {"TKWShowDate", integer(1)},
+                    {"TKWShowMeridian", integer(1)},
+                    {"TKWShowTimeZone", integer(1)},
+                    {"TKWOtherDataColor", black}}));
     EXPECT_EQ(settingsIn(launch.home.defaultsFile())->value(Keys::Converted).boolValue(), true);
 }
 

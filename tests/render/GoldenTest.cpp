@@ -66,6 +66,18 @@ const Golden goldens[] = {
      "TKWUseFaceImage=true;TKWCenterFactor={0.3, 0.6};TKWRadiusFactor=0.2;TKWOpacity=1"},
     {"picture-face-uncalibrated", "TKWUseFaceImage=true;TKWRadiusFactor=0", "2026-12-06T10:10:30Z",
      1.5},
+    {"picture-face-stock-dial", "TKWUseFaceImage=true"},
+    // Faded, a colour stored at alpha 0.2 takes the opacity itself, and so does the
+    // alternate zone's disc.
+    {"faded-hand-stored-at-alpha-0.2-alternate-disc",
+     "TKWFadeHands=true;TKWOpacity=0.8;TKWHandColor=#2050a033;TKWFaceColor=#ffffff;"
+     "TKWAlternateTimeZone=Asia/Tokyo;TKWAlternateZoneColor=#00a000"},
+    // The border's colour either side of its threshold: red (luma 0.3) black,
+    // (0.2, 0.3, 0.4) (luma 0.28) and blue white.
+    {"border-black-on-red", "TKWFaceColor=#ff0000;TKWOpacity=1"},
+    {"border-white-on-slate", "TKWFaceColor=#334d66;TKWOpacity=1"},
+    {"border-white-on-blue", "TKWFaceColor=#0000ff;TKWOpacity=1"},
+    {"weekday-without-date", "TKWShowWeekday=true;TKWShowDate=false"},
 };
 
 // Values a file may hold but --set refuses, over a row's settings; none removes one.
