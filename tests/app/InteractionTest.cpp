@@ -2,17 +2,20 @@
 // Clock panel, a start without arguments, and the clock list.
 
 #include "Support.h"
+#include "app/TKWApplication.h"
 #include "app/TKWController.h"
 #include "clockview/TKWView.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
 #include "time/SecondTimer.h"
 #include "time/TimeZone.h"
+#include "window/ClockSettingsPanel.h"
 #include "window/TKWWindow.h"
 #include "window/TKWWindowController.h"
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -152,6 +155,61 @@ TEST_F(Interaction, WithoutATrayTheExplanationComesEachTimeAndAStartSwitchesItOf
     command({});
     ASSERT_NE(controller.newClockPanel(), nullptr);
     EXPECT_TRUE(controller.newClockPanel()->isVisible());
+}
+
+// The clock's menu and its settings panel's buttons, clicked as a user clicks them.
+TEST_F(Interaction, TheClocksMenuAndPanelButtonsDoWhatTheySay)
+{
+    AlertCounter alerts;
+    const auto first = controller.addClock(TKWWindowController::initWithTimeZoneName("UTC"));
+    const auto second = controller.addClock(TKWWindowController::initWithTimeZoneName("UTC"));
+    first->showWindow();
+    second->showWindow();
+    const auto choose = [&](TKWWindowController *clock, const QString &item) {
+        controller.showMenu(clock, {});
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+            if (action->text() == item) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                return true;
+            }
+        }
+        return false;
+    };
+    const UserDefaults &defaults = UserDefaults::standard();
+    ASSERT_TRUE(choose(first.get(), "Keep on Desktop"));
+    EXPECT_EQ(defaults.integerForKey(Keys::WindowLevel), 1);
+    EXPECT_TRUE(first->window()->windowFlags() & Qt::WindowStaysOnBottomHint);
+    ASSERT_TRUE(choose(first.get(), "Show on All Workspaces"));
+    EXPECT_TRUE(defaults.boolForKey(Keys::AllSpaces));
+    ASSERT_TRUE(choose(first.get(), "Start at Login"));
+    EXPECT_TRUE(qobject_cast<TKWApplication *>(qApp)->autoLaunch());
+
+    ASSERT_TRUE(choose(first.get(), "Settings…"));
+    ClockSettingsPanel *panel = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *shown = qobject_cast<ClockSettingsPanel *>(widget); shown && shown->isVisible()) {
+            panel = shown;
+        }
+    }
+    ASSERT_TRUE(panel && panel->settings() == first->clockSettings());
+    first->clockSettings()->setValue(Keys::CenterFactor, PropertyList::string("{0.3, 0.6}"));
+    panel->findChild<QPushButton *>("resetHandsButton")->click();
+    EXPECT_EQ(first->clockSettings()->contents().value(Keys::CenterFactor),
+              PropertyList::string("{0.5, 0.5}"));
+    // After Calibrate Hands, a press on the clock begins a dial instead of a move.
+    panel->findChild<QPushButton *>("calibrateHandsButton")->click();
+    QTest::mousePress(first->clockView(), Qt::LeftButton, {}, {30, 30});
+    EXPECT_TRUE(first->clockView()->isDefiningDial());
+    QTest::mouseRelease(first->clockView(), Qt::LeftButton, {}, {40, 30});
+
+    // One of two clocks goes without a question; the last only when the user says.
+    ASSERT_TRUE(choose(second.get(), "Remove Clock"));
+    EXPECT_EQ(controller.numberOfClocks(), 1u);
+    EXPECT_EQ(alerts.count, 0);
+    ASSERT_TRUE(choose(first.get(), "Remove Clock"));
+    ASSERT_TRUE(alertsAnswered());
+    EXPECT_EQ(alerts.count, 1);
 }
 
 TEST_F(Interaction, TheNewClockPanelMakesClocksOnlyForZones)

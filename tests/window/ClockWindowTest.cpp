@@ -317,16 +317,24 @@ TEST(ClockSettingsPanel, TheSizeShowsInPointsStepsByAStepAndTypedSizesRoundToOne
     }
 }
 
-TEST(ClockSettingsPanel, TheZoneButtonsStoreTheChosenZoneAndClearRemovesIt)
+TEST(ClockSettingsPanel, TheZoneButtonsStoreTheChosenZoneCancelKeepsItAndClearRemovesIt)
 {
     const auto clock = newClock();
     ClockSettingsPanel *panel = panelOf(*clock);
-    for (const auto &[button, key, zone] :
-         {std::tuple{"chooseTimeZoneButton", Keys::TimeZone, "Europe/Paris"},
-          std::tuple{"chooseAlternateZoneButton", Keys::AlternateTimeZone, "Asia/Tokyo"}}) {
+    for (const auto &[button, key, zone, clearText] :
+         {std::tuple{"chooseTimeZoneButton", Keys::TimeZone, "Europe/Paris", "Local"},
+          std::tuple{"chooseAlternateZoneButton", Keys::AlternateTimeZone, "Asia/Tokyo",
+                     "Clear"}}) {
         whenUp<QZTimeZonePanel>([zone = zone](QZTimeZonePanel &chooser) {
             chooser.browser()->setPath(QString("/") + zone);
             chooser.okButton()->click();
+        });
+        panel->findChild<QPushButton *>(button)->click();
+        EXPECT_EQ(clock->clockSettings()->contents().value(key), PropertyList::string(zone));
+        whenUp<QZTimeZonePanel>([clearText = clearText](QZTimeZonePanel &chooser) {
+            EXPECT_EQ(chooser.clearButton()->text(), clearText);
+            chooser.browser()->setPath("/America/Lima");
+            chooser.cancelButton()->click();
         });
         panel->findChild<QPushButton *>(button)->click();
         EXPECT_EQ(clock->clockSettings()->contents().value(key), PropertyList::string(zone));
