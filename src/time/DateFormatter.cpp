@@ -6,6 +6,7 @@
 
 #include <unicode/datefmt.h>
 #include <unicode/dtptngen.h>
+#include <unicode/smpdtfmt.h>
 
 #include <functional>
 

@@ -2,7 +2,10 @@
 
 #include "time/ZoneData.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QTimeZone>
 
 #include <unicode/locid.h>
 #include <unicode/tznames.h>
@@ -76,6 +79,41 @@ Offsets offsetsAt(const icu::TimeZone &zone, Instant instant)
     UErrorCode status = U_ZERO_ERROR;
     zone.getOffset(toUDate(instant), false, offsets.raw, offsets.dst, status);
     return U_SUCCESS(status) ? offsets : Offsets{};
+}
+
+// Where the tz database lies, as glibc looks for it.
+QString databaseFolder()
+{
+    const char *tzdir = std::getenv("TZDIR");
+    return tzdir && *tzdir ? QFile::decodeName(tzdir) : QStringLiteral("/usr/share/zoneinfo");
+}
+
+// The zone as the tz database has it, whose abbreviations `date +%Z` prints. Qt
+// reads the database, but takes a name the database lacks for a POSIX rule: ICU's
+// "PST" is Los Angeles, Qt's a zone at UTC named PST. So the name is asked for
+// only where the database has it, else ICU's canonical name or one ICU holds the
+// same; invalid for a zone the database lacks.
+QTimeZone databaseZone(const ZoneData &data)
+{
+    icu::UnicodeString id;
+    icu::UnicodeString canonical;
+    UBool known = false;
+    UErrorCode status = U_ZERO_ERROR;
+    icu::TimeZone::getCanonicalID(data.zone->getID(id), canonical, known, status);
+    QStringList names = {data.name};
+    if (U_SUCCESS(status) && known) {
+        names << toQString(canonical);
+    }
+    for (int i = 0, count = icu::TimeZone::countEquivalentIDs(id); i < count; ++i) {
+        names << toQString(icu::TimeZone::getEquivalentID(id, i));
+    }
+    const QString folder = databaseFolder() + u'/';
+    for (const QString &name : std::as_const(names)) {
+        if (QFileInfo(folder + name).isFile()) {
+            return QTimeZone(name.toUtf8());
+        }
+    }
+    return {};
 }
 
 // --- The host's zone --------------------------------------------------------
@@ -221,9 +259,7 @@ HostZone &hostZone()
 
 QStringList readKnownTimeZoneNames()
 {
-    const char *tzdir = std::getenv("TZDIR");
-    const QString folder =
-        tzdir && *tzdir ? QFile::decodeName(tzdir) : QStringLiteral("/usr/share/zoneinfo");
+    const QString folder = databaseFolder();
     std::set<QString> names = {QStringLiteral("GMT"), QStringLiteral("UTC")};
     for (const QString &table : {QStringLiteral("/zone1970.tab"), QStringLiteral("/zone.tab")}) {
         QFile file(folder + table);
@@ -364,26 +400,29 @@ TimeOfDay TimeZone::timeOfDay(Instant instant) const
 QString TimeZone::abbreviation(Instant instant) const
 {
     const ZoneData &data = *mData;
-    const Offsets offsets = offsetsAt(*data.zone, instant);
-    const std::pair key(offsets.raw, offsets.dst);
-    if (const auto it = data.abbreviations.constFind(key); it != data.abbreviations.cend()) {
-        return it.value();
+    const qint64 at =
+        std::chrono::floor<std::chrono::milliseconds>(instant).time_since_epoch().count();
+    if (at >= data.abbreviationFrom && at < data.abbreviationUntil) {
+        return data.abbreviation;
     }
-    if (!data.abbreviationFormat) {
-        UErrorCode status = U_ZERO_ERROR;
-        auto format = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"z"),
-                                                              ZoneDetail::userLocale(), status);
-        if (U_FAILURE(status)) {
-            return {};
-        }
-        format->setTimeZone(*data.zone);
-        data.abbreviationFormat = std::move(format);
+    if (!data.database) {
+        data.database = databaseZone(data);
     }
-    icu::UnicodeString text;
-    data.abbreviationFormat->format(toUDate(instant), text);
-    const QString abbreviation = toQString(text);
-    data.abbreviations.insert(key, abbreviation);
-    return abbreviation;
+    const QTimeZone &zone = *data.database;
+    if (!zone.isValid()) {
+        // Not in the database (SystemV/EST5, GMT+05:30): ICU's own short name.
+        icu::UnicodeString text;
+        const bool daylight = offsetsAt(*data.zone, instant).dst != 0;
+        data.zone->getDisplayName(daylight, icu::TimeZone::SHORT, ZoneDetail::userLocale(), text);
+        return toQString(text);
+    }
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(at, QTimeZone::utc());
+    const QDateTime from = zone.previousTransition(when.addMSecs(1)).atUtc;
+    const QDateTime until = zone.nextTransition(when).atUtc;
+    data.abbreviation = zone.abbreviation(when);
+    data.abbreviationFrom = from.isValid() ? from.toMSecsSinceEpoch() : LLONG_MIN;
+    data.abbreviationUntil = until.isValid() ? until.toMSecsSinceEpoch() : LLONG_MAX;
+    return data.abbreviation;
 }
 
 QString TimeZone::exemplarCity() const

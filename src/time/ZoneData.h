@@ -3,15 +3,15 @@
 // Shared between TimeZone and DateFormatter; nothing outside the platform layer
 // includes this.
 
-#include <QHash>
 #include <QString>
+#include <QTimeZone>
 
-#include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
+#include <climits>
 #include <memory>
-#include <utility>
+#include <optional>
 
 namespace ZoneDetail {
 
@@ -19,10 +19,14 @@ struct ZoneData
 {
     QString name;
     std::unique_ptr<icu::TimeZone> zone;
-    // Abbreviations change only with the zone's offset, so they are formatted once
-    // per (raw offset, daylight offset) and then looked up.
-    mutable std::unique_ptr<icu::SimpleDateFormat> abbreviationFormat;
-    mutable QHash<std::pair<int, int>, QString> abbreviations;
+    // The zone in the tz database, which names its abbreviations; looked for at
+    // the first one asked, and invalid where the database lacks the zone.
+    mutable std::optional<QTimeZone> database;
+    // The last abbreviation given and the span between the zone's transitions that
+    // it holds for (milliseconds since the epoch), so that a tick asks no more.
+    mutable QString abbreviation;
+    mutable qint64 abbreviationFrom = LLONG_MAX;
+    mutable qint64 abbreviationUntil = LLONG_MIN;
 };
 
 inline QString toQString(const icu::UnicodeString &text)

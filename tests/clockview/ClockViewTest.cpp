@@ -1,5 +1,5 @@
 // What a clock view does that a single picture cannot show: what a tick repaints,
-// the cached dial layer and the window's place.
+// the cached dial layer, the window's place and the zone's text.
 
 #include "Support.h"
 #include "app/TKWController.h"
@@ -25,6 +25,7 @@ class TKWViewTestAccess
 {
 public:
     static void cacheDial(TKWView &view, bool caches) { view.mCachesDial = caches; }
+    static std::optional<QString> dialZone(TKWView &view) { return view.decorationTexts().zone; }
 };
 
 namespace {
@@ -385,6 +386,40 @@ TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)
         clock.tick(jump);
         EXPECT_TRUE(clock.render() == Clock(jump, clock.settings.contents()).render());
     }
+}
+
+// The dial and the readout name the zone as `date +%Z` does, in the local clock as
+// in any, from the first tick after the offset changes.
+TEST(ZoneText, IsTheTimeZoneDatabasesAbbreviation)
+{
+    // Zone, instant and, where the database spells it otherwise, the zone there.
+    const std::tuple<const char *, Instant, const char *> rows[] = {
+        {"Europe/Paris", utc(3, 29, 1, 0, 0), nullptr},
+        {"Europe/Paris", utc(3, 29, 0, 59, 59), nullptr},
+        {"America/New_York", utc(11, 1, 5, 59, 59), nullptr},
+        {"America/New_York", utc(11, 1, 6, 0, 0), nullptr},
+        {"Europe/London", utc(7, 1, 12, 0, 0), nullptr},
+        {"Europe/London", tenPastTen, nullptr},
+        {"Asia/Kolkata", tenPastTen, nullptr},
+        {"Asia/Kathmandu", tenPastTen, nullptr},
+        {"Asia/Tokyo", tenPastTen, nullptr},
+        {"America/Sao_Paulo", tenPastTen, nullptr},
+        {"GMT", tenPastTen, nullptr},
+        {"PST", utc(7, 1, 12, 0, 0), "America/Los_Angeles"},
+    };
+    Clock clock(tenPastTen, {{Keys::ShowTimeZone, on}});
+    for (const auto &[zone, instant, database] : rows) {
+        const QString expected = dateAbbreviation(database ? database : zone, instant);
+        setenv("TZ", database ? database : zone, 1);
+        EXPECT_EQ(TimeZone::system().abbreviation(instant), expected) << zone;
+        // The readout is asked before the tick, as a window is fitted to a new zone.
+        clock.set(Keys::TimeZone, PropertyList::string(zone));
+        const auto lines = clock.view.digitalTimeStringForDate(instant).lines; // time, zone
+        EXPECT_EQ(lines.size() > 1 ? lines[1].text : QString(), expected) << zone;
+        clock.tick(instant);
+        EXPECT_EQ(TKWViewTestAccess::dialZone(clock.view), expected) << zone;
+    }
+    unsetenv("TZ");
 }
 
 TEST(WindowSizing, ResizingKeepsTheCentreAndOffScreenWindowsComeBackTwentyPointsIn)
