@@ -2,10 +2,7 @@
 
 #include "time/ZoneData.h"
 
-#include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
-#include <QTimeZone>
 
 #include <unicode/locid.h>
 #include <unicode/tznames.h>
@@ -60,60 +57,6 @@ std::shared_ptr<ZoneData> resolve(const QString &name)
 std::shared_ptr<ZoneData> utc()
 {
     return resolve(QStringLiteral("UTC"));
-}
-
-double toUDate(Instant instant)
-{
-    return std::chrono::duration<double, std::milli>(instant.time_since_epoch()).count();
-}
-
-struct Offsets
-{
-    int raw = 0; // milliseconds
-    int dst = 0;
-};
-
-Offsets offsetsAt(const icu::TimeZone &zone, Instant instant)
-{
-    Offsets offsets;
-    UErrorCode status = U_ZERO_ERROR;
-    zone.getOffset(toUDate(instant), false, offsets.raw, offsets.dst, status);
-    return U_SUCCESS(status) ? offsets : Offsets{};
-}
-
-// Where the tz database lies, as glibc looks for it.
-QString databaseFolder()
-{
-    const char *tzdir = std::getenv("TZDIR");
-    return tzdir && *tzdir ? QFile::decodeName(tzdir) : QStringLiteral("/usr/share/zoneinfo");
-}
-
-// The zone as the tz database has it, whose abbreviations `date +%Z` prints. Qt
-// reads the database, but takes a name the database lacks for a POSIX rule: ICU's
-// "PST" is Los Angeles, Qt's a zone at UTC named PST. So the name is asked for
-// only where the database has it, else ICU's canonical name or one ICU holds the
-// same; invalid for a zone the database lacks.
-QTimeZone databaseZone(const ZoneData &data)
-{
-    icu::UnicodeString id;
-    icu::UnicodeString canonical;
-    UBool known = false;
-    UErrorCode status = U_ZERO_ERROR;
-    icu::TimeZone::getCanonicalID(data.zone->getID(id), canonical, known, status);
-    QStringList names = {data.name};
-    if (U_SUCCESS(status) && known) {
-        names << toQString(canonical);
-    }
-    for (int i = 0, count = icu::TimeZone::countEquivalentIDs(id); i < count; ++i) {
-        names << toQString(icu::TimeZone::getEquivalentID(id, i));
-    }
-    const QString folder = databaseFolder() + u'/';
-    for (const QString &name : std::as_const(names)) {
-        if (QFileInfo(folder + name).isFile()) {
-            return QTimeZone(name.toUtf8());
-        }
-    }
-    return {};
 }
 
 // --- The host's zone --------------------------------------------------------
@@ -259,7 +202,7 @@ HostZone &hostZone()
 
 QStringList readKnownTimeZoneNames()
 {
-    const QString folder = databaseFolder();
+    const QString folder = ZoneDetail::databaseFolder();
     std::set<QString> names = {QStringLiteral("GMT"), QStringLiteral("UTC")};
     for (const QString &table : {QStringLiteral("/zone1970.tab"), QStringLiteral("/zone.tab")}) {
         QFile file(folder + table);
@@ -381,16 +324,14 @@ QString TimeZone::name() const
 
 int TimeZone::secondsFromGMT(Instant instant) const
 {
-    const Offsets offsets = offsetsAt(*mData->zone, instant);
-    return (offsets.raw + offsets.dst) / 1000;
+    return ZoneDetail::periodAt(*mData, instant).offset;
 }
 
 TimeOfDay TimeZone::timeOfDay(Instant instant) const
 {
-    const Offsets offsets = offsetsAt(*mData->zone, instant);
     const auto local =
         std::chrono::floor<std::chrono::seconds>(instant).time_since_epoch().count() +
-        (offsets.raw + offsets.dst) / 1000;
+        secondsFromGMT(instant);
     constexpr long long secondsPerDay = 86400;
     const long long second = ((local % secondsPerDay) + secondsPerDay) % secondsPerDay;
     return TimeOfDay{static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
@@ -399,30 +340,7 @@ TimeOfDay TimeZone::timeOfDay(Instant instant) const
 
 QString TimeZone::abbreviation(Instant instant) const
 {
-    const ZoneData &data = *mData;
-    const qint64 at =
-        std::chrono::floor<std::chrono::milliseconds>(instant).time_since_epoch().count();
-    if (at >= data.abbreviationFrom && at < data.abbreviationUntil) {
-        return data.abbreviation;
-    }
-    if (!data.database) {
-        data.database = databaseZone(data);
-    }
-    const QTimeZone &zone = *data.database;
-    if (!zone.isValid()) {
-        // Not in the database (SystemV/EST5, GMT+05:30): ICU's own short name.
-        icu::UnicodeString text;
-        const bool daylight = offsetsAt(*data.zone, instant).dst != 0;
-        data.zone->getDisplayName(daylight, icu::TimeZone::SHORT, ZoneDetail::userLocale(), text);
-        return toQString(text);
-    }
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(at, QTimeZone::utc());
-    const QDateTime from = zone.previousTransition(when.addMSecs(1)).atUtc;
-    const QDateTime until = zone.nextTransition(when).atUtc;
-    data.abbreviation = zone.abbreviation(when);
-    data.abbreviationFrom = from.isValid() ? from.toMSecsSinceEpoch() : LLONG_MIN;
-    data.abbreviationUntil = until.isValid() ? until.toMSecsSinceEpoch() : LLONG_MAX;
-    return data.abbreviation;
+    return ZoneDetail::periodAt(*mData, instant).abbreviation;
 }
 
 QString TimeZone::exemplarCity() const

@@ -22,8 +22,9 @@ namespace ZoneDetail {
 struct ZoneData;
 }
 
-// A time zone of the tz database, through ICU. Cheap to copy; zones are looked up
-// once per process and then shared.
+// A time zone of the tz database: named and placed through ICU, its offsets and
+// abbreviations read from the system's database, as `date` reads them. Cheap to
+// copy; zones are looked up once per process and then shared.
 class TimeZone
 {
 public:

@@ -1,7 +1,9 @@
 #pragma once
 
-// Shared between TimeZone and DateFormatter; nothing outside the platform layer
-// includes this.
+// Shared within the time library; nothing outside the platform layer includes
+// this.
+
+#include "time/TimeSource.h"
 
 #include <QString>
 #include <QTimeZone>
@@ -15,19 +17,32 @@
 
 namespace ZoneDetail {
 
+// A stretch of a zone's time between two of its transitions, in milliseconds
+// since the epoch, and what holds over it.
+struct Period
+{
+    qint64 from = LLONG_MAX;
+    qint64 until = LLONG_MIN;
+    int offset = 0; // seconds east of Greenwich
+    QString abbreviation;
+};
+
 struct ZoneData
 {
     QString name;
     std::unique_ptr<icu::TimeZone> zone;
-    // The zone in the tz database, which names its abbreviations; looked for at
-    // the first one asked, and invalid where the database lacks the zone.
+    // The zone in the tz database, looked for at the first period asked; invalid
+    // where the database lacks the zone.
     mutable std::optional<QTimeZone> database;
-    // The last abbreviation given and the span between the zone's transitions that
-    // it holds for (milliseconds since the epoch), so that a tick asks no more.
-    mutable QString abbreviation;
-    mutable qint64 abbreviationFrom = LLONG_MAX;
-    mutable qint64 abbreviationUntil = LLONG_MIN;
+    // The last period asked for, so that a tick asks no more.
+    mutable Period period;
 };
+
+// Where the tz database lies, as glibc looks for it.
+QString databaseFolder();
+// The zone's offset and abbreviation at the instant as the tz database has them,
+// and as `date` prints them; ICU's where the database lacks the zone.
+const Period &periodAt(const ZoneData &data, Instant instant);
 
 inline QString toQString(const icu::UnicodeString &text)
 {

@@ -59,7 +59,7 @@ TEST_F(GermanLocale, DatesAndWeekdaysAreGermanZoneAbbreviationsTheDatabases)
     EXPECT_EQ(DateFormatter(DateFormatter::Style::Medium, DateFormatter::Style::None, berlin)
                   .format(sunday),
               "06.12.2026");
-    EXPECT_EQ(berlin.abbreviation(sunday), dateAbbreviation("Europe/Berlin", sunday));
+    EXPECT_EQ(berlin.abbreviation(sunday), dateText("Europe/Berlin", sunday));
 }
 
 TEST_F(GermanLocale, TheCommandLineIsGermanAndOtherLanguagesGetEnglish)
