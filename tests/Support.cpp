@@ -246,6 +246,15 @@ Outcome run(const QString &program, const QStringList &arguments, const Process:
     return process.finish(limit);
 }
 
+QString dateText(const QString &zone, std::chrono::system_clock::time_point instant,
+                 const QString &format)
+{
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(instant).time_since_epoch();
+    const Outcome date = run("date", {"-d", QString("@%1").arg(seconds.count()), "+" + format},
+                             Process::Options({"TZ=" + zone}));
+    return date.cleanExit() ? QString::fromUtf8(date.standardOutput).trimmed() : QString();
+}
+
 QString tockwiseBinary()
 {
     return QStringLiteral(TOCKWISE_BINARY);

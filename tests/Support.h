@@ -146,6 +146,10 @@ private:
 Outcome run(const QString &program, const QStringList &arguments,
             const Process::Options &options = {}, std::chrono::milliseconds limit = 60s);
 
+// What `TZ=zone date +FORMAT` prints for the instant ("%Z": the zone's abbreviation).
+QString dateText(const QString &zone, std::chrono::system_clock::time_point instant,
+                 const QString &format = "%Z");
+
 // The real tockwise binary, run in a home.
 QString tockwiseBinary();
 Outcome tockwise(const Home &home, const QStringList &arguments,

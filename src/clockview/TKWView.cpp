@@ -228,10 +228,7 @@ void TKWView::cacheDrawingParameters()
         mFlagPM = pm;
     }
 
-    const QString abbreviation = zone.abbreviation(now);
-    if (!mTimeZoneAbbr || *mTimeZoneAbbr != abbreviation) {
-        mTimeZoneAbbr = zone.abbreviation();
-    }
+    mTimeZoneAbbr = zone.abbreviation(now);
     mSpoken.update(*window(), mModel, zone, now);
 }
 

@@ -24,8 +24,8 @@ DigitalReadout TKWView::digitalTimeStringForDate(Instant date) const
     DigitalReadout readout;
     readout.lines.append({time, Font::userFontOfSize(timeSize), color});
     if (mModel.showTimeZone) {
-        readout.lines.append(
-            {mTimeZoneAbbr.value_or(QString()), Font::userFontOfSize(lineSize), color});
+        // Not the last sample's: a window is fitted to a new zone before its tick.
+        readout.lines.append({zone.abbreviation(date), Font::userFontOfSize(lineSize), color});
     }
     if (mModel.showWeekday) {
         const QString weekday = DateFormatter::shared(QStringLiteral("EEEE"), zone).format(date);

@@ -6,12 +6,18 @@
 
 #include <unicode/datefmt.h>
 #include <unicode/dtptngen.h>
+#include <unicode/smpdtfmt.h>
 
 #include <functional>
 
+// Formats show the wall clock at Greenwich at the instant moved by the zone's
+// offset, which is the tz database's: ICU's own data may predate a zone's rules.
 struct DateFormatter::Impl
 {
+    explicit Impl(const TimeZone &zone) : zone(zone) {}
+
     std::unique_ptr<icu::DateFormat> format;
+    TimeZone zone;
 };
 
 namespace {
@@ -36,24 +42,24 @@ icu::DateFormat::EStyle icuStyle(DateFormatter::Style style)
 } // namespace
 
 DateFormatter::DateFormatter(const QString &pattern, const TimeZone &zone)
-    : mImpl(std::make_unique<Impl>())
+    : mImpl(std::make_unique<Impl>(zone))
 {
     UErrorCode status = U_ZERO_ERROR;
     auto format = std::make_unique<icu::SimpleDateFormat>(ZoneDetail::toUnicodeString(pattern),
                                                           ZoneDetail::userLocale(), status);
     if (U_SUCCESS(status)) {
-        format->setTimeZone(*zone.data().zone);
+        format->setTimeZone(*icu::TimeZone::getGMT());
         mImpl->format = std::move(format);
     }
 }
 
 DateFormatter::DateFormatter(Style dateStyle, Style timeStyle, const TimeZone &zone)
-    : mImpl(std::make_unique<Impl>())
+    : mImpl(std::make_unique<Impl>(zone))
 {
     std::unique_ptr<icu::DateFormat> format(icu::DateFormat::createDateTimeInstance(
         icuStyle(dateStyle), icuStyle(timeStyle), ZoneDetail::userLocale()));
     if (format) {
-        format->setTimeZone(*zone.data().zone);
+        format->setTimeZone(*icu::TimeZone::getGMT());
         mImpl->format = std::move(format);
     }
 }
@@ -67,8 +73,8 @@ QString DateFormatter::format(Instant instant) const
     if (!mImpl || !mImpl->format) {
         return {};
     }
-    const double udate =
-        std::chrono::duration<double, std::milli>(instant.time_since_epoch()).count();
+    const Instant wall = instant + std::chrono::seconds(mImpl->zone.secondsFromGMT(instant));
+    const double udate = std::chrono::duration<double, std::milli>(wall.time_since_epoch()).count();
     icu::UnicodeString text;
     mImpl->format->format(udate, text);
     return ZoneDetail::toQString(text);

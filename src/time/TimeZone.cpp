@@ -59,25 +59,6 @@ std::shared_ptr<ZoneData> utc()
     return resolve(QStringLiteral("UTC"));
 }
 
-double toUDate(Instant instant)
-{
-    return std::chrono::duration<double, std::milli>(instant.time_since_epoch()).count();
-}
-
-struct Offsets
-{
-    int raw = 0; // milliseconds
-    int dst = 0;
-};
-
-Offsets offsetsAt(const icu::TimeZone &zone, Instant instant)
-{
-    Offsets offsets;
-    UErrorCode status = U_ZERO_ERROR;
-    zone.getOffset(toUDate(instant), false, offsets.raw, offsets.dst, status);
-    return U_SUCCESS(status) ? offsets : Offsets{};
-}
-
 // --- The host's zone --------------------------------------------------------
 
 struct HostFiles
@@ -221,9 +202,7 @@ HostZone &hostZone()
 
 QStringList readKnownTimeZoneNames()
 {
-    const char *tzdir = std::getenv("TZDIR");
-    const QString folder =
-        tzdir && *tzdir ? QFile::decodeName(tzdir) : QStringLiteral("/usr/share/zoneinfo");
+    const QString folder = ZoneDetail::databaseFolder();
     std::set<QString> names = {QStringLiteral("GMT"), QStringLiteral("UTC")};
     for (const QString &table : {QStringLiteral("/zone1970.tab"), QStringLiteral("/zone.tab")}) {
         QFile file(folder + table);
@@ -345,16 +324,14 @@ QString TimeZone::name() const
 
 int TimeZone::secondsFromGMT(Instant instant) const
 {
-    const Offsets offsets = offsetsAt(*mData->zone, instant);
-    return (offsets.raw + offsets.dst) / 1000;
+    return ZoneDetail::periodAt(*mData, instant).offset;
 }
 
 TimeOfDay TimeZone::timeOfDay(Instant instant) const
 {
-    const Offsets offsets = offsetsAt(*mData->zone, instant);
     const auto local =
         std::chrono::floor<std::chrono::seconds>(instant).time_since_epoch().count() +
-        (offsets.raw + offsets.dst) / 1000;
+        secondsFromGMT(instant);
     constexpr long long secondsPerDay = 86400;
     const long long second = ((local % secondsPerDay) + secondsPerDay) % secondsPerDay;
     return TimeOfDay{static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
@@ -363,27 +340,7 @@ TimeOfDay TimeZone::timeOfDay(Instant instant) const
 
 QString TimeZone::abbreviation(Instant instant) const
 {
-    const ZoneData &data = *mData;
-    const Offsets offsets = offsetsAt(*data.zone, instant);
-    const std::pair key(offsets.raw, offsets.dst);
-    if (const auto it = data.abbreviations.constFind(key); it != data.abbreviations.cend()) {
-        return it.value();
-    }
-    if (!data.abbreviationFormat) {
-        UErrorCode status = U_ZERO_ERROR;
-        auto format = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"z"),
-                                                              ZoneDetail::userLocale(), status);
-        if (U_FAILURE(status)) {
-            return {};
-        }
-        format->setTimeZone(*data.zone);
-        data.abbreviationFormat = std::move(format);
-    }
-    icu::UnicodeString text;
-    data.abbreviationFormat->format(toUDate(instant), text);
-    const QString abbreviation = toQString(text);
-    data.abbreviations.insert(key, abbreviation);
-    return abbreviation;
+    return ZoneDetail::periodAt(*mData, instant).abbreviation;
 }
 
 QString TimeZone::exemplarCity() const

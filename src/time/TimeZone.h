@@ -22,8 +22,9 @@ namespace ZoneDetail {
 struct ZoneData;
 }
 
-// A time zone of the tz database, through ICU. Cheap to copy; zones are looked up
-// once per process and then shared.
+// A time zone of the tz database: named and placed through ICU, its offsets and
+// abbreviations read from the system's database, as `date` reads them. Cheap to
+// copy; zones are looked up once per process and then shared.
 class TimeZone
 {
 public:
@@ -48,9 +49,9 @@ public:
     QString name() const;
     TimeOfDay timeOfDay(Instant instant) const;
     int secondsFromGMT(Instant instant) const;
-    // The zone's short name at the instant in the user's locale (pattern "z").
+    // The zone's abbreviation at the instant as the tz database names it and
+    // `date +%Z` prints it, in every language: "JST", "CEST", "IST", "+0545".
     QString abbreviation(Instant instant) const;
-    QString abbreviation() const { return abbreviation(TimeSource::now()); }
     // The zone's city in the user's language ("Tokio" for Asia/Tokyo in German);
     // empty for a zone of no place, such as UTC.
     QString exemplarCity() const;

@@ -1,29 +1,48 @@
 #pragma once
 
-// Shared between TimeZone and DateFormatter; nothing outside the platform layer
-// includes this.
+// Shared within the time library; nothing outside the platform layer includes
+// this.
 
-#include <QHash>
+#include "time/TimeSource.h"
+
 #include <QString>
+#include <QTimeZone>
 
-#include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
+#include <climits>
 #include <memory>
-#include <utility>
+#include <optional>
 
 namespace ZoneDetail {
+
+// A stretch of a zone's time between two of its transitions, in milliseconds
+// since the epoch, and what holds over it.
+struct Period
+{
+    qint64 from = LLONG_MAX;
+    qint64 until = LLONG_MIN;
+    int offset = 0; // seconds east of Greenwich
+    QString abbreviation;
+};
 
 struct ZoneData
 {
     QString name;
     std::unique_ptr<icu::TimeZone> zone;
-    // Abbreviations change only with the zone's offset, so they are formatted once
-    // per (raw offset, daylight offset) and then looked up.
-    mutable std::unique_ptr<icu::SimpleDateFormat> abbreviationFormat;
-    mutable QHash<std::pair<int, int>, QString> abbreviations;
+    // The zone in the tz database, looked for at the first period asked; invalid
+    // where the database lacks the zone.
+    mutable std::optional<QTimeZone> database;
+    // The last period asked for, so that a tick asks no more.
+    mutable Period period;
 };
+
+// Where the tz database lies, as glibc looks for it.
+QString databaseFolder();
+// The zone's offset and abbreviation at the instant as the tz database has them,
+// and as `date` prints them; ICU's where the database lacks the zone.
+const Period &periodAt(const ZoneData &data, Instant instant);
 
 inline QString toQString(const icu::UnicodeString &text)
 {

@@ -50,7 +50,7 @@ TEST_F(GermanLocale, TockwiseAndQtSpeakGermanAndUnknownKeysShowThemselves)
     }
 }
 
-TEST_F(GermanLocale, DatesAndWeekdaysAreGerman)
+TEST_F(GermanLocale, DatesAndWeekdaysAreGermanZoneAbbreviationsTheDatabases)
 {
     const Instant sunday{std::chrono::seconds(1796551830)}; // 2026-12-06 10:10:30 UTC
     const TimeZone berlin = *TimeZone::named("Europe/Berlin");
@@ -59,6 +59,7 @@ TEST_F(GermanLocale, DatesAndWeekdaysAreGerman)
     EXPECT_EQ(DateFormatter(DateFormatter::Style::Medium, DateFormatter::Style::None, berlin)
                   .format(sunday),
               "06.12.2026");
+    EXPECT_EQ(berlin.abbreviation(sunday), dateText("Europe/Berlin", sunday));
 }
 
 TEST_F(GermanLocale, TheCommandLineIsGermanAndOtherLanguagesGetEnglish)

@@ -1,5 +1,5 @@
 // What a clock view does that a single picture cannot show: what a tick repaints,
-// the cached dial layer and the window's place.
+// the cached dial layer, the window's place and the zone's text.
 
 #include "Support.h"
 #include "app/TKWController.h"
@@ -25,6 +25,7 @@ class TKWViewTestAccess
 {
 public:
     static void cacheDial(TKWView &view, bool caches) { view.mCachesDial = caches; }
+    static std::optional<QString> dialZone(TKWView &view) { return view.decorationTexts().zone; }
 };
 
 namespace {
@@ -385,6 +386,42 @@ TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)
         clock.tick(jump);
         EXPECT_TRUE(clock.render() == Clock(jump, clock.settings.contents()).render());
     }
+}
+
+// Zone texts and times as `date` prints them, from the first tick after a change.
+TEST(ZoneText, IsTheTimeZoneDatabasesAbbreviation)
+{
+    // Zone, instant and, where the database spells it otherwise, the zone there.
+    const std::tuple<const char *, Instant, const char *> rows[] = {
+        {"Europe/Paris", utc(3, 29, 1, 0, 0), nullptr},
+        {"Europe/Paris", utc(3, 29, 0, 59, 59), nullptr},
+        {"America/New_York", utc(11, 1, 5, 59, 59), nullptr},
+        {"America/New_York", utc(11, 1, 6, 0, 0), nullptr},
+        {"Europe/London", utc(7, 1, 12, 0, 0), nullptr},
+        {"Asia/Kolkata", tenPastTen, nullptr},
+        {"Asia/Kathmandu", tenPastTen, nullptr},
+        {"Asia/Tokyo", tenPastTen, nullptr},
+        {"America/Sao_Paulo", tenPastTen, nullptr},
+        // Without daylight saving time since 2022, later than ICU's own data.
+        {"America/Mexico_City", utc(7, 1, 12, 0, 0), nullptr},
+        {"PST", utc(7, 1, 12, 0, 0), "America/Los_Angeles"},
+    };
+    Clock clock(tenPastTen, {{Keys::ShowTimeZone, on}});
+    for (const auto &[zone, instant, database] : rows) {
+        const char *tz = database ? database : zone;
+        const QString expected = dateText(tz, instant);
+        setenv("TZ", tz, 1);
+        EXPECT_EQ(TimeZone::system().abbreviation(instant), expected) << zone;
+        // The readout is asked before the tick, as a window is fitted to a new zone.
+        clock.set(Keys::TimeZone, PropertyList::string(zone));
+        const auto lines = clock.view.digitalTimeStringForDate(instant).lines; // time, zone
+        EXPECT_EQ(lines.size() > 1 ? lines[0].text + u' ' + lines[1].text : QString(),
+                  dateText(tz, instant, "%-I:%M:%S %p %Z"))
+            << zone;
+        clock.tick(instant);
+        EXPECT_EQ(TKWViewTestAccess::dialZone(clock.view), expected) << zone;
+    }
+    unsetenv("TZ");
 }
 
 TEST(WindowSizing, ResizingKeepsTheCentreAndOffScreenWindowsComeBackTwentyPointsIn)
