@@ -96,7 +96,8 @@ QString replaceFile(const QString &path, const QByteArray &bytes)
     }
     // QSaveFile writes an unnamed file that a kill leaves no trace of. Unbuffered,
     // since a buffered one takes a write the disk refused at the end for a whole
-    // file, and its commit ignores a failed flush to the disk.
+    // file; the data flushed here, as its commit flushes it again but ignores a
+    // failure, so that its own flush then finds nothing left to do.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return file.errorString();
@@ -104,7 +105,7 @@ QString replaceFile(const QString &path, const QByteArray &bytes)
     QString problem;
     if (file.write(bytes) != bytes.size()) {
         problem = QString::fromLocal8Bit(std::strerror(errno));
-    } else if (::fsync(file.handle()) != 0) {
+    } else if (::fdatasync(file.handle()) != 0) {
         problem = QString::fromLocal8Bit(std::strerror(errno));
     }
     if (!problem.isEmpty()) {
