@@ -24,8 +24,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMenu>
-#include <QMessageBox>
 
 #include <mutex>
 #include <utility>
@@ -279,28 +277,6 @@ TKWController::addClock(std::shared_ptr<TKWWindowController> clock)
     return clock;
 }
 
-void TKWController::askToRemoveClock(TKWWindowController *clock)
-{
-    // The clock list lets go of it on the way; it lives until we are done.
-    const std::shared_ptr<TKWWindowController> kept = clock->shared_from_this();
-    if (mClocks.size() == 1) {
-        QMessageBox alert(QMessageBox::Question, QStringLiteral("Tockwise"),
-                          StringTable::localizedString(StringTable::LastClockTitle));
-        alert.setInformativeText(StringTable::localizedString(StringTable::LastClockWarning));
-        QPushButton *yes =
-            alert.addButton(StringTable::localizedString(StringTable::Yes), QMessageBox::YesRole);
-        QPushButton *no =
-            alert.addButton(StringTable::localizedString(StringTable::No), QMessageBox::NoRole);
-        alert.setDefaultButton(yes);
-        alert.setEscapeButton(no);
-        alert.exec();
-        if (alert.clickedButton() != yes) {
-            return;
-        }
-    }
-    clock->removeClock();
-}
-
 void TKWController::removeClock(TKWWindowController *clock)
 {
     std::erase_if(mClocks, [clock](const auto &entry) { return entry.get() == clock; });
@@ -312,59 +288,6 @@ void TKWController::removeClock(TKWWindowController *clock)
 }
 
 // --- Commands -------------------------------------------------------------------
-
-void TKWController::showMenu(TKWWindowController *clock, const QPoint &globalPosition)
-{
-    auto *menu = new QMenu;
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    const std::weak_ptr<TKWWindowController> weakClock =
-        clock ? clock->shared_from_this() : std::shared_ptr<TKWWindowController>();
-
-    menu->addAction(tr("New Clock…"), this, &TKWController::showNewClockPanel);
-    menu->addAction(tr("Settings…"), this, [weakClock] {
-        if (const auto target = weakClock.lock()) {
-            target->showSettingsPanel();
-        }
-    });
-    menu->addAction(tr("Remove Clock"), this, [this, weakClock] {
-        if (const auto target = weakClock.lock()) {
-            askToRemoveClock(target.get());
-        }
-    });
-    menu->addSeparator();
-
-    UserDefaults &defaults = UserDefaults::standard();
-    QAction *clickThrough = menu->addAction(tr("Click-Through"));
-    clickThrough->setCheckable(true);
-    clickThrough->setChecked(defaults.boolForKey(Keys::ClickThrough));
-    connect(clickThrough, &QAction::triggered, this, &TKWController::toggleClickThrough);
-    QAction *desktop = menu->addAction(tr("Keep on Desktop"));
-    desktop->setCheckable(true);
-    desktop->setChecked(defaults.integerForKey(Keys::WindowLevel) != 0);
-    connect(desktop, &QAction::toggled, this,
-            [](bool on) { UserDefaults::standard().setInteger(Keys::WindowLevel, on ? 1 : 0); });
-    QAction *allWorkspaces = menu->addAction(tr("Show on All Workspaces"));
-    allWorkspaces->setCheckable(true);
-    allWorkspaces->setChecked(defaults.boolForKey(Keys::AllSpaces));
-    connect(allWorkspaces, &QAction::toggled, this,
-            [](bool on) { UserDefaults::standard().setBool(Keys::AllSpaces, on); });
-    if (auto *application = qobject_cast<TKWApplication *>(qApp)) {
-        QAction *login = menu->addAction(tr("Start at Login"));
-        login->setCheckable(true);
-        login->setChecked(application->autoLaunch());
-        connect(login, &QAction::toggled, application, &TKWApplication::setAutoLaunch);
-    }
-    menu->addSeparator();
-
-    menu->addAction(tr("About Tockwise"), this, [] {
-        QMessageBox::about(nullptr, tr("About Tockwise"),
-                           tr("<p><b>Tockwise</b> %1</p><p>Clocks that float on your "
-                              "desktop.</p>")
-                               .arg(QCoreApplication::applicationVersion()));
-    });
-    menu->addAction(tr("Quit Tockwise"), qApp, &QCoreApplication::quit);
-    menu->popup(globalPosition);
-}
 
 InstanceReply TKWController::handleCommand(const QStringList &arguments)
 {

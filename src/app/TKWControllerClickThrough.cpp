@@ -7,6 +7,7 @@
 #include "graphics/Color.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
+#include "widgets/PanelsAboveClocks.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -112,6 +113,7 @@ void TKWController::establishStatusItem()
                          QMessageBox::AcceptRole);
         alert->setAttribute(Qt::WA_DeleteOnClose);
         alert->setWindowModality(Qt::NonModal);
+        PanelsAboveClocks::shared().add(alert);
         alert->show();
         mClickThroughWarning = alert;
         defaults.setBool(Keys::ClickThroughWarning, true);

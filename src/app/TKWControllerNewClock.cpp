@@ -4,6 +4,7 @@
 #include "app/StringTable.h"
 #include "app/TKWController.h"
 #include "ui_NewClockPanel.h"
+#include "widgets/PanelsAboveClocks.h"
 #include "window/TKWWindowController.h"
 
 #include <QDialog>
@@ -30,6 +31,7 @@ void TKWController::loadNewClockPanel()
     Ui::NewClockPanel ui;
     ui.setupUi(panel);
     panel->setModal(false);
+    PanelsAboveClocks::shared().add(panel);
     mNewClockPanel = panel;
     mZoneBrowser = ui.zoneBrowser;
     mCreateButton = ui.createButton;

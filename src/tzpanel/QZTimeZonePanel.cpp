@@ -3,6 +3,7 @@
 #include "store/UserDefaults.h"
 #include "time/TimeZone.h"
 #include "tzpanel/ZoneSearchField.h"
+#include "widgets/PanelsAboveClocks.h"
 
 #include <QBoxLayout>
 #include <QGuiApplication>
@@ -29,6 +30,7 @@ const QString frameKey = QStringLiteral("QZTimeZonePanel Frame");
 std::unique_ptr<QZTimeZonePanel> QZTimeZonePanel::timeZonePanel()
 {
     auto panel = std::make_unique<QZTimeZonePanel>(TimeZone::knownTimeZoneNames());
+    PanelsAboveClocks::shared().add(panel.get());
     if (!UserDefaults::standard().objectForKey(frameKey).asString()) {
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             QRect frame(QPoint(), panel->size());

@@ -1,5 +1,7 @@
 #include "widgets/ColorWell.h"
 
+#include "widgets/PanelsAboveClocks.h"
+
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QImage>
@@ -84,6 +86,7 @@ QColorDialog *ColorWell::sharedColorDialog(bool create)
         // The desktop's own colour dialogs may leave out the alpha channel, which
         // the clock's colours have.
         dialog->setOptions(QColorDialog::ShowAlphaChannel | QColorDialog::DontUseNativeDialog);
+        PanelsAboveClocks::shared().add(dialog);
         // A colour set at once is reported in two steps, red, green and blue before
         // alpha: the well takes it as it stands once the dialog is done, unless
         // the dialog has closed or gone to another well meanwhile.

@@ -3,6 +3,7 @@
 #include "settings/SettingKinds.h"
 #include "settings/TKWSizeTransformer.h"
 #include "ui_ClockWindow.h"
+#include "widgets/PanelsAboveClocks.h"
 #include "window/ObjectController.h"
 
 #include <QLabel>
@@ -13,6 +14,7 @@ ClockSettingsPanel::ClockSettingsPanel(std::shared_ptr<ObservableDictionary> set
 {
     mUi->setupUi(this);
     setModal(false);
+    PanelsAboveClocks::shared().add(this);
     // The range is the one every clock size is held to.
     mUi->clockSizeSpin->setRange(SettingKinds::smallestClockSize, SettingKinds::largestClockSize);
     mUi->clockSizeSpin->setSingleStep(static_cast<int>(TKWSizeTransformer::pointsPerStep));

@@ -5,6 +5,7 @@
 #include "desktop/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
+#include "widgets/PanelsAboveClocks.h"
 #include "window/ClockBackdrop.h"
 
 #include <QApplication>
@@ -191,6 +192,7 @@ void TKWWindow::setLevel(Level level)
     if (QWindow *handle = windowHandle()) {
         handle->setFlags(flags);
     }
+    PanelsAboveClocks::shared().raiseSoon();
 }
 
 bool TKWWindow::ignoresMouseEvents() const
@@ -217,6 +219,7 @@ void TKWWindow::showEvent(QShowEvent *event)
     // Before the window is mapped, so that it never shows as a square.
     updateShape();
     mPositionCheck.start();
+    PanelsAboveClocks::shared().raiseSoon();
     if (QWindow *handle = windowHandle()) {
         X11Desktop::setSkipTaskbar(handle);
         X11Desktop::setOnAllWorkspaces(handle, mOnAllWorkspaces);

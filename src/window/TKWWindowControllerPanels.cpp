@@ -10,6 +10,7 @@
 #include "store/ValueTransformer.h"
 #include "tzpanel/QZTimeZonePanel.h"
 #include "widgets/ColorWell.h"
+#include "widgets/PanelsAboveClocks.h"
 #include "window/ClockSettingsPanel.h"
 #include "window/TKWWindowController.h"
 
@@ -31,12 +32,14 @@ PropertyList aliasFor(const QString &path)
 
 void TKWWindowController::selectFaceImage()
 {
-    const QString path =
-        QFileDialog::getOpenFileName(mPrefWindow, tr("Choose a Face Picture"), QString(),
-                                     tr("Pictures (%1)").arg(PictureReader::nameFilter()));
-    if (path.isEmpty()) {
+    QFileDialog chooser(mPrefWindow, tr("Choose a Face Picture"), QString(),
+                        tr("Pictures (%1)").arg(PictureReader::nameFilter()));
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    PanelsAboveClocks::shared().add(&chooser);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
         return;
     }
+    const QString path = chooser.selectedFiles().constFirst();
     const PropertyList alias = aliasFor(path);
     if (alias.isNone()) {
         return;

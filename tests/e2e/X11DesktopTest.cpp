@@ -1,12 +1,24 @@
 // Real windows on an X server with a window manager: ctest runs these under
-// xvfb-run -a tests/e2e/with-desktop.sh (the x11_desktop test); anywhere else they
-// skip.
+// xvfb-run -a tests/e2e/with-desktop.sh (the x11_desktop test), and the panels'
+// test without one as well (x11_no_window_manager); anywhere else they skip.
 
 #include "desktop/X11Desktop.h"
 
 #include "Support.h"
+#include "app/TKWController.h"
 #include "desktop/CoverWatch.h"
+#include "desktop/X11Connection.h"
+#include "settings/SettingsKeys.h"
+#include "store/UserDefaults.h"
+#include "widgets/ColorWell.h"
+#include "window/TKWWindow.h"
+#include "window/TKWWindowController.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QColorDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -165,4 +177,152 @@ TEST_F(X11DesktopTest, AWindowIsCoveredOnlyWhileOpaqueWindowsHideAllOfIt)
     glass->show();
     ASSERT_TRUE(waitFor([&] { return isViewable(*glass); }));
     EXPECT_TRUE(staysUncovered());
+}
+
+namespace {
+
+// Where a window is in the screen's stacking order, bottom to top: that of its
+// frame, where a window manager gives it one.
+qsizetype stackingPlace(xcb_window_t window)
+{
+    using X11Connection::Reply;
+    xcb_connection_t *c = X11Connection::connection();
+    for (xcb_window_t at = window;;) {
+        const Reply<xcb_query_tree_reply_t> up(
+            xcb_query_tree_reply(c, xcb_query_tree(c, at), nullptr));
+        if (!up) {
+            return -1;
+        }
+        if (up->parent == up->root) {
+            const Reply<xcb_query_tree_reply_t> top(
+                xcb_query_tree_reply(c, xcb_query_tree(c, up->root), nullptr));
+            const xcb_window_t *children = xcb_query_tree_children(top.get());
+            const int count = xcb_query_tree_children_length(top.get());
+            return std::find(children, children + count, at) - children;
+        }
+        at = up->parent;
+    }
+}
+
+// Whether the window manager has changed the active window since the watch began.
+struct ActivationWatch : QAbstractNativeEventFilter
+{
+    ActivationWatch() { qApp->installNativeEventFilter(this); }
+    ~ActivationWatch() override { qApp->removeNativeEventFilter(this); }
+    bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override
+    {
+        const auto *event = static_cast<const xcb_property_notify_event_t *>(message);
+        seen = seen || ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+                        event->atom ==
+                            X11Connection::atom(X11Connection::connection(), "_NET_ACTIVE_WINDOW"));
+        return false;
+    }
+    bool seen = false;
+};
+
+bool isAboveEveryClock(QWidget *panel, const TKWController &controller)
+{
+    const qsizetype place = stackingPlace(panel->winId());
+    return place >= 0 && std::all_of(controller.clocks().begin(), controller.clocks().end(),
+                                     [place](const auto &clock) {
+                                         return stackingPlace(clock->window()->winId()) < place;
+                                     });
+}
+
+} // namespace
+
+// Clocks float above other windows; what the program opens over them stays over
+// them while it shows: a clock shown later, or raised by a window manager as it
+// takes the focus, goes under it.
+TEST(X11Panels, EveryPanelAndAlertOpensAboveEveryClockAndStaysThere)
+{
+    if (!X11Desktop::isX11()) {
+        GTEST_SKIP() << "runs under the x11_desktop and x11_no_window_manager tests";
+    }
+    UserDefaults::standard().setBool(Keys::Converted, true);
+    TKWController controller;
+    controller.awakeFromNib();
+    controller.setTrayAvailability([] { return false; });
+    const bool windowManager =
+        !output("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found");
+    const auto addClock = [&] {
+        auto clock = controller.addClock(TKWWindowController::initWithTimeZoneName("UTC"));
+        clock->showWindow();
+        return clock;
+    };
+    const auto clock = addClock();
+    addClock();
+    const auto staysAbove = [&](QWidget *panel) {
+        SCOPED_TRACE(panel->metaObject()->className());
+        EXPECT_TRUE(waitFor([&] { return isViewable(*panel); }));
+        EXPECT_TRUE(waitFor([&] { return isAboveEveryClock(panel, controller); }));
+        const auto added = addClock();
+        EXPECT_TRUE(waitFor(
+            [&] { return isViewable(*added->window()) && isAboveEveryClock(panel, controller); }));
+        controller.removeClock(added.get());
+        if (windowManager) {
+            // Once the window manager has raised the clock, it says which window is active.
+            ActivationWatch activation;
+            output("xdotool", {"windowactivate", QString::number(clock->window()->winId())});
+            EXPECT_TRUE(
+                waitFor([&] { return activation.seen && isAboveEveryClock(panel, controller); }));
+        }
+    };
+    // A modal panel is looked at from within the loop that runs it.
+    const auto staysAboveWhileModal = [&](const std::function<void()> &open) {
+        QTimer::singleShot(0, [&] {
+            QWidget *modal = nullptr;
+            EXPECT_TRUE(waitFor([&] { return (modal = QApplication::activeModalWidget()); }));
+            if (modal) {
+                staysAbove(modal);
+                modal->close();
+            }
+        });
+        open();
+    };
+
+    const auto shownOf = [](const char *className) -> QWidget * {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->inherits(className) && widget->isVisible()) {
+                return widget;
+            }
+        }
+        return nullptr;
+    };
+    clock->showSettingsPanel();
+    QWidget *settings = shownOf("ClockSettingsPanel");
+    ASSERT_NE(settings, nullptr);
+    staysAbove(settings);
+    // A clock back from the desktop's level comes up at the top of its new level.
+    const auto atLevel = [&](int level, const char *state) {
+        UserDefaults::standard().setInteger(Keys::WindowLevel, level);
+        return waitFor([&] {
+            return !windowManager ||
+                   X11Desktop::netWmState(clock->window()->windowHandle()).contains(state);
+        });
+    };
+    EXPECT_TRUE(atLevel(1, "_NET_WM_STATE_BELOW") && atLevel(0, "_NET_WM_STATE_ABOVE"));
+    EXPECT_TRUE(waitFor([&] { return isAboveEveryClock(settings, controller); }));
+    for (const char *button : {"chooseTimeZoneButton", "chooseFaceImageButton"}) {
+        staysAboveWhileModal([&] { settings->findChild<QPushButton *>(button)->click(); });
+    }
+    settings->findChild<QPushButton *>("faceColorWell")->click();
+    staysAbove(ColorWell::sharedColorDialog(false));
+    controller.showNewClockPanel();
+    staysAbove(controller.newClockPanel());
+    controller.toggleClickThrough(); // without a tray, it explains the way out
+    ASSERT_NE(shownOf("QMessageBox"), nullptr);
+    staysAbove(shownOf("QMessageBox"));
+    shownOf("QMessageBox")->close();
+    staysAboveWhileModal([&] {
+        controller.showMenu(clock.get(), {});
+        QWidget *menu = QApplication::activePopupWidget();
+        ASSERT_NE(menu, nullptr);
+        menu->close();
+        for (QAction *action : menu->actions()) {
+            if (action->text() == "About Tockwise") {
+                action->trigger();
+            }
+        }
+    });
 }
