@@ -51,6 +51,15 @@ QByteArray canonicalValue(const PropertyList &value);
 // deadline is only a guard against hanging: a test waits for what it looks at.
 bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit = 30s);
 
+// Does `whileUp` once a modal window of the kind is up; it is to end it.
+template <class Modal> void whenUp(const std::function<void(Modal &)> &whileUp)
+{
+    QTimer::singleShot(0, [whileUp] {
+        auto *modal = qobject_cast<Modal *>(QApplication::activeModalWidget());
+        modal ? whileUp(*modal) : whenUp<Modal>(whileUp); // not up yet: again
+    });
+}
+
 // A temporary folder, removed with everything in it at the end of the test.
 class Scratch
 {

@@ -253,6 +253,7 @@ TEST(X11Panels, EveryPanelAndAlertOpensAboveEveryClockAndStaysThere)
     const auto clock = addClock();
     addClock();
     const auto staysAbove = [&](QWidget *panel) {
+        ASSERT_NE(panel, nullptr);
         SCOPED_TRACE(panel->metaObject()->className());
         EXPECT_TRUE(waitFor([&] { return isViewable(*panel); }));
         EXPECT_TRUE(waitFor([&] { return isAboveEveryClock(panel, controller); }));
@@ -270,28 +271,21 @@ TEST(X11Panels, EveryPanelAndAlertOpensAboveEveryClockAndStaysThere)
     };
     // A modal panel is looked at from within the loop that runs it.
     const auto staysAboveWhileModal = [&](const std::function<void()> &open) {
-        QTimer::singleShot(0, [&] {
-            QWidget *modal = nullptr;
-            EXPECT_TRUE(waitFor([&] { return (modal = QApplication::activeModalWidget()); }));
-            if (modal) {
-                staysAbove(modal);
-                modal->close();
-            }
+        whenUp<QDialog>([&](QDialog &modal) {
+            staysAbove(&modal);
+            modal.close();
         });
         open();
     };
-
-    const auto shownOf = [](const char *className) -> QWidget * {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (widget->inherits(className) && widget->isVisible()) {
-                return widget;
-            }
-        }
-        return nullptr;
+    const auto shown = [](const char *className) {
+        const QWidgetList all = QApplication::topLevelWidgets();
+        const auto found = std::find_if(all.begin(), all.end(), [className](QWidget *widget) {
+            return widget->inherits(className) && widget->isVisible();
+        });
+        return found == all.end() ? nullptr : *found;
     };
     clock->showSettingsPanel();
-    QWidget *settings = shownOf("ClockSettingsPanel");
-    ASSERT_NE(settings, nullptr);
+    QWidget *settings = shown("ClockSettingsPanel");
     staysAbove(settings);
     // A clock back from the desktop's level comes up at the top of its new level.
     const auto atLevel = [&](int level, const char *state) {
@@ -311,9 +305,8 @@ TEST(X11Panels, EveryPanelAndAlertOpensAboveEveryClockAndStaysThere)
     controller.showNewClockPanel();
     staysAbove(controller.newClockPanel());
     controller.toggleClickThrough(); // without a tray, it explains the way out
-    ASSERT_NE(shownOf("QMessageBox"), nullptr);
-    staysAbove(shownOf("QMessageBox"));
-    shownOf("QMessageBox")->close();
+    staysAbove(shown("QMessageBox"));
+    shown("QMessageBox")->close();
     staysAboveWhileModal([&] {
         controller.showMenu(clock.get(), {});
         QWidget *menu = QApplication::activePopupWidget();

@@ -45,15 +45,6 @@ std::shared_ptr<TKWWindowController> newClock(const QString &zone = "UTC")
     return TKWWindowController::initWithTimeZoneName(zone);
 }
 
-// Does `whileUp` once a modal window of the kind is up; it is to end it.
-template <class Modal> void whenUp(const std::function<void(Modal &)> &whileUp)
-{
-    QTimer::singleShot(0, [whileUp] {
-        auto *modal = qobject_cast<Modal *>(QApplication::activeModalWidget());
-        modal ? whileUp(*modal) : whenUp<Modal>(whileUp); // not up yet: again
-    });
-}
-
 // The settings panel of a clock, as the clock opens it.
 ClockSettingsPanel *panelOf(TKWWindowController &clock)
 {
