@@ -28,7 +28,6 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -131,21 +130,6 @@ TEST(ClockFile, ANewClockIsOnDiskAtOnceAChangeWithinMomentsAndARemovalTakesOnlyI
                PropertyList::integer(200);
     }));
     EXPECT_FALSE(QFile::exists(removed->settingsFile()));
-}
-
-TEST(ClockFile, TheLastClockGoesOnlyWhenTheUserSaysYes)
-{
-    TKWController list;
-    const auto clock = list.addClock(newClock());
-    clock->showWindow();
-    for (const Qt::Key answer : {Qt::Key_Escape, Qt::Key_Return}) { // No, then Yes
-        EXPECT_TRUE(QFile::exists(clock->settingsFile()));
-        whenUp<QMessageBox>([answer](QMessageBox &alert) { QTest::keyClick(&alert, answer); });
-        Q_EMIT clock->removalRequested(); // as the settings panel's button does
-        EXPECT_EQ(list.numberOfClocks(), answer == Qt::Key_Return ? 0u : 1u);
-    }
-    clock->applicationWillTerminate(); // the quit that follows brings nothing back
-    EXPECT_FALSE(QFile::exists(clock->settingsFile()));
 }
 
 // Without a compositor nothing blends the window with the desktop: it is cut to
