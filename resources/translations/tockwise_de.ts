@@ -5,7 +5,7 @@
     <name>ClockSettingsPanel</name>
     <message>
         <location filename="../ClockWindow.ui" line="+6"/>
-        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+19"/>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+21"/>
         <source>Clock Settings</source>
         <translation>Uhreinstellungen</translation>
     </message>
@@ -432,20 +432,33 @@
     </message>
 </context>
 <context>
+    <name>PrivateFiles</name>
+    <message>
+        <location filename="../../src/store/PrivateFiles.cpp" line="+94"/>
+        <source>it is a symbolic link, which is left as it is</source>
+        <translation>es ist ein symbolischer Link, der bleibt, wie er ist</translation>
+    </message>
+</context>
+<context>
     <name>PropertyListFile</name>
     <message>
-        <location filename="../../src/store/PropertyListFile.cpp" line="+308"/>
+        <location filename="../../src/store/PropertyListFile.cpp" line="+222"/>
         <source>the file is empty</source>
         <translation>die Datei ist leer</translation>
     </message>
     <message>
         <location line="+1"/>
-        <location line="+50"/>
+        <location line="+57"/>
         <source>the file is too large</source>
         <translation>die Datei ist zu groß</translation>
     </message>
     <message>
-        <location line="-42"/>
+        <location line="-52"/>
+        <source>it holds too many values or nests them too deeply</source>
+        <translation>sie enthält zu viele Werte oder verschachtelt sie zu tief</translation>
+    </message>
+    <message>
+        <location line="+9"/>
         <source>it is not a property list</source>
         <translation>sie ist keine Eigenschaftsliste</translation>
     </message>
@@ -455,7 +468,7 @@
         <translation>ihr Wurzelelement ist kein Wörterbuch</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>it holds values that are not settings</source>
         <translation>sie enthält Werte, die keine Einstellungen sind</translation>
     </message>
@@ -470,7 +483,7 @@
         <translation>die Datei hat sich beim Lesen geändert</translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+14"/>
         <source>the settings could not be put in a readable form</source>
         <translation>die Einstellungen ließen sich nicht in eine lesbare Form bringen</translation>
     </message>
@@ -478,7 +491,7 @@
 <context>
     <name>QZTimeZonePanel</name>
     <message>
-        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+54"/>
+        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+56"/>
         <source>Time Zone</source>
         <translation>Zeitzone</translation>
     </message>
@@ -765,7 +778,7 @@
         <translation>Das laufende Tockwise hat eine unverständliche Antwort gegeben.</translation>
     </message>
     <message>
-        <location line="+64"/>
+        <location line="+83"/>
         <source>Tockwise is not ready yet.</source>
         <translation>Tockwise ist noch nicht bereit.</translation>
     </message>
@@ -856,7 +869,7 @@
 <context>
     <name>TKWController</name>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+304"/>
+        <location filename="../../src/app/TKWControllerMenu.cpp" line="+38"/>
         <source>New Clock…</source>
         <translation>Neue Uhr…</translation>
     </message>
@@ -891,28 +904,44 @@
         <translation>Bei der Anmeldung starten</translation>
     </message>
     <message>
-        <location line="+7"/>
-        <location line="+1"/>
+        <location line="-47"/>
+        <location line="+54"/>
         <source>About Tockwise</source>
         <translation>Über Tockwise</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-53"/>
         <source>&lt;p&gt;&lt;b&gt;Tockwise&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Clocks that float on your desktop.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;Tockwise&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Uhren, die auf Ihrem Schreibtisch schweben.&lt;/p&gt;</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+54"/>
         <source>Quit Tockwise</source>
         <translation>Tockwise beenden</translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location filename="../../src/app/TKWController.cpp" line="+251"/>
+        <source>The clock settings cannot be saved to %1: %2.</source>
+        <translation>Die Uhreinstellungen können nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <location line="+97"/>
+        <source>Settings cannot be saved to %1: %2.</source>
+        <translation>Einstellungen können nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <location line="-29"/>
         <source>There is no time zone named &quot;%1&quot;.</source>
         <translation>Es gibt keine Zeitzone namens „%1“.</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+7"/>
+        <source>The new clock shows, but its settings cannot be saved to %1: %2.</source>
+        <translation>Die neue Uhr wird angezeigt, aber ihre Einstellungen können nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <location line="+34"/>
         <source>Tockwise is already running; click-through is now off.</source>
         <translation>Tockwise läuft bereits; das Durchlassen von Klicks ist jetzt ausgeschaltet.</translation>
     </message>
@@ -925,7 +954,7 @@
 <context>
     <name>TKWWindowController</name>
     <message>
-        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+36"/>
+        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+35"/>
         <source>Choose a Face Picture</source>
         <translation>Bild für das Zifferblatt auswählen</translation>
     </message>
@@ -935,16 +964,24 @@
         <translation>Bilder (%1)</translation>
     </message>
     <message>
-        <location filename="../../src/window/TKWWindowController.cpp" line="+155"/>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+156"/>
         <source>Tockwise clock</source>
         <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
         <translation>Tockwise-Uhr</translation>
     </message>
 </context>
 <context>
+    <name>UserDefaults</name>
+    <message>
+        <location filename="../../src/store/UserDefaults.cpp" line="+202"/>
+        <source>the unreadable file there could not be moved aside</source>
+        <translation>die unlesbare Datei dort konnte nicht beiseitegelegt werden</translation>
+    </message>
+</context>
+<context>
     <name>ZoneSearchField</name>
     <message>
-        <location filename="../../src/tzpanel/ZoneSearchField.cpp" line="+24"/>
+        <location filename="../../src/tzpanel/ZoneSearchField.cpp" line="+25"/>
         <source>Search for a city, country or zone</source>
         <extracomment>Grey text in the empty search field of the time zone panels.</extracomment>
         <translation>Stadt, Land oder Zeitzone suchen</translation>
@@ -966,7 +1003,7 @@
         <translation>Passende Zeitzonen</translation>
     </message>
     <message>
-        <location line="+84"/>
+        <location line="+109"/>
         <source>No time zone matches &quot;%1&quot;.</source>
         <extracomment>The list of the time zone search when nothing matches what was typed.</extracomment>
         <translation>Keine Zeitzone passt zu „%1“.</translation>
@@ -975,7 +1012,7 @@
 <context>
     <name>main</name>
     <message>
-        <location filename="../../src/app/main.cpp" line="+216"/>
+        <location filename="../../src/app/main.cpp" line="+238"/>
         <source>Tockwise is not running.</source>
         <translation>Tockwise läuft nicht.</translation>
     </message>
