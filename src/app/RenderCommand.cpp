@@ -130,6 +130,77 @@ bool requested(int argc, char **argv)
     return false;
 }
 
+namespace {
+
+// The settings to draw: the stock clock's or a file's, then each --set in turn.
+// What is wrong, if anything.
+std::optional<QString> readSettings(const QCommandLineParser &parser,
+                                    PropertyList::Dictionary &settings)
+{
+    settings = TKWWindowController::defaultConfig();
+    if (parser.isSet(settingsOption)) {
+        const QString path = parser.value(settingsOption);
+        QString error;
+        std::optional<PropertyList::Dictionary> loaded = PropertyListFile::read(path, &error);
+        if (!loaded) {
+            return QCoreApplication::translate("RenderCommand",
+                                               "cannot read the settings file %1: %2")
+                .arg(SettingArgument::printable(path), error);
+        }
+        // Keys that are no clock setting may be another version's, and are kept.
+        for (auto entry = loaded->cbegin(); entry != loaded->cend(); ++entry) {
+            if (!SettingKinds::kindOf(entry.key())) {
+                continue;
+            }
+            if (const std::optional<QString> misfit = SettingKinds::misfit(entry.key(), *entry)) {
+                return QCoreApplication::translate("RenderCommand",
+                                                   "cannot draw the settings file %1: its %2")
+                    .arg(SettingArgument::printable(path), *misfit);
+            }
+        }
+        settings = std::move(*loaded);
+        ClockDefaults::applyFillIns(settings);
+    }
+    for (const QString &assignment : parser.values(setOption)) {
+        QString error;
+        const auto setting = SettingArgument::parse(assignment, &error);
+        if (!setting) {
+            return error;
+        }
+        settings.insert(setting->key, setting->value);
+    }
+    return std::nullopt;
+}
+
+// The instant to draw (now without --time) and the scale to draw at.
+std::optional<QString> readMoment(const QCommandLineParser &parser, Instant &instant, double &scale)
+{
+    instant = TimeSource::now();
+    if (parser.isSet(timeOption)) {
+        const std::optional<Instant> given = parseInstant(parser.value(timeOption));
+        if (!given) {
+            return QCoreApplication::translate(
+                       "RenderCommand", "--time takes an ISO 8601 instant with an offset or Z, "
+                                        "such as 2026-12-06T10:10:30Z, not \"%1\"")
+                .arg(SettingArgument::printable(parser.value(timeOption)));
+        }
+        instant = *given;
+    }
+    scale = 1;
+    if (parser.isSet(scaleOption)) {
+        bool ok = false;
+        scale = parser.value(scaleOption).toDouble(&ok);
+        if (!ok || !(scale >= 0.25 && scale <= 16)) {
+            return QCoreApplication::translate("RenderCommand",
+                                               "--scale takes a number from 0.25 to 16, not \"%1\"")
+                .arg(SettingArgument::printable(parser.value(scaleOption)));
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int run(const QCommandLineParser &parser)
 {
     for (const QString &option : {renderOption, settingsOption, timeOption, scaleOption}) {
@@ -144,64 +215,16 @@ int run(const QCommandLineParser &parser)
         return failure(QCoreApplication::translate(
             "RenderCommand", "--render needs the path of the PNG file to write"));
     }
-
-    PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
-    if (parser.isSet(settingsOption)) {
-        const QString path = parser.value(settingsOption);
-        QString error;
-        std::optional<PropertyList::Dictionary> loaded = PropertyListFile::read(path, &error);
-        if (!loaded) {
-            return failure(
-                QCoreApplication::translate("RenderCommand", "cannot read the settings file %1: %2")
-                    .arg(SettingArgument::printable(path), error));
-        }
-        // Keys that are no clock setting may be another version's, and are kept.
-        for (auto entry = loaded->cbegin(); entry != loaded->cend(); ++entry) {
-            if (!SettingKinds::kindOf(entry.key())) {
-                continue;
-            }
-            if (const std::optional<QString> misfit = SettingKinds::misfit(entry.key(), *entry)) {
-                return failure(QCoreApplication::translate(
-                                   "RenderCommand", "cannot draw the settings file %1: its %2")
-                                   .arg(SettingArgument::printable(path), *misfit));
-            }
-        }
-        settings = std::move(*loaded);
-        ClockDefaults::applyFillIns(settings);
-    }
-    for (const QString &assignment : parser.values(setOption)) {
-        QString error;
-        const auto setting = SettingArgument::parse(assignment, &error);
-        if (!setting) {
-            return failure(error);
-        }
-        settings.insert(setting->key, setting->value);
-    }
-
-    std::optional<Instant> instant = TimeSource::now();
-    if (parser.isSet(timeOption)) {
-        instant = parseInstant(parser.value(timeOption));
-        if (!instant) {
-            return failure(QCoreApplication::translate(
-                               "RenderCommand",
-                               "--time takes an ISO 8601 instant with an offset or Z, such as "
-                               "2026-12-06T10:10:30Z, not \"%1\"")
-                               .arg(SettingArgument::printable(parser.value(timeOption))));
-        }
-    }
+    PropertyList::Dictionary settings;
+    Instant instant;
     double scale = 1;
-    if (parser.isSet(scaleOption)) {
-        bool ok = false;
-        scale = parser.value(scaleOption).toDouble(&ok);
-        if (!ok || !(scale >= 0.25 && scale <= 16)) {
-            return failure(
-                QCoreApplication::translate("RenderCommand",
-                                            "--scale takes a number from 0.25 to 16, not \"%1\"")
-                    .arg(SettingArgument::printable(parser.value(scaleOption))));
-        }
+    if (const std::optional<QString> problem = readSettings(parser, settings)) {
+        return failure(*problem);
     }
-
-    const QImage image = draw(settings, *instant, scale);
+    if (const std::optional<QString> problem = readMoment(parser, instant, scale)) {
+        return failure(*problem);
+    }
+    const QImage image = draw(settings, instant, scale);
 
     QImageWriter writer(output, "png");
     if (!writer.write(image)) {

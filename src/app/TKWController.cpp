@@ -307,48 +307,16 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
         return {unsaved.isEmpty() ? 0 : 1, unsaved.join(u'\n')};
     }
     if (parser.isSet(CommandLine::list)) {
-        QStringList lines;
-        for (const auto &clock : mClocks) {
-            const PropertyList *zone = clock->clockSettings()->value(Keys::TimeZone);
-            lines << clock->settingsFile() + u'\t' +
-                         (zone && zone->asString() ? *zone->asString() : QStringLiteral("local"));
-        }
-        return {0, lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n'};
+        return {0, clockList()};
     }
-    bool acted = false;
     QStringList unsaved;
     if (parser.isSet(CommandLine::newClock)) {
-        const QStringList positional = parser.positionalArguments();
-        std::optional<QString> zone;
-        if (!positional.isEmpty()) {
-            if (!TimeZone::named(positional.first())) {
-                return {2, tr("There is no time zone named \"%1\".").arg(positional.first())};
-            }
-            zone = positional.first();
+        if (const std::optional<InstanceReply> refused = addClockAsked(parser, unsaved)) {
+            return *refused;
         }
-        const auto clock = addClock(TKWWindowController::initWithTimeZoneName(zone));
-        clock->showWindow();
-        if (!clock->saveProblem().isEmpty()) {
-            unsaved << tr("The new clock shows, but its settings cannot be saved to %1: %2.")
-                           .arg(clock->settingsFile(), clock->saveProblem());
-        }
-        acted = true;
     }
-    if (parser.isSet(CommandLine::clickThrough)) {
-        const QString value = parser.value(CommandLine::clickThrough);
-        if (value == u"toggle") {
-            toggleClickThrough();
-        } else {
-            setClickThrough(value == u"on");
-        }
-        acted = true;
-    }
-    if (parser.isSet(CommandLine::autostart)) {
-        if (auto *application = qobject_cast<TKWApplication *>(qApp)) {
-            application->setAutoLaunch(parser.value(CommandLine::autostart) == u"on");
-        }
-        acted = true;
-    }
+    const bool switched = applySwitchesAsked(parser);
+    const bool acted = switched || parser.isSet(CommandLine::newClock);
     // A change the start that asked for it takes for done must be on disk.
     if (UserDefaults &defaults = UserDefaults::standard(); acted && !defaults.synchronize()) {
         unsaved << tr("Settings cannot be saved to %1: %2.")
@@ -369,4 +337,57 @@ InstanceReply TKWController::handleCommand(const QStringList &arguments)
         return {0, tr("Tockwise is already running; it shows its New Clock panel.")};
     }
     return {};
+}
+
+QString TKWController::clockList() const
+{
+    QStringList lines;
+    for (const auto &clock : mClocks) {
+        const PropertyList *zone = clock->clockSettings()->value(Keys::TimeZone);
+        lines << clock->settingsFile() + u'\t' +
+                     (zone && zone->asString() ? *zone->asString() : QStringLiteral("local"));
+    }
+    return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';
+}
+
+std::optional<InstanceReply> TKWController::addClockAsked(const QCommandLineParser &parser,
+                                                          QStringList &unsaved)
+{
+    const QStringList positional = parser.positionalArguments();
+    std::optional<QString> zone;
+    if (!positional.isEmpty()) {
+        if (!TimeZone::named(positional.first())) {
+            return InstanceReply{2,
+                                 tr("There is no time zone named \"%1\".").arg(positional.first())};
+        }
+        zone = positional.first();
+    }
+    const auto clock = addClock(TKWWindowController::initWithTimeZoneName(zone));
+    clock->showWindow();
+    if (!clock->saveProblem().isEmpty()) {
+        unsaved << tr("The new clock shows, but its settings cannot be saved to %1: %2.")
+                       .arg(clock->settingsFile(), clock->saveProblem());
+    }
+    return std::nullopt;
+}
+
+bool TKWController::applySwitchesAsked(const QCommandLineParser &parser)
+{
+    bool acted = false;
+    if (parser.isSet(CommandLine::clickThrough)) {
+        const QString value = parser.value(CommandLine::clickThrough);
+        if (value == u"toggle") {
+            toggleClickThrough();
+        } else {
+            setClickThrough(value == u"on");
+        }
+        acted = true;
+    }
+    if (parser.isSet(CommandLine::autostart)) {
+        if (auto *application = qobject_cast<TKWApplication *>(qApp)) {
+            application->setAutoLaunch(parser.value(CommandLine::autostart) == u"on");
+        }
+        acted = true;
+    }
+    return acted;
 }

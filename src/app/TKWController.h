@@ -20,6 +20,7 @@
 #include <vector>
 
 class HostZoneWatch;
+class QCommandLineParser;
 class SecondTimer;
 class TKWWindowController;
 
@@ -74,10 +75,6 @@ public:
     {
         mTrayAvailable = std::move(available);
     }
-    // Actions that interface items may name; they change nothing.
-    void toggleDeskClocks() {}
-    void toggleAutoLaunch() {}
-
     // The new-clock panel.
     void showNewClockPanel();
     void clearTimeZone();
@@ -94,6 +91,12 @@ public:
     const ZoneNameTree &timeZoneNames();
 
 private:
+    // Parts of a later start's command line.
+    QString clockList() const;
+    std::optional<InstanceReply> addClockAsked(const QCommandLineParser &parser,
+                                               QStringList &unsaved);
+    bool applySwitchesAsked(const QCommandLineParser &parser);
+
     void migrateSingleClockSettings();
     void openSavedClocks();
     void showNextClock();

@@ -168,50 +168,44 @@ void saveAtExit()
     }
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// Rendering and questions to a running instance need no display; a start that
+// shows clocks chooses how Qt is to reach the X server before it connects.
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv,
+                                                  DisplayPlatform::Choice &platform)
 {
-    qtMessages = qInstallMessageHandler(withoutNoise);
-    // Past a file-size limit a write then fails and is reported like a full disk,
-    // instead of the signal ending the process with its changes unsaved.
-    std::signal(SIGXFSZ, SIG_IGN);
-    if (RenderCommand::requested(argc, argv)) {
-        return render(argc, argv);
-    }
-    std::unique_ptr<QCoreApplication> app;
-    DisplayPlatform::Choice platform;
     if (needsNoDisplay(argc, argv)) {
-        app = std::make_unique<QCoreApplication>(argc, argv);
+        auto app = std::make_unique<QCoreApplication>(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Tockwise"));
         QCoreApplication::setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
-    } else {
-        platform = DisplayPlatform::apply(savedClockSizes());
-        app = std::make_unique<TKWApplication>(argc, argv);
+        return app;
     }
-    StringTable::install();
-    QCommandLineParser parser;
-    if (const std::optional<int> ended = parseCommandLine(parser)) {
-        return *ended;
-    }
-    if (const std::optional<QString> problem = CommandLine::checkArguments(parser)) {
-        print(stderr, QStringLiteral("tockwise: ") + *problem);
-        return 2;
-    }
-    // The words of --new-clock are made a zone here, so that a question about
-    // them reaches this terminal; a running instance is handed the zone.
+    platform = DisplayPlatform::apply(savedClockSizes());
+    return std::make_unique<TKWApplication>(argc, argv);
+}
+
+// The words of --new-clock are made a zone here, so that a question about them
+// reaches this terminal; a running instance is handed the zone. Nothing after a
+// mistake, which has been printed.
+std::optional<QStringList> argumentsWithZone(const QCommandLineParser &parser)
+{
     QStringList arguments = QCoreApplication::arguments();
     if (parser.isSet(CommandLine::newClock) && !parser.positionalArguments().isEmpty()) {
         const QString words = parser.positionalArguments().first();
         const CommandLine::ZoneChoice choice = CommandLine::chooseZone(words);
         if (!choice.zone) {
             print(stderr, QStringLiteral("tockwise: ") + choice.problem);
-            return 2;
+            return std::nullopt;
         }
         arguments = CommandLine::withZone(arguments, words, *choice.zone);
     }
+    return arguments;
+}
 
-    SingleInstance instance;
+// Hands the command to a running instance where there is one. The status to end
+// with, or nothing where this process is to go on as the instance.
+std::optional<int> handToRunningInstance(SingleInstance &instance, const QStringList &arguments,
+                                         const QCommandLineParser &parser)
+{
     InstanceReply reply;
     switch (instance.claim(arguments, &reply)) {
     case SingleInstance::Role::Secondary:
@@ -244,28 +238,66 @@ int main(int argc, char *argv[])
         TKWController::initialize();
         return applySettingsWithoutInstance(parser);
     }
+    return std::nullopt;
+}
 
-    if (const QString notice = DisplayPlatform::noticeText(platform.notice); !notice.isEmpty()) {
-        print(stderr, notice);
-    }
+int showClocks(QCoreApplication &app, SingleInstance &instance, const QStringList &arguments,
+               bool newClock)
+{
     TKWController::initialize();
     TKWController controller;
     instance.setHandler([&controller](const QStringList &arguments) {
         return controller.handleCommand(arguments);
     });
     // Ended from outside (the session, a kill, Ctrl-C): saved as by the Quit command.
-    QObject::connect(&UnixSignals::watch({SIGTERM, SIGINT, SIGHUP}), &UnixSignals::received,
-                     app.get(), &QCoreApplication::quit);
+    QObject::connect(&UnixSignals::watch({SIGTERM, SIGINT, SIGHUP}), &UnixSignals::received, &app,
+                     &QCoreApplication::quit);
 
     controller.awakeFromNib();
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();
-    if (parser.isSet(CommandLine::newClock)) {
+    if (newClock) {
         controller.handleCommand(arguments);
     }
     savedAtExit = &controller;
     std::atexit(saveAtExit);
-    const int status = app->exec();
+    const int status = app.exec();
     savedAtExit = nullptr;
     return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qtMessages = qInstallMessageHandler(withoutNoise);
+    // Past a file-size limit a write then fails and is reported like a full disk,
+    // instead of the signal ending the process with its changes unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (RenderCommand::requested(argc, argv)) {
+        return render(argc, argv);
+    }
+    DisplayPlatform::Choice platform;
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv, platform);
+    StringTable::install();
+    QCommandLineParser parser;
+    if (const std::optional<int> ended = parseCommandLine(parser)) {
+        return *ended;
+    }
+    if (const std::optional<QString> problem = CommandLine::checkArguments(parser)) {
+        print(stderr, QStringLiteral("tockwise: ") + *problem);
+        return 2;
+    }
+    const std::optional<QStringList> arguments = argumentsWithZone(parser);
+    if (!arguments) {
+        return 2;
+    }
+    SingleInstance instance;
+    if (const std::optional<int> ended = handToRunningInstance(instance, *arguments, parser)) {
+        return *ended;
+    }
+    if (const QString notice = DisplayPlatform::noticeText(platform.notice); !notice.isEmpty()) {
+        print(stderr, notice);
+    }
+    return showClocks(*app, instance, *arguments, parser.isSet(CommandLine::newClock));
 }

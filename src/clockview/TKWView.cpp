@@ -12,7 +12,6 @@
 #include "time/DateFormatter.h"
 
 #include <QPainter>
-#include <QWindow>
 
 #include <algorithm>
 #include <array>
@@ -169,18 +168,13 @@ QStringList TKWView::romanNumerals() const
 
 void TKWView::timerFired()
 {
-    reassertClickThrough();
+    // Click-through is not asserted again here: the empty input region that
+    // makes a window ignore the mouse stays with the window on the display
+    // server until it is changed, and Qt gives it anew to any window it makes
+    // again; a flag set to the value it has would send nothing anyway.
     cacheDrawingParameters();
     scheduleRepaint();
     requestNextTick();
-}
-
-void TKWView::reassertClickThrough()
-{
-    QWindow *handle = window() ? window()->windowHandle() : nullptr;
-    if (handle && handle->flags().testFlag(Qt::WindowTransparentForInput)) {
-        handle->setFlag(Qt::WindowTransparentForInput, true);
-    }
 }
 
 TimeZone TKWView::clockTimeZone() const

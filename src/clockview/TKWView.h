@@ -128,7 +128,6 @@ protected:
 private:
     friend class TKWViewTestAccess;
 
-    void reassertClickThrough();
     void followChange(const QString &key);
     void cacheAlternateHourAngle();
     float digitalTimeSize(const Rect &rect) const;

@@ -83,6 +83,45 @@ Span spanOf(int start, int length, int size)
     return {0, size, -offset};
 }
 
+const xcb_screen_t *screenOf(const xcb_setup_t *setup, xcb_window_t root)
+{
+    for (auto roots = xcb_setup_roots_iterator(setup); roots.rem; xcb_screen_next(&roots)) {
+        if (roots.data->root == root) {
+            return roots.data;
+        }
+    }
+    return nullptr;
+}
+
+// Fills `target` of `under` with the tiles of the picture that the screen shows
+// from `screenPoint` on. False where the picture does not read.
+bool paintTiles(xcb_connection_t *c, const Picture &picture, const QRect &target,
+                const QPoint &screenPoint, QImage &under)
+{
+    const Span x = spanOf(screenPoint.x(), target.width(), picture.width);
+    const Span y = spanOf(screenPoint.y(), target.height(), picture.height);
+    xcb_generic_error_t *error = nullptr;
+    const auto fetched =
+        replyOrNone(xcb_get_image_reply(c,
+                                        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, picture.id,
+                                                      static_cast<std::int16_t>(x.source),
+                                                      static_cast<std::int16_t>(y.source),
+                                                      static_cast<std::uint16_t>(x.length),
+                                                      static_cast<std::uint16_t>(y.length), ~0U),
+                                        &error),
+                    error);
+    if (!fetched || xcb_get_image_data_length(fetched.get()) < qint64(x.length) * y.length * 4) {
+        return false;
+    }
+    const QImage tile =
+        PixelLayout::opaqueImage(xcb_get_image_data(fetched.get()), QSize(x.length, y.length),
+                                 xcb_get_setup(c)->image_byte_order);
+    QPainter painter(&under);
+    painter.setBrushOrigin(target.x() + x.origin, target.y() + y.origin);
+    painter.fillRect(target, QBrush(tile));
+    return true;
+}
+
 } // namespace
 
 DesktopBackground &DesktopBackground::shared()
@@ -110,12 +149,7 @@ QImage DesktopBackground::under(QWindow *window)
                         c, xcb_translate_coordinates(c, id, own->root, 0, 0), &error),
                     error);
     const xcb_setup_t *setup = xcb_get_setup(c);
-    const xcb_screen_t *screen = nullptr;
-    for (auto roots = xcb_setup_roots_iterator(setup); roots.rem; xcb_screen_next(&roots)) {
-        if (roots.data->root == own->root) {
-            screen = roots.data;
-        }
-    }
+    const xcb_screen_t *screen = screenOf(setup, own->root);
     const Picture picture = pictureOf(c, own->root);
     if (!place || !screen || picture.id == XCB_PIXMAP_NONE || !readsDepth(setup, picture.depth)) {
         return {};
@@ -127,27 +161,9 @@ QImage DesktopBackground::under(QWindow *window)
     const QRect shown = area & QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels);
     QImage under(area.size(), QImage::Format_ARGB32_Premultiplied);
     under.fill(Qt::transparent);
-    if (!shown.isEmpty()) {
-        const Span x = spanOf(shown.x(), shown.width(), picture.width);
-        const Span y = spanOf(shown.y(), shown.height(), picture.height);
-        const auto fetched = replyOrNone(
-            xcb_get_image_reply(c,
-                                xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, picture.id,
-                                              static_cast<std::int16_t>(x.source),
-                                              static_cast<std::int16_t>(y.source),
-                                              static_cast<std::uint16_t>(x.length),
-                                              static_cast<std::uint16_t>(y.length), ~0U),
-                                &error),
-            error);
-        if (!fetched ||
-            xcb_get_image_data_length(fetched.get()) < qint64(x.length) * y.length * 4) {
-            return {};
-        }
-        const QImage tile = PixelLayout::opaqueImage(
-            xcb_get_image_data(fetched.get()), QSize(x.length, y.length), setup->image_byte_order);
-        QPainter painter(&under);
-        painter.setBrushOrigin(shown.x() - area.x() + x.origin, shown.y() - area.y() + y.origin);
-        painter.fillRect(shown.translated(-area.topLeft()), QBrush(tile));
+    if (!shown.isEmpty() &&
+        !paintTiles(c, picture, shown.translated(-area.topLeft()), shown.topLeft(), under)) {
+        return {};
     }
     // Only now: a painter on an image with a ratio would paint in its points.
     under.setDevicePixelRatio(window->devicePixelRatio());

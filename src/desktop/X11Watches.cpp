@@ -138,33 +138,25 @@ bool isStructureEvent(const void *xcbEvent)
     }
 }
 
-std::vector<bool> coveredWindows(const std::vector<QWindow *> &windows)
+namespace {
+
+struct TopLevel
 {
-    xcb_connection_t *c = connection();
-    if (!c) {
-        return {};
-    }
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const Reply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(c, xcb_query_tree(c, screen->root), nullptr));
-    if (!tree) {
-        return std::vector<bool>(windows.size(), false);
-    }
-    // The screen's top-level windows, bottom first, and what each hides.
-    const xcb_window_t *children = xcb_query_tree_children(tree.get());
-    const int count = xcb_query_tree_children_length(tree.get());
+    QRect area;
+    bool viewable = false;
+    bool opaque = false;
+};
+
+// What each of the screen's top-level windows (bottom first) takes of the screen.
+std::vector<TopLevel> topLevels(xcb_connection_t *c, const xcb_screen_t *screen,
+                                const xcb_window_t *children, int count)
+{
     std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
     std::vector<xcb_get_geometry_cookie_t> geometryCookies;
     for (int i = 0; i < count; ++i) {
         attributeCookies.push_back(xcb_get_window_attributes(c, children[i]));
         geometryCookies.push_back(xcb_get_geometry(c, children[i]));
     }
-    struct TopLevel
-    {
-        QRect area;
-        bool viewable = false;
-        bool opaque = false;
-    };
     std::vector<TopLevel> stack(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const Reply<xcb_get_window_attributes_reply_t> attributes(
@@ -183,35 +175,65 @@ std::vector<bool> coveredWindows(const std::vector<QWindow *> &windows)
         level.opaque = level.viewable && attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT &&
                        geometry->depth == screen->root_depth;
     }
+    return stack;
+}
+
+// The window's own top-level window: itself, or the frame a window manager put
+// it in.
+xcb_window_t topLevelOf(xcb_connection_t *c, const xcb_screen_t *screen, QWindow *window)
+{
+    xcb_window_t top = static_cast<xcb_window_t>(window->winId());
+    for (int depth = 0; depth < 8; ++depth) {
+        const Reply<xcb_query_tree_reply_t> up(
+            xcb_query_tree_reply(c, xcb_query_tree(c, top), nullptr));
+        if (!up || up->parent == screen->root || up->parent == XCB_WINDOW_NONE) {
+            break;
+        }
+        top = up->parent;
+    }
+    return top;
+}
+
+bool hiddenByThoseAbove(const std::vector<TopLevel> &stack, std::size_t index)
+{
+    if (!stack[index].viewable || stack[index].area.isEmpty()) {
+        return false;
+    }
+    QRegion shown(stack[index].area);
+    for (std::size_t above = index + 1; above < stack.size() && !shown.isEmpty(); ++above) {
+        if (stack[above].opaque) {
+            shown -= stack[above].area;
+        }
+    }
+    return shown.isEmpty();
+}
+
+} // namespace
+
+std::vector<bool> coveredWindows(const std::vector<QWindow *> &windows)
+{
+    xcb_connection_t *c = connection();
+    if (!c) {
+        return {};
+    }
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, screen->root), nullptr));
+    if (!tree) {
+        return std::vector<bool>(windows.size(), false);
+    }
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    const std::vector<TopLevel> stack = topLevels(c, screen, children, count);
 
     std::vector<bool> covered;
     for (QWindow *window : windows) {
         bool hidden = false;
         if (window && window->handle()) {
-            // The window's own top-level window: itself, or the frame a window
-            // manager put it in.
-            xcb_window_t top = static_cast<xcb_window_t>(window->winId());
-            for (int depth = 0; depth < 8; ++depth) {
-                const Reply<xcb_query_tree_reply_t> up(
-                    xcb_query_tree_reply(c, xcb_query_tree(c, top), nullptr));
-                if (!up || up->parent == screen->root || up->parent == XCB_WINDOW_NONE) {
-                    break;
-                }
-                top = up->parent;
-            }
-            const xcb_window_t *position = std::find(children, children + count, top);
-            const auto index = static_cast<std::size_t>(position - children);
-            if (position != children + count && stack[index].viewable &&
-                !stack[index].area.isEmpty()) {
-                QRegion shown(stack[index].area);
-                for (std::size_t above = index + 1; above < stack.size() && !shown.isEmpty();
-                     ++above) {
-                    if (stack[above].opaque) {
-                        shown -= stack[above].area;
-                    }
-                }
-                hidden = shown.isEmpty();
-            }
+            const xcb_window_t *position =
+                std::find(children, children + count, topLevelOf(c, screen, window));
+            hidden = position != children + count &&
+                     hiddenByThoseAbove(stack, static_cast<std::size_t>(position - children));
         }
         covered.push_back(hidden);
     }

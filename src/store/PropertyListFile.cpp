@@ -79,6 +79,35 @@ std::optional<PropertyList::Dictionary> dictionaryFromNode(plist_t node, int dep
     return dictionary;
 }
 
+std::optional<PropertyList> stringFromNode(plist_t node)
+{
+    std::uint64_t length = 0;
+    const char *text = plist_get_string_ptr(node, &length);
+    // Binary lists can hold a NUL inside a string, which the XML we write
+    // cannot: saving would quietly cut the string short.
+    if (text && std::memchr(text, 0, length)) {
+        return std::nullopt;
+    }
+    return PropertyList::string(text ? QString::fromUtf8(text, static_cast<qsizetype>(length))
+                                     : QString());
+}
+
+std::optional<PropertyList> arrayFromNode(plist_t node, int depth)
+{
+    PropertyList::Array array;
+    const std::uint32_t size = plist_array_get_size(node);
+    array.reserve(size);
+    for (std::uint32_t i = 0; i < size; ++i) {
+        plist_t item = plist_array_get_item(node, i);
+        std::optional<PropertyList> value = item ? fromNode(item, depth + 1) : std::nullopt;
+        if (!value) {
+            return std::nullopt;
+        }
+        array.append(*value);
+    }
+    return PropertyList::array(array);
+}
+
 std::optional<PropertyList> fromNode(plist_t node, int depth)
 {
     if (depth > maximumDepth) {
@@ -102,17 +131,8 @@ std::optional<PropertyList> fromNode(plist_t node, int depth)
         plist_get_real_val(node, &value);
         return PropertyList::real(value);
     }
-    case PLIST_STRING: {
-        std::uint64_t length = 0;
-        const char *text = plist_get_string_ptr(node, &length);
-        // Binary lists can hold a NUL inside a string, which the XML we write
-        // cannot: saving would quietly cut the string short.
-        if (text && std::memchr(text, 0, length)) {
-            return std::nullopt;
-        }
-        return PropertyList::string(text ? QString::fromUtf8(text, static_cast<qsizetype>(length))
-                                         : QString());
-    }
+    case PLIST_STRING:
+        return stringFromNode(node);
     case PLIST_DATA: {
         std::uint64_t length = 0;
         const char *bytes = plist_get_data_ptr(node, &length);
@@ -128,20 +148,8 @@ std::optional<PropertyList> fromNode(plist_t node, int depth)
         plist_get_date_val(node, &seconds, &microseconds);
         return PropertyList::date(referenceDate().addSecs(seconds));
     }
-    case PLIST_ARRAY: {
-        PropertyList::Array array;
-        const std::uint32_t size = plist_array_get_size(node);
-        array.reserve(size);
-        for (std::uint32_t i = 0; i < size; ++i) {
-            plist_t item = plist_array_get_item(node, i);
-            std::optional<PropertyList> value = item ? fromNode(item, depth + 1) : std::nullopt;
-            if (!value) {
-                return std::nullopt;
-            }
-            array.append(*value);
-        }
-        return PropertyList::array(array);
-    }
+    case PLIST_ARRAY:
+        return arrayFromNode(node, depth);
     case PLIST_DICT: {
         std::optional<PropertyList::Dictionary> dictionary = dictionaryFromNode(node, depth);
         if (!dictionary) {

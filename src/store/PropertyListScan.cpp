@@ -148,18 +148,45 @@ bool isContainer(int type)
 // height (the most containers on a chain from it down) and its size (the values
 // it makes once every reference is followed, counted up to past the limit).
 // Objects may be shared: walking every path could take as long as the library.
-bool binaryExceeds(const BinaryObjects &objects, std::size_t depthLimit, std::uint64_t valueLimit)
+class BinaryWalk
 {
-    if (objects.count() > valueLimit) {
-        return true;
+public:
+    BinaryWalk(const BinaryObjects &objects, std::size_t depthLimit, std::uint64_t valueLimit)
+        : mObjects(objects), mDepthLimit(depthLimit), mValueLimit(valueLimit),
+          mKnown(objects.count())
+    {}
+
+    bool exceeds()
+    {
+        if (mObjects.count() > mValueLimit || !enter(mObjects.root())) {
+            return true;
+        }
+        while (!mChain.empty()) {
+            Step &step = mChain.back();
+            if (step.next < mObjects.referenceCount(step.container)) {
+                if (!enter(mObjects.reference(step.container, step.next++))) {
+                    return true;
+                }
+                continue;
+            }
+            const Known done{step.below.height + 1, capped(std::uint64_t{step.below.size} + 1)};
+            const std::uint64_t index = step.index;
+            mChain.pop_back();
+            mKnown[index] = done;
+            if (!enter(index)) {
+                return true;
+            }
+        }
+        return false;
     }
+
+private:
     struct Known
     {
         std::uint32_t height = 0;
         std::uint32_t size = 0; // 0: not seen yet
         bool onChain = false;
     };
-    std::vector<Known> known(objects.count());
     struct Step
     {
         std::uint64_t index;
@@ -167,59 +194,53 @@ bool binaryExceeds(const BinaryObjects &objects, std::size_t depthLimit, std::ui
         std::uint64_t next = 0;
         Known below; // the greatest height and the sum of sizes of its elements so far
     };
-    std::vector<Step> chain;
-    const auto capped = [valueLimit](std::uint64_t size) {
-        return static_cast<std::uint32_t>(std::min(size, valueLimit + 1));
-    };
+
+    std::uint32_t capped(std::uint64_t size) const
+    {
+        return static_cast<std::uint32_t>(std::min(size, mValueLimit + 1));
+    }
+
     // Takes `index` into the walk below the chain's last container; false where it
     // makes the chain too deep, the values too many, or a loop.
-    const auto enter = [&](std::uint64_t index) {
-        if (index >= known.size()) {
+    bool enter(std::uint64_t index)
+    {
+        if (index >= mKnown.size()) {
             return true; // the library refuses a reference to no object
         }
-        Known &object = known[index];
+        Known &object = mKnown[index];
         if (object.onChain) {
             return false;
         }
         if (object.size == 0) {
-            const std::optional<BinaryObjects::Object> found = objects.object(index);
+            const std::optional<BinaryObjects::Object> found = mObjects.object(index);
             if (found && isContainer(found->type)) {
-                if (chain.size() >= depthLimit) {
+                if (mChain.size() >= mDepthLimit) {
                     return false;
                 }
                 object.onChain = true;
-                chain.push_back({index, *found, 0, {}});
+                mChain.push_back({index, *found, 0, {}});
                 return true;
             }
             object.size = 1;
         }
-        if (!chain.empty()) {
-            Known &below = chain.back().below;
+        if (!mChain.empty()) {
+            Known &below = mChain.back().below;
             below.height = std::max(below.height, object.height);
             below.size = capped(std::uint64_t{below.size} + object.size);
         }
-        return chain.size() + object.height <= depthLimit && object.size <= valueLimit;
-    };
-    if (!enter(objects.root())) {
-        return true;
+        return mChain.size() + object.height <= mDepthLimit && object.size <= mValueLimit;
     }
-    while (!chain.empty()) {
-        Step &step = chain.back();
-        if (step.next < objects.referenceCount(step.container)) {
-            if (!enter(objects.reference(step.container, step.next++))) {
-                return true;
-            }
-            continue;
-        }
-        const Known done{step.below.height + 1, capped(std::uint64_t{step.below.size} + 1)};
-        const std::uint64_t index = step.index;
-        chain.pop_back();
-        known[index] = done;
-        if (!enter(index)) {
-            return true;
-        }
-    }
-    return false;
+
+    const BinaryObjects &mObjects;
+    const std::size_t mDepthLimit;
+    const std::uint64_t mValueLimit;
+    std::vector<Known> mKnown;
+    std::vector<Step> mChain;
+};
+
+bool binaryExceeds(const BinaryObjects &objects, std::size_t depthLimit, std::uint64_t valueLimit)
+{
+    return BinaryWalk(objects, depthLimit, valueLimit).exceeds();
 }
 
 // Counts the opening and closing tags of arrays and dictionaries; whatever else

@@ -77,7 +77,13 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
     //: Closes the panel, nothing changed.
     mCancelButton = button(tr("Cancel"));
     mClearButton = button(clearText(true));
+    layOut();
+    connectControls();
+    updateOKButton();
+}
 
+void QZTimeZonePanel::layOut()
+{
     // The browser above, the buttons below it: Clear on the left, Cancel and OK on
     // the right.
     auto *buttons = new QHBoxLayout;
@@ -97,7 +103,10 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
     setTabOrder(mBrowser, mClearButton);
     setTabOrder(mClearButton, mCancelButton);
     setTabOrder(mCancelButton, mOKButton);
+}
 
+void QZTimeZonePanel::connectControls()
+{
     connect(mOKButton, &QPushButton::clicked, this, [this] { dismissPanel(okCode); });
     connect(mCancelButton, &QPushButton::clicked, this, [this] { dismissPanel(cancelCode); });
     connect(mClearButton, &QPushButton::clicked, this, &QZTimeZonePanel::clearBrowser);
@@ -110,7 +119,6 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
         mBrowser->setPath(u'/' + zone);
         mOKButton->click();
     });
-    updateOKButton();
 }
 
 QZTimeZonePanel::~QZTimeZonePanel()

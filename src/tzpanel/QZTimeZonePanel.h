@@ -60,6 +60,8 @@ protected:
 private:
     // The third button's text: the primary zone may go local, an alternate one away.
     static QString clearText(bool primary);
+    void layOut();
+    void connectControls();
     void updateOKButton();
 
     ZoneSearchField *mSearch = nullptr;
