@@ -4,7 +4,7 @@
 #include "app/StringTable.h"
 #include "app/TKWApplication.h"
 #include "clockview/TKWView.h"
-#include "desktop/DirectFrame.h"
+#include "desktop/x11/DirectFrame.h"
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TKWPathToAliasTransformer.h"

@@ -4,7 +4,7 @@
 #include "clockview/HandAngles.h"
 #include "clockview/HandShapes.h"
 #include "clockview/TKWView.h"
-#include "desktop/DirectFrame.h"
+#include "desktop/x11/DirectFrame.h"
 #include "graphics/Canvas.h"
 #include "settings/SettingsKeys.h"
 #include "time/ClockTick.h"

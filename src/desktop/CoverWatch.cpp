@@ -1,7 +1,7 @@
 #include "desktop/CoverWatch.h"
 
-#include "desktop/X11Connection.h"
-#include "desktop/X11Desktop.h"
+#include "desktop/x11/X11Connection.h"
+#include "desktop/x11/X11Desktop.h"
 
 #include <QCoreApplication>
 

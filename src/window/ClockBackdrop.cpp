@@ -1,7 +1,7 @@
 #include "window/ClockBackdrop.h"
 
 #include "desktop/CompositingWatch.h"
-#include "desktop/DesktopBackground.h"
+#include "desktop/x11/DesktopBackground.h"
 
 #include <QEvent>
 #include <QPainter>

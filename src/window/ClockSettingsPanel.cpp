@@ -3,8 +3,8 @@
 #include "settings/SettingKinds.h"
 #include "settings/TKWSizeTransformer.h"
 #include "ui_ClockWindow.h"
+#include "widgets/ObjectController.h"
 #include "widgets/PanelsAboveClocks.h"
-#include "window/ObjectController.h"
 
 #include <QLabel>
 

@@ -2,7 +2,7 @@
 
 #include "desktop/CompositingWatch.h"
 #include "desktop/CoverWatch.h"
-#include "desktop/X11Desktop.h"
+#include "desktop/x11/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
 #include "widgets/PanelsAboveClocks.h"

@@ -2,12 +2,12 @@
 // xvfb-run -a tests/e2e/with-desktop.sh (the x11_desktop test), and the panels'
 // test without one as well (x11_no_window_manager); anywhere else they skip.
 
-#include "desktop/X11Desktop.h"
+#include "desktop/x11/X11Desktop.h"
 
 #include "Support.h"
 #include "app/TKWController.h"
 #include "desktop/CoverWatch.h"
-#include "desktop/X11Connection.h"
+#include "desktop/x11/X11Connection.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
 #include "widgets/ColorWell.h"

@@ -15,9 +15,9 @@
 #include "time/TimeSource.h"
 #include "tzpanel/QZTimeZonePanel.h"
 #include "widgets/ColorWell.h"
+#include "widgets/ObjectController.h"
 #include "window/ClockSettingsPanel.h"
 #include "window/FrameAutosave.h"
-#include "window/ObjectController.h"
 #include "window/TKWWindow.h"
 #include "window/TKWWindowController.h"
 

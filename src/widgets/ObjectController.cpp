@@ -1,4 +1,4 @@
-#include "window/ObjectController.h"
+#include "widgets/ObjectController.h"
 
 #include "store/ValueTransformer.h"
 #include "widgets/ColorWell.h"

@@ -1,4 +1,4 @@
-#include "desktop/PixelLayout.h"
+#include "desktop/x11/PixelLayout.h"
 
 #include <QtEndian>
 

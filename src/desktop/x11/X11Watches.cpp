@@ -1,8 +1,8 @@
 // What the desktop tells of the clocks' windows without being asked again: whether
 // a compositing manager runs, when windows restack, and which are wholly covered.
 
-#include "desktop/X11Connection.h"
-#include "desktop/X11Desktop.h"
+#include "desktop/x11/X11Connection.h"
+#include "desktop/x11/X11Desktop.h"
 
 #include <QGuiApplication>
 #include <QRegion>

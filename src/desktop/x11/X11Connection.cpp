@@ -1,4 +1,4 @@
-#include "desktop/X11Connection.h"
+#include "desktop/x11/X11Connection.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

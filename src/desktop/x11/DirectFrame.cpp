@@ -1,8 +1,8 @@
-#include "desktop/DirectFrame.h"
+#include "desktop/x11/DirectFrame.h"
 
-#include "desktop/PixelLayout.h"
-#include "desktop/RecentRequests.h"
-#include "desktop/X11Connection.h"
+#include "desktop/x11/PixelLayout.h"
+#include "desktop/x11/RecentRequests.h"
+#include "desktop/x11/X11Connection.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QBackingStore>

@@ -1,7 +1,7 @@
-#include "desktop/DesktopBackground.h"
+#include "desktop/x11/DesktopBackground.h"
 
-#include "desktop/PixelLayout.h"
-#include "desktop/X11Connection.h"
+#include "desktop/x11/PixelLayout.h"
+#include "desktop/x11/X11Connection.h"
 
 #include <QCoreApplication>
 #include <QMetaMethod>

@@ -1,6 +1,6 @@
-#include "desktop/X11Desktop.h"
+#include "desktop/x11/X11Desktop.h"
 
-#include "desktop/X11Connection.h"
+#include "desktop/x11/X11Connection.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "desktop/RecentRequests.h"
+#include "desktop/x11/RecentRequests.h"
 
 void RecentRequests::add(std::uint32_t sequence, xcb_window_t window)
 {
