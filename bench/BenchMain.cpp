@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+using namespace tockwise;
+
 int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -14,6 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace tockwise;
+
 namespace {
 
 const Instant instant = std::chrono::sys_days(std::chrono::year(2026) / 12 / 6) +

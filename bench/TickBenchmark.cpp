@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <new>
 
+using namespace tockwise;
+
 namespace {
 
 // Every allocation of the process, so that a tick that allocates shows in the

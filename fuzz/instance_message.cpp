@@ -5,6 +5,8 @@
 #include "FuzzTarget.h"
 #include "instance/InstanceMessage.h"
 
+using namespace tockwise;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray message = Fuzz::bytes(data, size);

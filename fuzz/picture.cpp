@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryFile>
 
+using namespace tockwise;
+
 namespace {
 
 QImage readAsFile(const QByteArray &bytes)

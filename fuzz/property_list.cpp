@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+using namespace tockwise;
+
 namespace {
 
 QString text(const PropertyList &value)

@@ -18,6 +18,8 @@
 #include <cmath>
 #include <mutex>
 
+using namespace tockwise;
+
 namespace {
 
 // The colour as the text gave it: two lower-case hex digits a channel, the

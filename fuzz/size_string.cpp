@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+using namespace tockwise;
+
 namespace {
 
 void check(QStringView text)

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+using namespace tockwise;
+
 int main(int argc, char *argv[])
 {
     const Home home;

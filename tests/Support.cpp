@@ -25,6 +25,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace tockwise;
+
 extern char **environ;
 
 void PrintTo(const QString &text, std::ostream *out)
@@ -260,7 +262,7 @@ QString tockwiseBinary()
     return QStringLiteral(TOCKWISE_BINARY);
 }
 
-Outcome tockwise(const Home &home, const QStringList &arguments, std::chrono::milliseconds limit)
+Outcome runTockwise(const Home &home, const QStringList &arguments, std::chrono::milliseconds limit)
 {
     return run(tockwiseBinary(), arguments, {home.environment()}, limit);
 }
@@ -282,14 +284,14 @@ bool RunningTockwise::serving(std::chrono::milliseconds limit)
     return waitFor(
         [this] {
             return !mProcess->poll() && QFileInfo::exists(mHome.socketPath()) &&
-                   tockwise(mHome, {"--list"}, 30s).cleanExit();
+                   runTockwise(mHome, {"--list"}, 30s).cleanExit();
         },
         limit);
 }
 
 QStringList RunningTockwise::listed()
 {
-    const Outcome listed = tockwise(mHome, {"--list"}, 30s);
+    const Outcome listed = runTockwise(mHome, {"--list"}, 30s);
     return QString::fromLocal8Bit(listed.standardOutput).split(u'\n', Qt::SkipEmptyParts);
 }
 
@@ -305,7 +307,7 @@ QStringList RunningTockwise::listedFiles()
 
 Outcome RunningTockwise::quit(std::chrono::milliseconds limit)
 {
-    tockwise(mHome, {"--quit"}, 30s);
+    runTockwise(mHome, {"--quit"}, 30s);
     return mProcess->finish(limit);
 }
 

@@ -45,7 +45,7 @@ void PrintTo(const QStringList &list, std::ostream *out);
 qint64 monotonicMicroseconds();
 
 // One value as one line of text, the same in a log and for a file's value.
-QByteArray canonicalValue(const PropertyList &value);
+QByteArray canonicalValue(const tockwise::PropertyList &value);
 
 // Runs the event loop until `done` holds or the time is up; returns `done()`. The
 // deadline is only a guard against hanging: a test waits for what it looks at.
@@ -161,8 +161,8 @@ QString dateText(const QString &zone, std::chrono::system_clock::time_point inst
 
 // The real tockwise binary, run in a home.
 QString tockwiseBinary();
-Outcome tockwise(const Home &home, const QStringList &arguments,
-                 std::chrono::milliseconds limit = 60s);
+Outcome runTockwise(const Home &home, const QStringList &arguments,
+                    std::chrono::milliseconds limit = 60s);
 
 // A running instance of the real binary in a home: started, asked, ended as a
 // user would, with `tockwise --list` and `tockwise --quit`.
@@ -206,7 +206,7 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // binary one each may hold the next `times` times, as one object shared.
 QByteArray nestedArrays(int depth, bool binary, int times = 1);
 // The settings of a file that reads as a settings dictionary, else none.
-std::optional<PropertyList::Dictionary> settingsIn(const QString &path);
+std::optional<tockwise::PropertyList::Dictionary> settingsIn(const QString &path);
 
 // A picture file of one colour, with a bar along its top edge of another, so
 // that which way up it was drawn shows.

@@ -5,7 +5,6 @@
     <name>ClockSettingsPanel</name>
     <message>
         <location filename="../ClockWindow.ui" line="+6"/>
-        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+21"/>
         <source>Clock Settings</source>
         <translation>Uhreinstellungen</translation>
     </message>
@@ -286,26 +285,11 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
-    <message>
-        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+42"/>
-        <source>Picture not found: %1</source>
-        <extracomment>In place of the face picture&apos;s path when its file is found nowhere.</extracomment>
-        <translation>Bild nicht gefunden: %1</translation>
-    </message>
-</context>
-<context>
-    <name>ColumnBrowser</name>
-    <message>
-        <location filename="../../src/widgets/ColumnBrowser.cpp" line="+261"/>
-        <source>Column %1</source>
-        <extracomment>What a screen reader calls a column of the time zone browser that shows nothing.</extracomment>
-        <translation>Spalte %1</translation>
-    </message>
 </context>
 <context>
     <name>CommandLine</name>
     <message>
-        <location filename="../../src/app/CommandLine.cpp" line="+24"/>
+        <location filename="../../src/app/CommandLine.cpp" line="+26"/>
         <source>Clocks that float on your desktop.</source>
         <translation>Uhren, die auf Ihrem Schreibtisch schweben.</translation>
     </message>
@@ -398,7 +382,7 @@
 <context>
     <name>DisplayPlatform</name>
     <message>
-        <location filename="../../src/app/DisplayPlatform.cpp" line="+50"/>
+        <location filename="../../src/app/DisplayPlatform.cpp" line="+52"/>
         <source>Tockwise runs through XWayland: Wayland lets no program place its own windows or keep them above or below the others.</source>
         <translation>Tockwise läuft über XWayland: Unter Wayland kann kein Programm seine Fenster selbst platzieren oder über oder unter anderen Fenstern halten.</translation>
     </message>
@@ -434,7 +418,7 @@
 <context>
     <name>PrivateFiles</name>
     <message>
-        <location filename="../../src/store/PrivateFiles.cpp" line="+94"/>
+        <location filename="../../src/store/PrivateFiles.cpp" line="+96"/>
         <source>it is a symbolic link, which is left as it is</source>
         <translation>es ist ein symbolischer Link, der bleibt, wie er ist</translation>
     </message>
@@ -442,7 +426,7 @@
 <context>
     <name>PropertyListFile</name>
     <message>
-        <location filename="../../src/store/PropertyListFile.cpp" line="+222"/>
+        <location filename="../../src/store/PropertyListFile.cpp" line="+232"/>
         <source>the file is empty</source>
         <translation>die Datei ist leer</translation>
     </message>
@@ -489,52 +473,9 @@
     </message>
 </context>
 <context>
-    <name>QZTimeZonePanel</name>
-    <message>
-        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+56"/>
-        <source>Time Zone</source>
-        <translation>Zeitzone</translation>
-    </message>
-    <message>
-        <location line="+6"/>
-        <source>Region</source>
-        <extracomment>Title of the first column of the time zone browser.</extracomment>
-        <translation>Region</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>Time zones</source>
-        <extracomment>What a screen reader calls the time zone browser, which has no label.</extracomment>
-        <translation>Zeitzonen</translation>
-    </message>
-    <message>
-        <location line="+11"/>
-        <source>OK</source>
-        <extracomment>Confirms the zone chosen.</extracomment>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>Cancel</source>
-        <extracomment>Closes the panel, nothing changed.</extracomment>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <location line="-31"/>
-        <source>Local</source>
-        <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
-        <translation>Ortszeit</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>Clear</source>
-        <translation>Leeren</translation>
-    </message>
-</context>
-<context>
     <name>RenderCommand</name>
     <message>
-        <location filename="../../src/app/RenderCommand.cpp" line="+77"/>
+        <location filename="../../src/app/RenderCommand.cpp" line="+79"/>
         <source>Draws one frame of a clock into a PNG file.</source>
         <translation>Zeichnet ein einzelnes Bild einer Uhr in eine PNG-Datei.</translation>
     </message>
@@ -589,7 +530,7 @@
         <translation>--%1 wirkt nur zusammen mit --render</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+105"/>
         <source>--%1 is given more than once</source>
         <translation>--%1 ist mehr als einmal angegeben</translation>
     </message>
@@ -599,27 +540,27 @@
         <translation>--render braucht den Pfad der zu schreibenden PNG-Datei</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="-69"/>
         <source>cannot read the settings file %1: %2</source>
         <translation>die Einstellungsdatei %1 kann nicht gelesen werden: %2</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+10"/>
         <source>cannot draw the settings file %1: its %2</source>
         <translation>die Einstellungsdatei %1 kann nicht gezeichnet werden: ihr %2</translation>
     </message>
     <message>
-        <location line="+21"/>
+        <location line="+26"/>
         <source>--time takes an ISO 8601 instant with an offset or Z, such as 2026-12-06T10:10:30Z, not &quot;%1&quot;</source>
         <translation>--time erwartet einen Zeitpunkt nach ISO 8601 mit Zeitversatz oder Z, etwa 2026-12-06T10:10:30Z, nicht „%1“</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+12"/>
         <source>--scale takes a number from 0.25 to 16, not &quot;%1&quot;</source>
         <translation>--scale erwartet eine Zahl von 0.25 bis 16, nicht „%1“</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+37"/>
         <source>cannot write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
@@ -627,7 +568,7 @@
 <context>
     <name>SettingArgument</name>
     <message>
-        <location filename="../../src/settings/SettingArgument.cpp" line="+105"/>
+        <location filename="../../src/settings/SettingArgument.cpp" line="+107"/>
         <source>&quot;%1&quot; is not of the form KEY=VALUE</source>
         <translation>„%1“ hat nicht die Form SCHLÜSSEL=WERT</translation>
     </message>
@@ -643,9 +584,169 @@
     </message>
 </context>
 <context>
-    <name>SettingKinds</name>
+    <name>SpokenClock</name>
     <message>
-        <location filename="../../src/settings/SettingKinds.cpp" line="+182"/>
+        <location filename="../../src/clockview/SpokenClock.cpp" line="+44"/>
+        <source>Clock, local time</source>
+        <extracomment>What a screen reader calls a clock that follows this computer&apos;s time zone.</extracomment>
+        <translation>Uhr, Ortszeit</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Clock, %1</source>
+        <extracomment>What a screen reader calls a clock: %1 is the city of its time zone, such as Tokyo, or the zone&apos;s name where it has no city (UTC).</extracomment>
+        <translation>Uhr, %1</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>%1, %2</source>
+        <extracomment>What a screen reader says of a clock&apos;s time: %1 the time of day (10:42), %2 the weekday and the date (Monday, 7 December).</extracomment>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>%1; %2 in %3</source>
+        <extracomment>What a screen reader says of a clock with a hand for a second time zone: %1 the clock&apos;s own time and date, %2 the time in the second zone (1:42 AM), %3 its city.</extracomment>
+        <translation>%1; in %3 %2</translation>
+    </message>
+</context>
+<context>
+    <name>StringTable</name>
+    <message>
+        <location filename="../../src/app/StringTable.cpp" line="+15"/>
+        <source>LastClockTitle</source>
+        <extracomment>Message of the alert shown before the last clock is removed.</extracomment>
+        <translation>Die letzte Uhr entfernen?</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>LastClockWarning</source>
+        <extracomment>Informative text of that alert.</extracomment>
+        <translation>Dies ist Ihre einzige Uhr. Wenn Sie sie entfernen, werden ihre Einstellungen gelöscht und Tockwise wird beendet.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Yes</source>
+        <extracomment>The button that removes the last clock.</extracomment>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No</source>
+        <extracomment>The button that keeps the last clock.</extracomment>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>ClickThroughWarning</source>
+        <extracomment>Shown once, when click-through is first switched on.</extracomment>
+        <translation>Klicks gehen jetzt durch Ihre Uhren hindurch an die Fenster darunter; die Uhren lassen sich deshalb weder verschieben noch einstellen. Zum Ausschalten klicken Sie auf das Tockwise-Symbol in der Statusleiste oder führen Sie „tockwise --click-through off“ aus.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>OK</source>
+        <extracomment>Closes the click-through explanation.</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Click here to cancel Tockwise&apos;s click-through feature.</source>
+        <extracomment>Tool tip of the status-bar icon while click-through is on.</extracomment>
+        <translation>Klicken Sie hier, um das Durchlassen von Klicks auszuschalten.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Region</source>
+        <extracomment>Title of the first column of the zone browser of the New Clock panel.</extracomment>
+        <translation>Region</translation>
+    </message>
+</context>
+<context>
+    <name>UserDefaults</name>
+    <message>
+        <location filename="../../src/store/UserDefaults.cpp" line="+204"/>
+        <source>the unreadable file there could not be moved aside</source>
+        <translation>die unlesbare Datei dort konnte nicht beiseitegelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <location filename="../../src/app/main.cpp" line="+233"/>
+        <source>Tockwise is not running.</source>
+        <translation>Tockwise läuft nicht.</translation>
+    </message>
+</context>
+<context>
+    <name>tockwise::ClockSettingsPanel</name>
+    <message>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+23"/>
+        <source>Clock Settings</source>
+        <translation>Uhreinstellungen</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>Picture not found: %1</source>
+        <extracomment>In place of the face picture&apos;s path when its file is found nowhere.</extracomment>
+        <translation>Bild nicht gefunden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>tockwise::ColumnBrowser</name>
+    <message>
+        <location filename="../../src/widgets/ColumnBrowser.cpp" line="+263"/>
+        <source>Column %1</source>
+        <extracomment>What a screen reader calls a column of the time zone browser that shows nothing.</extracomment>
+        <translation>Spalte %1</translation>
+    </message>
+</context>
+<context>
+    <name>tockwise::QZTimeZonePanel</name>
+    <message>
+        <location filename="../../src/tzpanel/QZTimeZonePanel.cpp" line="+58"/>
+        <source>Time Zone</source>
+        <translation>Zeitzone</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Region</source>
+        <extracomment>Title of the first column of the time zone browser.</extracomment>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Time zones</source>
+        <extracomment>What a screen reader calls the time zone browser, which has no label.</extracomment>
+        <translation>Zeitzonen</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>OK</source>
+        <extracomment>Confirms the zone chosen.</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Cancel</source>
+        <extracomment>Closes the panel, nothing changed.</extracomment>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="-31"/>
+        <source>Local</source>
+        <extracomment>Button of the time zone panel: the clock follows the computer&apos;s time zone.</extracomment>
+        <translation>Ortszeit</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+</context>
+<context>
+    <name>tockwise::SettingKinds</name>
+    <message>
+        <location filename="../../src/settings/SettingKinds.cpp" line="+184"/>
         <source>a whole number of points from %1 to %2</source>
         <translation>eine ganze Zahl von Punkten von %1 bis %2</translation>
     </message>
@@ -706,9 +807,9 @@
     </message>
 </context>
 <context>
-    <name>SingleInstance</name>
+    <name>tockwise::SingleInstance</name>
     <message>
-        <location filename="../../src/instance/SingleInstance.cpp" line="+86"/>
+        <location filename="../../src/instance/SingleInstance.cpp" line="+88"/>
         <source>cannot create %1: %2</source>
         <translation>%1 kann nicht angelegt werden: %2</translation>
     </message>
@@ -789,87 +890,9 @@
     </message>
 </context>
 <context>
-    <name>SpokenClock</name>
+    <name>tockwise::TKWController</name>
     <message>
-        <location filename="../../src/clockview/SpokenClock.cpp" line="+42"/>
-        <source>Clock, local time</source>
-        <extracomment>What a screen reader calls a clock that follows this computer&apos;s time zone.</extracomment>
-        <translation>Uhr, Ortszeit</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>Clock, %1</source>
-        <extracomment>What a screen reader calls a clock: %1 is the city of its time zone, such as Tokyo, or the zone&apos;s name where it has no city (UTC).</extracomment>
-        <translation>Uhr, %1</translation>
-    </message>
-    <message>
-        <location line="+14"/>
-        <source>%1, %2</source>
-        <extracomment>What a screen reader says of a clock&apos;s time: %1 the time of day (10:42), %2 the weekday and the date (Monday, 7 December).</extracomment>
-        <translation>%1, %2</translation>
-    </message>
-    <message>
-        <location line="+7"/>
-        <source>%1; %2 in %3</source>
-        <extracomment>What a screen reader says of a clock with a hand for a second time zone: %1 the clock&apos;s own time and date, %2 the time in the second zone (1:42 AM), %3 its city.</extracomment>
-        <translation>%1; in %3 %2</translation>
-    </message>
-</context>
-<context>
-    <name>StringTable</name>
-    <message>
-        <location filename="../../src/app/StringTable.cpp" line="+13"/>
-        <source>LastClockTitle</source>
-        <extracomment>Message of the alert shown before the last clock is removed.</extracomment>
-        <translation>Die letzte Uhr entfernen?</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>LastClockWarning</source>
-        <extracomment>Informative text of that alert.</extracomment>
-        <translation>Dies ist Ihre einzige Uhr. Wenn Sie sie entfernen, werden ihre Einstellungen gelöscht und Tockwise wird beendet.</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>Yes</source>
-        <extracomment>The button that removes the last clock.</extracomment>
-        <translation>Ja</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>No</source>
-        <extracomment>The button that keeps the last clock.</extracomment>
-        <translation>Nein</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>ClickThroughWarning</source>
-        <extracomment>Shown once, when click-through is first switched on.</extracomment>
-        <translation>Klicks gehen jetzt durch Ihre Uhren hindurch an die Fenster darunter; die Uhren lassen sich deshalb weder verschieben noch einstellen. Zum Ausschalten klicken Sie auf das Tockwise-Symbol in der Statusleiste oder führen Sie „tockwise --click-through off“ aus.</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>OK</source>
-        <extracomment>Closes the click-through explanation.</extracomment>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>Click here to cancel Tockwise&apos;s click-through feature.</source>
-        <extracomment>Tool tip of the status-bar icon while click-through is on.</extracomment>
-        <translation>Klicken Sie hier, um das Durchlassen von Klicks auszuschalten.</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>Region</source>
-        <extracomment>Title of the first column of the zone browser of the New Clock panel.</extracomment>
-        <translation>Region</translation>
-    </message>
-</context>
-<context>
-    <name>TKWController</name>
-    <message>
-        <location filename="../../src/app/TKWControllerMenu.cpp" line="+38"/>
+        <location filename="../../src/app/TKWControllerMenu.cpp" line="+40"/>
         <source>New Clock…</source>
         <translation>Neue Uhr…</translation>
     </message>
@@ -920,18 +943,18 @@
         <translation>Tockwise beenden</translation>
     </message>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+251"/>
+        <location filename="../../src/app/TKWController.cpp" line="+253"/>
         <source>The clock settings cannot be saved to %1: %2.</source>
         <translation>Die Uhreinstellungen können nicht in %1 gespeichert werden: %2.</translation>
     </message>
     <message>
         <location line="+6"/>
-        <location line="+97"/>
+        <location line="+65"/>
         <source>Settings cannot be saved to %1: %2.</source>
         <translation>Einstellungen können nicht in %1 gespeichert werden: %2.</translation>
     </message>
     <message>
-        <location line="-29"/>
+        <location line="+39"/>
         <source>There is no time zone named &quot;%1&quot;.</source>
         <translation>Es gibt keine Zeitzone namens „%1“.</translation>
     </message>
@@ -941,7 +964,7 @@
         <translation>Die neue Uhr wird angezeigt, aber ihre Einstellungen können nicht in %1 gespeichert werden: %2.</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="-34"/>
         <source>Tockwise is already running; click-through is now off.</source>
         <translation>Tockwise läuft bereits; das Durchlassen von Klicks ist jetzt ausgeschaltet.</translation>
     </message>
@@ -952,9 +975,9 @@
     </message>
 </context>
 <context>
-    <name>TKWWindowController</name>
+    <name>tockwise::TKWWindowController</name>
     <message>
-        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+35"/>
+        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+37"/>
         <source>Choose a Face Picture</source>
         <translation>Bild für das Zifferblatt auswählen</translation>
     </message>
@@ -964,24 +987,16 @@
         <translation>Bilder (%1)</translation>
     </message>
     <message>
-        <location filename="../../src/window/TKWWindowController.cpp" line="+156"/>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+158"/>
         <source>Tockwise clock</source>
         <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
         <translation>Tockwise-Uhr</translation>
     </message>
 </context>
 <context>
-    <name>UserDefaults</name>
+    <name>tockwise::ZoneSearchField</name>
     <message>
-        <location filename="../../src/store/UserDefaults.cpp" line="+202"/>
-        <source>the unreadable file there could not be moved aside</source>
-        <translation>die unlesbare Datei dort konnte nicht beiseitegelegt werden</translation>
-    </message>
-</context>
-<context>
-    <name>ZoneSearchField</name>
-    <message>
-        <location filename="../../src/tzpanel/ZoneSearchField.cpp" line="+25"/>
+        <location filename="../../src/tzpanel/ZoneSearchField.cpp" line="+27"/>
         <source>Search for a city, country or zone</source>
         <extracomment>Grey text in the empty search field of the time zone panels.</extracomment>
         <translation>Stadt, Land oder Zeitzone suchen</translation>
@@ -1007,14 +1022,6 @@
         <source>No time zone matches &quot;%1&quot;.</source>
         <extracomment>The list of the time zone search when nothing matches what was typed.</extracomment>
         <translation>Keine Zeitzone passt zu „%1“.</translation>
-    </message>
-</context>
-<context>
-    <name>main</name>
-    <message>
-        <location filename="../../src/app/main.cpp" line="+238"/>
-        <source>Tockwise is not running.</source>
-        <translation>Tockwise läuft nicht.</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 namespace {
 
 // Candidates beyond these would scroll the question off the terminal.
@@ -144,3 +146,5 @@ QStringList withZone(QStringList arguments, const QString &words, const QString 
 }
 
 } // namespace CommandLine
+
+} // namespace tockwise

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // The options of `tockwise`, shared by the start that reads them and by the
 // running instance that later starts hand their command lines to.
 namespace CommandLine {
@@ -44,3 +46,5 @@ ZoneChoice chooseZone(const QString &words);
 QStringList withZone(QStringList arguments, const QString &words, const QString &zone);
 
 } // namespace CommandLine
+
+} // namespace tockwise

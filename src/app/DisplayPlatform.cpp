@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 namespace DisplayPlatform {
 
 Choice choose(const Environment &environment)
@@ -63,3 +65,5 @@ QString noticeText(Notice notice)
 }
 
 } // namespace DisplayPlatform
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+namespace tockwise {
+
 // Which of Qt's window-system platforms a clock runs on. Clocks float, stack
 // above or below other windows, keep their places and span workspaces: a Wayland
 // session lets no program do that to its own windows, so on Wayland Tockwise runs
@@ -55,3 +57,5 @@ Choice apply(const std::vector<float> &clockSizes);
 QString noticeText(Notice notice);
 
 } // namespace DisplayPlatform
+
+} // namespace tockwise

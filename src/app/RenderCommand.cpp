@@ -19,6 +19,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace tockwise {
+
 namespace {
 
 const QString renderOption = QStringLiteral("render");
@@ -235,3 +237,5 @@ int run(const QCommandLineParser &parser)
 }
 
 } // namespace RenderCommand
+
+} // namespace tockwise

@@ -11,6 +11,8 @@
 
 class QCommandLineParser;
 
+namespace tockwise {
+
 // `tockwise --render`: one frame of a clock, exactly as its window shows it, into
 // a PNG file, without any display.
 namespace RenderCommand {
@@ -31,3 +33,5 @@ std::optional<QString> strayOption(const QCommandLineParser &parser);
 int run(const QCommandLineParser &parser);
 
 } // namespace RenderCommand
+
+} // namespace tockwise

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTranslator>
 
+namespace tockwise {
+
 namespace {
 
 // Written out here, not built from the constants, so that lupdate finds them.
@@ -112,3 +114,5 @@ bool install(const QLocale &locale)
 }
 
 } // namespace StringTable
+
+} // namespace tockwise

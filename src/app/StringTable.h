@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tockwise {
+
 // The program's table of user-facing texts that are looked up by key rather than
 // written out at their point of use. A key without a translation shows as itself.
 namespace StringTable {
@@ -35,3 +37,5 @@ bool install();
 bool install(const QLocale &locale);
 
 } // namespace StringTable
+
+} // namespace tockwise

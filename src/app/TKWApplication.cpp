@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPixmap>
 
+namespace tockwise {
+
 TKWApplication::TKWApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Tockwise"));
@@ -65,3 +67,5 @@ void TKWApplication::setAutoLaunchOf(const QString &executable, bool on)
         AutostartEntry::remove(executable);
     }
 }
+
+} // namespace tockwise

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QIcon>
 
+namespace tockwise {
+
 // The application object. Its one addition is the login item: whether the session
 // starts Tockwise at login.
 class TKWApplication : public QApplication
@@ -31,3 +33,5 @@ Q_SIGNALS:
     // control showing what the folder really holds.
     void autoLaunchChanged(bool autoLaunch);
 };
+
+} // namespace tockwise

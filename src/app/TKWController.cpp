@@ -28,6 +28,8 @@
 #include <mutex>
 #include <utility>
 
+namespace tockwise {
+
 void TKWController::initialize()
 {
     static std::once_flag once;
@@ -391,3 +393,5 @@ bool TKWController::applySwitchesAsked(const QCommandLineParser &parser)
     }
     return acted;
 }
+
+} // namespace tockwise

@@ -19,8 +19,11 @@
 #include <optional>
 #include <vector>
 
-class HostZoneWatch;
 class QCommandLineParser;
+
+namespace tockwise {
+
+class HostZoneWatch;
 class SecondTimer;
 class TKWWindowController;
 
@@ -121,3 +124,5 @@ private:
     std::function<bool()> mTrayAvailable;
     bool mQuitScheduled = false;
 };
+
+} // namespace tockwise

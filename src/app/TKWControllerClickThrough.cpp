@@ -16,6 +16,8 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
+namespace tockwise {
+
 namespace {
 
 // Trays are as thick as the panels that hold them; the icon leaves a margin.
@@ -130,3 +132,5 @@ void TKWController::removeStatusItem()
         item->deleteLater();
     }
 }
+
+} // namespace tockwise

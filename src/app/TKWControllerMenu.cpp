@@ -12,6 +12,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace tockwise {
+
 namespace {
 
 void showAbout()
@@ -98,3 +100,5 @@ void TKWController::askToRemoveClock(TKWWindowController *clock)
     }
     clock->removeClock();
 }
+
+} // namespace tockwise

@@ -10,6 +10,8 @@
 #include <QDialog>
 #include <QPushButton>
 
+namespace tockwise {
+
 namespace {
 
 std::optional<QString> zoneNameFromPath(const QString &path)
@@ -95,3 +97,5 @@ void TKWController::createNewClock()
     mZoneBrowser->setPath(path);
     addClock(TKWWindowController::initWithTimeZoneName(zoneNameFromPath(path)))->showWindow();
 }
+
+} // namespace tockwise

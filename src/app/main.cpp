@@ -25,6 +25,7 @@
 #include <optional>
 #include <vector>
 
+namespace tockwise {
 namespace {
 
 // The options are known before any application object exists: rendering needs
@@ -266,9 +267,7 @@ int showClocks(QCoreApplication &app, SingleInstance &instance, const QStringLis
     return status;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+int start(int &argc, char **argv)
 {
     qtMessages = qInstallMessageHandler(withoutNoise);
     // Past a file-size limit a write then fails and is reported like a full disk,
@@ -300,4 +299,12 @@ int main(int argc, char *argv[])
         print(stderr, notice);
     }
     return showClocks(*app, instance, *arguments, parser.isSet(CommandLine::newClock));
+}
+
+} // namespace
+} // namespace tockwise
+
+int main(int argc, char *argv[])
+{
+    return tockwise::start(argc, argv);
 }

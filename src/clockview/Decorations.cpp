@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace tockwise {
+
 namespace Decorations {
 
 float fontSize(float r)
@@ -30,3 +32,5 @@ Point weekdayOrigin(Point center, float r, Size text)
 }
 
 } // namespace Decorations
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include "graphics/Geometry.h"
 
+namespace tockwise {
+
 // The four texts of the dial: the weekday and date above the centre, the meridian
 // marker and the zone below it, each centred across and each with a fixed place
 // that does not move when another is switched off.
@@ -16,3 +18,5 @@ Point dateOrigin(Point center, float r, Size text);
 Point weekdayOrigin(Point center, float r, Size text);
 
 } // namespace Decorations
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace tockwise {
+
 namespace DialMarks {
 
 namespace {
@@ -75,3 +77,5 @@ QTransform borderTransform(float r)
 }
 
 } // namespace DialMarks
+
+} // namespace tockwise

@@ -9,6 +9,8 @@
 
 #include <utility>
 
+namespace tockwise {
+
 // The face, its border and the hour and minute marks, in the coordinates of one
 // mark: origin at the dial centre, x outward along the mark; r is the dial radius.
 namespace DialMarks {
@@ -41,3 +43,5 @@ float borderLineWidth(float r);
 QTransform borderTransform(float r);
 
 } // namespace DialMarks
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 Size DigitalReadout::size() const
 {
     Size total;
@@ -74,3 +76,5 @@ Rect borderRect(const Rect &bounds)
 }
 
 } // namespace DigitalLayout
+
+} // namespace tockwise

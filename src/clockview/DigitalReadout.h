@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace tockwise {
+
 // The text of a digital clock: lines, each in its own font and colour, centred
 // across and stacked from the top.
 struct DigitalReadout
@@ -47,3 +49,5 @@ float borderLineWidth(const Rect &bounds);
 Rect borderRect(const Rect &bounds);
 
 } // namespace DigitalLayout
+
+} // namespace tockwise

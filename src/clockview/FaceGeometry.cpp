@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tockwise {
+
 DialGeometry faceGeometry(const Rect &bounds, bool picture, QSizeF centerFactor, float radiusFactor)
 {
     if (!picture) {
@@ -82,3 +84,5 @@ std::optional<Rect> offScreenCorrection(const Rect &frame, const Rect &visible)
 }
 
 } // namespace WindowSizing
+
+} // namespace tockwise

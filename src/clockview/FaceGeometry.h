@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace tockwise {
+
 // Where the dial sits in the view, and how big the clock's window is.
 
 struct DialGeometry
@@ -52,3 +54,5 @@ Rect resizedFrame(const Rect &old, Size size, std::optional<MenuBar> menuBar);
 std::optional<Rect> offScreenCorrection(const Rect &frame, const Rect &visible);
 
 } // namespace WindowSizing
+
+} // namespace tockwise

@@ -1,5 +1,7 @@
 #include "clockview/HandAngles.h"
 
+namespace tockwise {
+
 namespace HandAngles {
 
 namespace {
@@ -31,3 +33,5 @@ float second(const TimeOfDay &time)
 }
 
 } // namespace HandAngles
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include "time/TimeZone.h"
 
+namespace tockwise {
+
 // Dial angles in degrees, counter-clockwise, 90 pointing to 12 o'clock; every
 // angle lies in (-270, 90]. Each is computed in double precision and rounded to
 // single precision once, at the end.
@@ -15,3 +17,5 @@ float minute(const TimeOfDay &time);
 float second(const TimeOfDay &time);
 
 } // namespace HandAngles
+
+} // namespace tockwise

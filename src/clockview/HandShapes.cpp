@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tockwise {
+
 namespace HandShapes {
 
 namespace {
@@ -83,3 +85,5 @@ bool visiblyMoved(float from, float to, float length, double devicePixelRatio)
 }
 
 } // namespace HandShapes
+
+} // namespace tockwise

@@ -5,6 +5,8 @@
 #include <array>
 #include <span>
 
+namespace tockwise {
+
 // The hands in their own coordinates: origin at the dial centre, x along the hand
 // toward its tip. Each of the three pointed hands is a closed polygon of five
 // vertices (tail, side, two tip corners, side); R is the dial radius.
@@ -35,3 +37,5 @@ Rect turnedBounds(std::span<const Point> shape, Point center, float angle);
 bool visiblyMoved(float from, float to, float length, double devicePixelRatio);
 
 } // namespace HandShapes
+
+} // namespace tockwise

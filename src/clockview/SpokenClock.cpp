@@ -6,6 +6,8 @@
 
 #include <utility>
 
+namespace tockwise {
+
 SpokenClock::SpokenClock(std::function<void()> sayNow) : mSayNow(std::move(sayNow))
 {
     QAccessible::installActivationObserver(this);
@@ -95,3 +97,5 @@ void SpokenClock::update(QWidget &window, const ClockModel &model, const TimeZon
         window.setAccessibleDescription(spoken);
     }
 }
+
+} // namespace tockwise

@@ -13,6 +13,8 @@
 
 class QWidget;
 
+namespace tockwise {
+
 // What a screen reader says of a clock: its name ("Clock, Tokyo") and the time it shows
 // ("10:42 AM, Monday, December 7", and "; 1:42 AM in London" where a hand shows a
 // second zone), kept as its window's accessible name and description. They are set
@@ -55,3 +57,5 @@ private:
     };
     std::optional<Said> mSaid;
 };
+
+} // namespace tockwise

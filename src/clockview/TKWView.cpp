@@ -18,6 +18,8 @@
 #include <mutex>
 #include <utility>
 
+namespace tockwise {
+
 namespace {
 
 // The keys whose changes the view follows; the centre and radius factors are
@@ -277,3 +279,5 @@ void TKWView::loadFace()
         mFaceImage = loadFaceImage();
     }
 }
+
+} // namespace tockwise

@@ -20,6 +20,8 @@
 #include <span>
 #include <vector>
 
+namespace tockwise {
+
 class Canvas;
 
 // The face of one clock. It samples the time once per tick and caches what a frame
@@ -285,3 +287,5 @@ private:
     // rather than moving the window.
     bool mCalibrating = false;
 };
+
+} // namespace tockwise

@@ -13,6 +13,8 @@
 
 #include <cmath>
 
+namespace tockwise {
+
 // --- Dial calibration ----------------------------------------------------------
 
 void TKWView::beginMovingClockHands()
@@ -105,3 +107,5 @@ void TKWView::dropEvent(QDropEvent *event)
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
+
+} // namespace tockwise

@@ -7,6 +7,8 @@
 #include "settings/SettingsKeys.h"
 #include "time/DateFormatter.h"
 
+namespace tockwise {
+
 // --- The digital readout ------------------------------------------------------
 
 DigitalReadout TKWView::digitalTimeStringForDate(Instant date) const
@@ -89,3 +91,5 @@ void TKWView::drawDigitalTimeString(Canvas &canvas, const DigitalReadout &readou
         canvas.drawText(line.text, line.font, origins[i], line.color);
     }
 }
+
+} // namespace tockwise

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <vector>
 
+namespace tockwise {
+
 namespace {
 
 QTransform handFrame(Point center, float angle)
@@ -399,3 +401,5 @@ void TKWView::drawSecondHand(Canvas &canvas)
         canvas.fillPolygon(HandShapes::secondHand(mRadius), color);
     }
 }
+
+} // namespace tockwise

@@ -14,6 +14,8 @@
 #include <array>
 #include <span>
 
+namespace tockwise {
+
 // --- What to draw again after a tick --------------------------------------------
 
 std::int64_t TKWView::localSecond() const
@@ -224,3 +226,5 @@ void TKWView::requestNextTick()
         ClockTick::instance().requestTick(*next);
     }
 }
+
+} // namespace tockwise

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace tockwise {
+
 namespace {
 
 // A login item is a few hundred bytes; a file far larger is not one, and reading
@@ -194,3 +196,5 @@ void remove(const QString &executable)
 }
 
 } // namespace AutostartEntry
+
+} // namespace tockwise

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // The login item: a desktop entry in the user's XDG autostart folder whose Exec
 // line starts this program, so that the session starts it at login. Every call
 // looks at the folder afresh; nothing is remembered between calls.
@@ -31,3 +33,5 @@ void establish(const QString &executable);
 void remove(const QString &executable);
 
 } // namespace AutostartEntry
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QMetaMethod>
 
+namespace tockwise {
+
 namespace {
 
 // Only without XFixes: a compositor that starts or stops is followed within this.
@@ -67,3 +69,5 @@ void CompositingWatch::check()
         Q_EMIT changed(isCompositing());
     }
 }
+
+} // namespace tockwise

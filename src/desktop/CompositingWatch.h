@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // Whether translucent windows are composited onto what lies below them. Without
 // a compositing manager an X server shows the transparent pixels of a translucent
 // window as black, so windows that are round or irregular must then cut
@@ -42,3 +44,5 @@ private:
     QTimer mPoll;
     bool mFollowing = false;
 };
+
+} // namespace tockwise

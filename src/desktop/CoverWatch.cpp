@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 namespace {
 
 // A window dragged across the screen sends a stream of moves; the stacking is
@@ -85,3 +87,5 @@ void CoverWatch::check()
         }
     }
 }
+
+} // namespace tockwise

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+namespace tockwise {
+
 // Whether windows are wholly hidden under other windows, so that they need not
 // draw what nobody can see. X reports that (VisibilityNotify) only for windows it
 // does not redirect, and a translucent window on a plain screen is always
@@ -48,3 +50,5 @@ private:
     QTimer mSettle;
     bool mListening = false;
 };
+
+} // namespace tockwise

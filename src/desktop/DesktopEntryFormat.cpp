@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 namespace {
 
 const QString reservedCharacters = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
@@ -197,3 +199,5 @@ std::optional<QHash<QString, QString>> mainGroup(const QByteArray &text)
 }
 
 } // namespace DesktopEntryFormat
+
+} // namespace tockwise

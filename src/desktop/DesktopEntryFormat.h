@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // The text of freedesktop.org desktop entries, as far as the login item needs it.
 namespace DesktopEntryFormat {
 
@@ -25,3 +27,5 @@ std::optional<QString> programOfExecValue(const QString &value);
 std::optional<QHash<QString, QString>> mainGroup(const QByteArray &text);
 
 } // namespace DesktopEntryFormat
+
+} // namespace tockwise

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+namespace tockwise {
+
 namespace {
 
 // Qt places screens and windows with y downward from the top of the virtual
@@ -106,3 +108,5 @@ ScreenInfo WidgetWindowFrame::mainScreen() const
 {
     return infoOf(QGuiApplication::primaryScreen());
 }
+
+} // namespace tockwise

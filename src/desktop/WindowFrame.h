@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace tockwise {
+
 // A screen as the clock sees it, in y-up screen coordinates.
 struct ScreenInfo
 {
@@ -74,3 +76,5 @@ public:
 private:
     QWidget *mWindow;
 };
+
+} // namespace tockwise

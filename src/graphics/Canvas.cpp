@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+namespace tockwise {
+
 namespace {
 
 QRectF toQRect(const Rect &rect)
@@ -179,3 +181,5 @@ QRect Canvas::widgetRect(const Rect &rect, float viewHeight)
     const int bottom = static_cast<int>(std::ceil(viewHeight - rect.y));
     return {left, top, right - left, bottom - top};
 }
+
+} // namespace tockwise

@@ -12,6 +12,8 @@
 
 class QImage;
 
+namespace tockwise {
+
 // A painter seen in the clock's own coordinates: origin at the lower left of the
 // view, y upward, one unit a point. Text and pictures stay upright. This is the one
 // place where drawing turns to Qt's downward y.
@@ -67,3 +69,5 @@ public:
 private:
     QPainter &mPainter;
 };
+
+} // namespace tockwise

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+namespace tockwise {
+
 namespace {
 
 // Layout: "TKWc", a version byte, the space byte, then the components and the
@@ -164,3 +166,5 @@ std::optional<Color> Color::decode(const QByteArray &data)
                                        count == 3 ? values[2] : 0.0f};
     return Color(space, components, values[static_cast<std::size_t>(count)]);
 }
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 #include <array>
 #include <optional>
 
+namespace tockwise {
+
 // A colour as the clock settings store it: a colour space, single-precision
 // components and alpha. QColor keeps 16 bits a channel, too few to give stored
 // values back exactly, so it is made only when painting.
@@ -62,3 +64,5 @@ private:
     std::array<float, 3> mComponents = {0, 0, 0};
     float mAlpha = 1;
 };
+
+} // namespace tockwise

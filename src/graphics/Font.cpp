@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tockwise {
+
 namespace {
 
 const QFont &generalFont()
@@ -124,3 +126,5 @@ const QStaticText &Font::staticText(const QString &text) const
         return laidOut;
     });
 }
+
+} // namespace tockwise

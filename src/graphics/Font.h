@@ -6,6 +6,8 @@
 #include <QStaticText>
 #include <QString>
 
+namespace tockwise {
+
 // A typeface at a size in points, where one point is one unit of the view, at any
 // fractional size: the same text measures the same on the screen, in an image
 // and at any pixel ratio. "System" and "user" fonts are both the desktop's
@@ -44,3 +46,5 @@ private:
     float mPoints = 0;
     float mScale = 1;
 };
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 // Points, sizes and rectangles of the clock's geometry: single precision, y upward
 // (the origin of a view at its lower left, of the screen at the lower left of the
 // primary screen).
@@ -37,3 +39,5 @@ struct Rect
     }
     friend bool operator==(const Rect &, const Rect &) = default;
 };
+
+} // namespace tockwise

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 
+namespace tockwise {
+
 namespace {
 
 // As Qt names them, by content or by suffix, with what decoding one takes beside
@@ -212,3 +214,5 @@ bool hasReadableSuffix(const QString &fileName)
 }
 
 } // namespace PictureReader
+
+} // namespace tockwise

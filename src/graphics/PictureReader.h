@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tockwise {
+
 // Reads picture files chosen or dropped by the user, who may hand over anything:
 // a damaged file, a file of the wrong type or a small file declaring an enormous
 // picture. Each of those reads as a null image, refused before decoding where the
@@ -39,3 +41,5 @@ QString nameFilter();
 bool hasReadableSuffix(const QString &fileName);
 
 } // namespace PictureReader
+
+} // namespace tockwise

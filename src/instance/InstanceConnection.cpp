@@ -5,6 +5,8 @@
 #include <array>
 #include <cerrno>
 
+namespace tockwise {
+
 namespace {
 
 // Reads of one wake-up, so that a peer that never stops sending cannot keep the
@@ -120,3 +122,5 @@ void InstanceConnection::close()
     Q_EMIT closed();
     deleteLater();
 }
+
+} // namespace tockwise

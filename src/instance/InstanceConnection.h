@@ -10,6 +10,8 @@
 
 #include <chrono>
 
+namespace tockwise {
+
 // A later start connected to the running instance, from its first byte to the last
 // byte of its answer. Its bytes come from another process: a request larger than
 // the maximum or malformed ends the connection, and so does the timeout, counted
@@ -50,3 +52,5 @@ private:
     qsizetype mSent = 0;
     bool mAnswered = false;
 };
+
+} // namespace tockwise

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 
+namespace tockwise {
+
 namespace {
 
 constexpr qsizetype prefixSize = sizeof(quint32);
@@ -101,3 +103,5 @@ std::optional<InstanceReply> parseInstanceReply(const QByteArray &message)
     }
     return InstanceReply{static_cast<int>(code), output.toString()};
 }
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // The running instance's answer to a later start: what that start prints and the
 // status it exits with.
 struct InstanceReply
@@ -37,3 +39,5 @@ QByteArray encodeInstanceReply(const InstanceReply &reply);
 // them is trusted.
 std::optional<QStringList> parseInstanceMessage(const QByteArray &message);
 std::optional<InstanceReply> parseInstanceReply(const QByteArray &message);
+
+} // namespace tockwise

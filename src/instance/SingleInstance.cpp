@@ -19,6 +19,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+namespace tockwise {
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -365,3 +367,5 @@ void SingleInstance::answer(const QStringList &arguments,
     }
     client->reply(message);
 }
+
+} // namespace tockwise

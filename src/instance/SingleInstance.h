@@ -17,8 +17,11 @@
 #include <utility>
 #include <vector>
 
-class InstanceConnection;
 class QSocketNotifier;
+
+namespace tockwise {
+
+class InstanceConnection;
 
 // One running Tockwise per user. A start first offers its command line to the
 // running instance over a socket only the user can reach; only when none answers
@@ -95,3 +98,5 @@ private:
     // In the order they connected.
     std::vector<QPointer<InstanceConnection>> mClients;
 };
+
+} // namespace tockwise

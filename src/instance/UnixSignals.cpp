@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace tockwise {
+
 namespace {
 
 // The pipe is made once and never closed: a handler running on another thread at
@@ -94,3 +96,5 @@ void UnixSignals::drain()
         }
     }
 }
+
+} // namespace tockwise

@@ -8,6 +8,8 @@
 
 class QSocketNotifier;
 
+namespace tockwise {
+
 // POSIX signals (SIGTERM, SIGINT, SIGHUP) as a Qt signal on the main thread, where
 // it is safe to save and quit. The handler itself only writes the signal's number
 // into a pipe, the one thing it may safely do.
@@ -34,3 +36,5 @@ private:
     QSocketNotifier *mNotifier = nullptr;
     std::map<int, struct sigaction> mPrevious;
 };
+
+} // namespace tockwise

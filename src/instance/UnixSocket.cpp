@@ -8,6 +8,8 @@
 #include <unistd.h>
 #include <utility>
 
+namespace tockwise {
+
 namespace {
 
 constexpr int socketFlags = SOCK_NONBLOCK | SOCK_CLOEXEC;
@@ -122,3 +124,5 @@ qsizetype UnixSocket::receive(char *data, qsizetype size) const
 {
     return ::recv(mDescriptor, data, std::size_t(size), 0);
 }
+
+} // namespace tockwise

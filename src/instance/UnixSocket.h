@@ -7,6 +7,8 @@
 
 struct sockaddr_un;
 
+namespace tockwise {
+
 // A stream socket named in the file system, non-blocking and closed on exec, that
 // closes its descriptor when it goes. QtNetwork's local sockets would do as much,
 // but bring a dozen libraries (Kerberos among them) into a program that needs
@@ -50,3 +52,5 @@ private:
 
     int mDescriptor = -1;
 };
+
+} // namespace tockwise

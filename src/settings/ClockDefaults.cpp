@@ -3,6 +3,8 @@
 #include "settings/SettingsKeys.h"
 #include "store/SizeString.h"
 
+namespace tockwise {
+
 namespace {
 
 PropertyList colorValue(const Color &color)
@@ -101,3 +103,5 @@ PropertyList::Dictionary controllerRegisteredDefaults()
 }
 
 } // namespace ClockDefaults
+
+} // namespace tockwise

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+namespace tockwise {
+
 // Where a clock's settings start from, and the defaults registered for the
 // application: the stock values of a new clock, the fill-ins of a loaded file,
 // and the two sets of registered user defaults.
@@ -30,3 +32,5 @@ PropertyList::Dictionary viewRegisteredDefaults();
 PropertyList::Dictionary controllerRegisteredDefaults();
 
 } // namespace ClockDefaults
+
+} // namespace tockwise

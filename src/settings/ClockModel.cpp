@@ -6,6 +6,8 @@
 #include "store/SizeString.h"
 #include "store/UserDefaults.h"
 
+namespace tockwise {
+
 namespace {
 
 std::optional<TimeZone> zoneNamed(const PropertyList *name)
@@ -126,3 +128,5 @@ ClockModel ClockModel::read(const ObservableDictionary *settings)
     model.alternateZone = zoneNamed(value(Keys::AlternateTimeZone));
     return model;
 }
+
+} // namespace tockwise

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace tockwise {
+
 class ObservableDictionary;
 
 // A clock's settings as the clock is drawn and placed from them: read once from
@@ -81,3 +83,5 @@ struct ClockModel
     std::optional<TimeZone> alternateZone;
     TimeZone timeZone() const { return namedZone.value_or(TimeZone::system()); }
 };
+
+} // namespace tockwise

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+namespace tockwise {
+
 namespace SettingArgument {
 
 namespace {
@@ -153,3 +155,5 @@ QString printable(const QString &text)
 }
 
 } // namespace SettingArgument
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // A clock setting given on the command line as KEY=VALUE. The key must be a clock
 // setting, and the value's form follows it: a colour as "#rrggbb" or "#rrggbbaa",
 // a picture file for "TKWFaceImage", true/false (or 1/0) for a switch, a number
@@ -30,3 +32,5 @@ std::optional<PropertyList> parseColor(const QString &text);
 QString printable(const QString &text);
 
 } // namespace SettingArgument
+
+} // namespace tockwise

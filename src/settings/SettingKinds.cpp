@@ -13,6 +13,8 @@
 #include <limits>
 #include <vector>
 
+namespace tockwise {
+
 namespace SettingKinds {
 
 namespace {
@@ -71,7 +73,7 @@ const Entry *entry(const QString &key)
 
 QString tr(const char *text)
 {
-    return QCoreApplication::translate("SettingKinds", text);
+    return QCoreApplication::translate("tockwise::SettingKinds", text);
 }
 
 std::optional<double> number(const PropertyList &value)
@@ -252,3 +254,5 @@ QString unknownKey(const QString &key)
 }
 
 } // namespace SettingKinds
+
+} // namespace tockwise

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // What each clock setting holds: its kind of value and the values that make sense
 // for it. Readers stay lenient with what a file holds; this is for the places that
 // can say no to a person, such as the command line.
@@ -43,3 +45,5 @@ std::optional<QString> misfit(const QString &key, const PropertyList &value);
 QString unknownKey(const QString &key);
 
 } // namespace SettingKinds
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace tockwise {
+
 // The keys of a clock's settings and of the application-wide user defaults, as
 // settings files and the defaults file store them. Every colour key ends in
 // "Color": the clock view treats any changed key with that suffix as a colour.
@@ -47,3 +49,5 @@ inline const QString RomanNumerals = QStringLiteral("TKWRomanNumerals");
 inline const QString ColorSuffix = QStringLiteral("Color");
 
 } // namespace Keys
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include "store/AliasData.h"
 
+namespace tockwise {
+
 PropertyList TKWPathToAliasTransformer::transformedValue(const PropertyList &value) const
 {
     const QByteArray *data = value.asData();
@@ -37,3 +39,5 @@ PropertyList TKWPathToAliasTransformer::reverseTransformedValue(const PropertyLi
     const std::optional<AliasData> alias = AliasData::fromPath(*path);
     return alias ? PropertyList::data(alias->encode()) : PropertyList();
 }
+
+} // namespace tockwise

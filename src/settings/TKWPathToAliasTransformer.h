@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+namespace tockwise {
+
 // The face picture setting: alias data in the settings, a path for the view and
 // the controls. Reading resolves the alias; bringing the stored alias up to date
 // once the picture was found elsewhere is the clock's controller's work.
@@ -27,3 +29,5 @@ private:
     static constexpr std::chrono::seconds missKept{3};
     mutable QHash<QByteArray, std::chrono::steady_clock::time_point> mMisses;
 };
+
+} // namespace tockwise

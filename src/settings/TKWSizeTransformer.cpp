@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace tockwise {
+
 PropertyList TKWSizeTransformer::transformedValue(const PropertyList &value) const
 {
     const std::optional<float> points = value.floatValue();
@@ -20,3 +22,5 @@ PropertyList TKWSizeTransformer::reverseTransformedValue(const PropertyList &val
     return PropertyList::real(
         static_cast<double>(std::round(*points / pointsPerStep) * pointsPerStep));
 }
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include "store/ValueTransformer.h"
 
+namespace tockwise {
+
 // The clock size (points) as the settings panel's size control shows it: in
 // points, where the stored sizes are whole steps of 4 points. Single precision
 // throughout, as the stored sizes are.
@@ -16,3 +18,5 @@ public:
     // Points to the nearest whole step, halves away from zero (130 stores 132).
     PropertyList reverseTransformedValue(const PropertyList &value) const override;
 };
+
+} // namespace tockwise

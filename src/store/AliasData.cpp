@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+namespace tockwise {
+
 namespace {
 
 // Layout: "TKWa", a big-endian 16-bit version, the device and the inode as
@@ -267,3 +269,5 @@ std::optional<QString> AliasData::resolve(const SearchLimits &limits) const
     }
     return std::nullopt;
 }
+
+} // namespace tockwise

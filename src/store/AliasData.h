@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace tockwise {
+
 // A reference to a file that survives a rename or a move nearby: the absolute
 // path it had when chosen and its identity on its file system. A face picture is
 // stored in the clock settings this way, as one data value.
@@ -67,3 +69,5 @@ private:
     FileIdentity mIdentity;
     std::optional<FileStamp> mStamp;
 };
+
+} // namespace tockwise

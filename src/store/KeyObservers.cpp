@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 KeyObservers::KeyObservers() : mRegistry(std::make_shared<Registry>())
 {}
 
@@ -64,3 +66,5 @@ std::size_t KeyObservers::count(const QString &key) const
     return std::count_if(mRegistry->entries.begin(), mRegistry->entries.end(),
                          [&key](const auto &entry) { return entry->key && *entry->key == key; });
 }
+
+} // namespace tockwise

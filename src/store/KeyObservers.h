@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+namespace tockwise {
+
 // The observers of the keys of one store (clock settings, user defaults).
 // Notification is synchronous. An observer may end any observation, its own
 // included, and may even destroy the store while it is being notified: an ended
@@ -47,3 +49,5 @@ private:
 
     std::shared_ptr<Registry> mRegistry;
 };
+
+} // namespace tockwise

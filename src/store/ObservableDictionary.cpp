@@ -1,5 +1,7 @@
 #include "store/ObservableDictionary.h"
 
+namespace tockwise {
+
 ObservableDictionary::ObservableDictionary(PropertyList::Dictionary contents)
     : mContents(std::move(contents))
 {}
@@ -36,3 +38,5 @@ Observation ObservableDictionary::observeAll(KeyObservers::Callback callback)
 {
     return mObservers.observeAll(std::move(callback));
 }
+
+} // namespace tockwise

@@ -3,6 +3,8 @@
 #include "store/KeyObservers.h"
 #include "store/PropertyList.h"
 
+namespace tockwise {
+
 // A clock's settings: a dictionary of property-list values whose every change of
 // a key (set, even to an equal value, or removal) reaches that key's observers
 // synchronously, whichever call made it. Shared: its owner and its readers each
@@ -31,3 +33,5 @@ private:
     PropertyList::Dictionary mContents;
     KeyObservers mObservers;
 };
+
+} // namespace tockwise

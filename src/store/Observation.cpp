@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace tockwise {
+
 Observation::Observation(std::function<void()> end) : mEnd(std::move(end))
 {}
 
@@ -28,3 +30,5 @@ void Observation::reset()
         end();
     }
 }
+
+} // namespace tockwise

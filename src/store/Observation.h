@@ -2,6 +2,8 @@
 
 #include <functional>
 
+namespace tockwise {
+
 // An observation that ends when this handle is destroyed or reset, so that no
 // notification can reach an observer after it is gone. Movable, not copyable.
 class Observation
@@ -22,3 +24,5 @@ public:
 private:
     std::function<void()> mEnd;
 };
+
+} // namespace tockwise

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace tockwise {
+
 namespace PrivateFiles {
 
 bool makeFolder(const QString &path)
@@ -118,3 +120,5 @@ QString replaceFile(const QString &path, const QByteArray &bytes)
 }
 
 } // namespace PrivateFiles
+
+} // namespace tockwise

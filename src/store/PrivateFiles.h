@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace tockwise {
+
 // Settings are the user's own: their folders are made readable by the user alone,
 // and a settings file is only ever a plain file, never a link to elsewhere.
 namespace PrivateFiles {
@@ -47,3 +49,5 @@ RegularFile readRegularFile(const QString &path, qint64 limit);
 QString replaceFile(const QString &path, const QByteArray &bytes);
 
 } // namespace PrivateFiles
+
+} // namespace tockwise

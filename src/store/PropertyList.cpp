@@ -6,6 +6,8 @@
 #include <limits>
 #include <locale.h>
 
+namespace tockwise {
+
 namespace {
 
 // Out-of-range conversions between number types are undefined in C++; these give
@@ -329,3 +331,5 @@ double doubleValue(QStringView text)
 }
 
 } // namespace StringNumber
+
+} // namespace tockwise

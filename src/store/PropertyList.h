@@ -11,6 +11,8 @@
 #include <optional>
 #include <variant>
 
+namespace tockwise {
+
 // One value of a property list: what a settings file, the user defaults file and
 // a clock's settings hold. A default-constructed value is "none" (no object).
 //
@@ -83,3 +85,5 @@ std::int32_t intValue(QStringView text);
 std::int64_t longLongValue(QStringView text);
 double doubleValue(QStringView text);
 } // namespace StringNumber
+
+} // namespace tockwise

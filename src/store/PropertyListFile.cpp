@@ -15,6 +15,8 @@
 #include <limits>
 #include <memory>
 
+namespace tockwise {
+
 namespace {
 
 // Deeper nesting than this is no settings file, and recursing further would only
@@ -312,3 +314,5 @@ bool write(const QString &path, const PropertyList::Dictionary &dictionary, QStr
 }
 
 } // namespace PropertyListFile
+
+} // namespace tockwise

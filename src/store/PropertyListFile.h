@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // Property-list documents: XML or binary in, XML out.
 namespace PropertyListFile {
 
@@ -28,3 +30,5 @@ bool write(const QString &path, const PropertyList::Dictionary &dictionary,
            QString *error = nullptr);
 
 } // namespace PropertyListFile
+
+} // namespace tockwise

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace tockwise {
+
 namespace {
 
 std::uint64_t readBigEndian(const char *bytes, int size)
@@ -317,3 +319,5 @@ bool binaryStringHoldsNul(const QByteArray &bytes)
 }
 
 } // namespace PropertyListScan
+
+} // namespace tockwise

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace tockwise {
+
 // What the property-list library must not be handed, found in a document's raw
 // bytes before it parses them: the library crashes the process on such input
 // instead of failing. Malformed documents are otherwise left to the library.
@@ -21,3 +23,5 @@ bool exceeds(const QByteArray &bytes, int depthLimit, std::uint64_t valueLimit);
 bool binaryStringHoldsNul(const QByteArray &bytes);
 
 } // namespace PropertyListScan
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+namespace tockwise {
+
 namespace {
 
 QString number(double value)
@@ -75,3 +77,5 @@ QSizeF sizeFromString(QStringView text)
 }
 
 } // namespace SizeString
+
+} // namespace tockwise

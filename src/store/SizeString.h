@@ -3,6 +3,8 @@
 #include <QSizeF>
 #include <QString>
 
+namespace tockwise {
+
 // The text form of a size, "{width, height}", as settings files store it.
 namespace SizeString {
 
@@ -14,3 +16,5 @@ QString stringFromSize(QSizeF size);
 QSizeF sizeFromString(QStringView text);
 
 } // namespace SizeString
+
+} // namespace tockwise

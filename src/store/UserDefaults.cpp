@@ -11,6 +11,8 @@
 
 #include <utility>
 
+namespace tockwise {
+
 namespace {
 
 const QString fileName = QStringLiteral("org.tockwise.Tockwise.plist");
@@ -224,3 +226,5 @@ Observation UserDefaults::observe(const QString &key, KeyObservers::Callback cal
 {
     return mObservers.observe(key, std::move(callback));
 }
+
+} // namespace tockwise

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+namespace tockwise {
+
 // The application-wide settings: a registered domain (values the program supplies,
 // never written) under the user's persistent domain, which lives in one
 // property-list file and is written back atomically soon after every change and
@@ -72,3 +74,5 @@ private:
     std::shared_ptr<bool> mAlive = std::make_shared<bool>(true);
     KeyObservers mObservers;
 };
+
+} // namespace tockwise

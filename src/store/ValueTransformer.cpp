@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+namespace tockwise {
+
 namespace {
 
 QHash<QString, std::shared_ptr<const ValueTransformer>> &registry()
@@ -32,3 +34,5 @@ const ValueTransformer *ValueTransformer::valueTransformerForName(const QString 
     const auto it = registry().constFind(name);
     return it == registry().cend() ? nullptr : it.value().get();
 }
+
+} // namespace tockwise

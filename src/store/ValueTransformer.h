@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace tockwise {
+
 // Converts a stored setting to the form a control or the view uses, and back.
 // Transformers are registered by name once at start and found by that name.
 class ValueTransformer
@@ -23,3 +25,5 @@ public:
     // Null when nothing is registered under the name.
     static const ValueTransformer *valueTransformerForName(const QString &name);
 };
+
+} // namespace tockwise

@@ -1,5 +1,7 @@
 #include "time/ClockTick.h"
 
+namespace tockwise {
+
 ClockTick &ClockTick::instance()
 {
     static ClockTick tick;
@@ -24,3 +26,5 @@ void ClockTick::requestTick(Instant second)
         Q_EMIT tickRequested(second);
     }
 }
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace tockwise {
+
 // The one tick that drives every clock, heard by every clock view. A tick comes
 // only when some clock asked for it: each view, having drawn what a tick showed
 // it, asks for the next second at which something it shows will change, and the
@@ -35,3 +37,5 @@ private:
     std::optional<Instant> mEarliest;
     bool mPosting = false;
 };
+
+} // namespace tockwise

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+namespace tockwise {
+
 // Formats show the wall clock at Greenwich at the instant moved by the zone's
 // offset, which is the tz database's: ICU's own data may predate a zone's rules.
 struct DateFormatter::Impl
@@ -135,3 +137,5 @@ QString DateFormatter::patternForSkeleton(const QString &skeleton)
     patterns.insert(skeleton, pattern);
     return pattern;
 }
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace tockwise {
+
 // Formats instants in a zone with a UTS #35 pattern ("h:mm:ss a", "EEE") or with
 // date and time styles, in the user's locale (LC_ALL, LC_TIME, LANG).
 class DateFormatter
@@ -42,3 +44,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> mImpl;
 };
+
+} // namespace tockwise

@@ -10,6 +10,8 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+namespace tockwise {
+
 HostZoneWatch::HostZoneWatch(const QStringList &files, QObject *parent) : QObject(parent)
 {
     mFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -62,3 +64,5 @@ void HostZoneWatch::readEvents()
         Q_EMIT changed();
     }
 }
+
+} // namespace tockwise

@@ -7,6 +7,8 @@
 
 class QSocketNotifier;
 
+namespace tockwise {
+
 // Tells when the files that name the host's zone (/etc/localtime, /etc/timezone)
 // are replaced or written. Clocks that show no seconds may sleep for a minute,
 // and a changed zone must not wait that long. The folders are watched rather
@@ -31,3 +33,5 @@ private:
     QStringList mNames;
     std::unique_ptr<QSocketNotifier> mNotifier;
 };
+
+} // namespace tockwise

@@ -11,6 +11,8 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+namespace tockwise {
+
 using namespace std::chrono;
 
 Instant tickDeadline(Instant second, system_clock::duration sourceOffset)
@@ -145,3 +147,5 @@ void SecondTimer::fire(Cause cause)
         mLogPath.clear();
     }
 }
+
+} // namespace tockwise

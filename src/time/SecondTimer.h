@@ -12,6 +12,8 @@
 class QSocketNotifier;
 class QTimer;
 
+namespace tockwise {
+
 // How long after the turn of a wall-clock second the tick comes: late enough that
 // a timer firing a little early still lands in the new second, early enough that
 // nobody sees the hand wait.
@@ -96,3 +98,5 @@ private:
     Cause mArmedCause = Cause::Due;
     qint64 mWakeCount = 0;
 };
+
+} // namespace tockwise

@@ -1,5 +1,7 @@
 #include "time/TimeSource.h"
 
+namespace tockwise {
+
 namespace {
 
 std::function<Instant()> &source()
@@ -45,3 +47,5 @@ void PinnedTime::set(Instant instant)
     mInstant = instant;
     TimeSource::setSource([this] { return mInstant; });
 }
+
+} // namespace tockwise

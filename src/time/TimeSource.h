@@ -3,6 +3,8 @@
 #include <chrono>
 #include <functional>
 
+namespace tockwise {
+
 // An instant on the wall clock.
 using Instant = std::chrono::system_clock::time_point;
 
@@ -31,3 +33,5 @@ public:
 private:
     Instant mInstant;
 };
+
+} // namespace tockwise

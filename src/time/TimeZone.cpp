@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace tockwise {
+
 using ZoneDetail::toQString;
 using ZoneDetail::toUnicodeString;
 using ZoneDetail::ZoneData;
@@ -363,3 +365,5 @@ QString TimeZone::exemplarCity() const
     names->getExemplarLocationName(canonical, city);
     return city.isBogus() ? QString() : toQString(city);
 }
+
+} // namespace tockwise

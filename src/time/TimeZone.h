@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+namespace tockwise {
+
 struct TimeOfDay
 {
     int hour = 0; // 0 to 23
@@ -65,3 +67,5 @@ private:
 
     std::shared_ptr<ZoneDetail::ZoneData> mData;
 };
+
+} // namespace tockwise

@@ -15,6 +15,8 @@
 #include <memory>
 #include <optional>
 
+namespace tockwise {
+
 namespace ZoneDetail {
 
 // A stretch of a zone's time between two of its transitions, in milliseconds
@@ -59,3 +61,5 @@ inline icu::UnicodeString toUnicodeString(const QString &text)
 const icu::Locale &userLocale();
 
 } // namespace ZoneDetail
+
+} // namespace tockwise

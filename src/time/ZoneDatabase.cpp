@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstdlib>
 
+namespace tockwise {
+
 namespace ZoneDetail {
 
 namespace {
@@ -94,3 +96,5 @@ const Period &periodAt(const ZoneData &data, Instant instant)
 }
 
 } // namespace ZoneDetail
+
+} // namespace tockwise

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <utility>
 
+namespace tockwise {
+
 using ZoneDetail::toQString;
 using ZoneDetail::toUnicodeString;
 
@@ -236,3 +238,5 @@ QString ZoneSearch::place(const QString &zone) const
     }
     return zone.section(u'/', -1).replace(u'_', u' ');
 }
+
+} // namespace tockwise

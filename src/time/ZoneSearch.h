@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace tockwise {
+
 // Finds time zones by what a person types: part of a zone's identifier
 // ("buenos aires" for America/Argentina/Buenos_Aires), its city as the user's
 // language names it ("Tokio" in German) or its country, in English or in the
@@ -67,3 +69,5 @@ private:
     QString mLanguageTag;
     mutable std::unique_ptr<Index> mIndex;
 };
+
+} // namespace tockwise

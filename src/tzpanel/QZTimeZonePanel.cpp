@@ -12,6 +12,8 @@
 
 #include <iterator>
 
+namespace tockwise {
+
 namespace {
 
 // The browser's room and the panel's margins, in points.
@@ -175,3 +177,5 @@ void QZTimeZonePanel::updateOKButton()
 {
     mOKButton->setEnabled(mBrowser->selectedColumn() < 0 || mBrowser->selectionIsLeaf());
 }
+
+} // namespace tockwise

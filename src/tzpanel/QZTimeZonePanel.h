@@ -11,6 +11,9 @@
 #include <optional>
 
 class QPushButton;
+
+namespace tockwise {
+
 class ZoneSearchField;
 
 // The modal panel in which one time zone name is chosen from the known names,
@@ -72,3 +75,5 @@ private:
     QPushButton *mCancelButton = nullptr;
     QPushButton *mClearButton = nullptr;
 };
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+namespace tockwise {
+
 QStringList ZoneNameTree::Node::sortedKeys() const
 {
     QStringList keys;
@@ -66,3 +68,5 @@ void ZoneBrowserDelegate::browserWillDisplayCell(const ColumnBrowser &browser, B
     cell.stringValue = child->first;
     cell.leaf = child->second.isLeaf();
 }
+
+} // namespace tockwise

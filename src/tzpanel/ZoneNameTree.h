@@ -8,6 +8,8 @@
 #include <functional>
 #include <map>
 
+namespace tockwise {
+
 // The known zone names as a tree of their "/"-separated parts: regions, then
 // sub-regions where there are some, then cities. A node without children is a
 // zone one can choose.
@@ -51,3 +53,5 @@ private:
 
     std::function<const ZoneNameTree &()> mTree;
 };
+
+} // namespace tockwise

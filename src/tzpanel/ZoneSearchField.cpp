@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QToolButton>
 
+namespace tockwise {
+
 namespace {
 
 // Rows the list shows before it scrolls.
@@ -175,3 +177,5 @@ bool ZoneSearchField::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace tockwise

@@ -8,9 +8,12 @@
 #include <memory>
 #include <optional>
 
-class ColumnBrowser;
 class QLineEdit;
 class QListWidget;
+
+namespace tockwise {
+
+class ColumnBrowser;
 class ZoneSearch;
 
 // A field in which a time zone is found by typing a city, a country or part of
@@ -69,3 +72,5 @@ private:
     bool mZonesGiven = false;
     std::unique_ptr<ZoneSearch> mSearch;
 };
+
+} // namespace tockwise

@@ -11,6 +11,8 @@
 
 #include <utility>
 
+namespace tockwise {
+
 namespace {
 
 QPointer<QColorDialog> &sharedDialog()
@@ -181,3 +183,5 @@ void ColorWell::paintEvent(QPaintEvent *)
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.drawRect(swatch.adjusted(0, 0, -1, -1));
 }
+
+} // namespace tockwise

@@ -7,6 +7,8 @@
 
 class QColorDialog;
 
+namespace tockwise {
+
 // A button showing a swatch of one colour setting. A click opens the colour
 // dialog, shared by every well of every clock and not modal, for this well. Each
 // colour picked there is reported at once through colorValueChosen(), in the form
@@ -51,3 +53,5 @@ private:
     PropertyList mValue;
     PropertyList mValueOpenedWith;
 };
+
+} // namespace tockwise

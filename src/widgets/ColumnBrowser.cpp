@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 ColumnBrowser::ColumnBrowser(QWidget *parent)
     : QWidget(parent), mViewport(new QWidget(this)), mStrip(new QWidget(mViewport)),
       mScrollBar(new QScrollBar(Qt::Horizontal, this))
@@ -438,3 +440,5 @@ void ColumnBrowser::focusInEvent(QFocusEvent *event)
         view->setFocus(event->reason());
     }
 }
+
+} // namespace tockwise

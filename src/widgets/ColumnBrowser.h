@@ -6,12 +6,15 @@
 
 #include <vector>
 
-class ColumnBrowser;
-class ColumnBrowserModel;
 class QAbstractItemView;
 class QLabel;
 class QListView;
 class QScrollBar;
+
+namespace tockwise {
+
+class ColumnBrowser;
+class ColumnBrowserModel;
 
 // What a delegate fills in for one row of a column.
 struct BrowserCell
@@ -138,3 +141,5 @@ private:
     // Set while the views' selections are brought in line with ours.
     bool mSyncing = false;
 };
+
+} // namespace tockwise

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QPainter>
 
+namespace tockwise {
+
 namespace {
 
 bool isBranch(const QModelIndex &index)
@@ -64,3 +66,5 @@ QSize ColumnBrowserItemDelegate::sizeHint(const QStyleOptionViewItem &option,
     }
     return size;
 }
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 ColumnBrowserModel::ColumnBrowserModel(const ColumnBrowser &browser, int column, QObject *parent)
     : QAbstractListModel(parent), mBrowser(browser), mColumn(column)
 {}
@@ -79,3 +81,5 @@ Qt::ItemFlags ColumnBrowserModel::flags(const QModelIndex &index) const
     }
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
+
+} // namespace tockwise

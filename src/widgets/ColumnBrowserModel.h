@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace tockwise {
+
 // One column of a ColumnBrowser as a list model. The row count is taken from the
 // browser's delegate when the column is loaded and held until the next load, so
 // that the views see a stable model; each cell is asked for when it is first
@@ -43,3 +45,5 @@ private:
     const int mColumn;
     mutable std::vector<std::optional<BrowserCell>> mCells;
 };
+
+} // namespace tockwise

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tockwise {
+
 namespace {
 
 enum class Kind
@@ -352,3 +354,5 @@ void ObjectController::write(const Binding &binding, const PropertyList &control
     const std::shared_ptr<ObservableDictionary> content = mContent;
     content->setValue(binding.key, stored);
 }
+
+} // namespace tockwise

@@ -10,6 +10,8 @@
 
 class QWidget;
 
+namespace tockwise {
+
 // Keeps the controls of a settings panel and a clock's settings in step, both
 // ways. What a control shows is declared on it as dynamic properties (set in the
 // interface file), read once, the first time the controller is given content:
@@ -67,3 +69,5 @@ private:
     // signals then must not write.
     int mShowing = 0;
 };
+
+} // namespace tockwise

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace tockwise {
+
 PanelsAboveClocks &PanelsAboveClocks::shared()
 {
     static PanelsAboveClocks *panels = new PanelsAboveClocks;
@@ -71,3 +73,5 @@ void PanelsAboveClocks::raisePanels()
         }
     }
 }
+
+} // namespace tockwise

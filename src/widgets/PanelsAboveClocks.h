@@ -7,6 +7,8 @@
 class QWidget;
 class QWindow;
 
+namespace tockwise {
+
 // Clocks float above ordinary windows, so a panel or an alert would open under
 // the clocks it is about. Each one the program opens floats at the clocks' level,
 // and is raised above them whenever a clock may have come over it: when a clock
@@ -40,3 +42,5 @@ private:
     QList<QPointer<QWidget>> mPanels; // the one last shown or used last
     bool mRaiseQueued = false;
 };
+
+} // namespace tockwise

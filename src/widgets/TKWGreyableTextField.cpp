@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 
+namespace tockwise {
+
 TKWGreyableTextField::TKWGreyableTextField(QWidget *parent) : QLabel(parent)
 {
     showEnabledState();
@@ -36,3 +38,5 @@ void TKWGreyableTextField::showEnabledState()
     }
     setPalette(own);
 }
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace tockwise {
+
 // A label of the settings panel whose text greys out with the controls it names:
 // the application palette's control-text colour while enabled, its disabled-text
 // colour while disabled, whatever colour was set on it in between. Enabling or
@@ -20,3 +22,5 @@ protected:
 private:
     void showEnabledState();
 };
+
+} // namespace tockwise

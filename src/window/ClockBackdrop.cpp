@@ -6,6 +6,8 @@
 #include <QEvent>
 #include <QPainter>
 
+namespace tockwise {
+
 ClockBackdrop::ClockBackdrop(QWidget *window) : QWidget(window)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -65,3 +67,5 @@ void ClockBackdrop::paintEvent(QPaintEvent *)
     painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
     painter.drawImage(0, 0, mPicture);
 }
+
+} // namespace tockwise

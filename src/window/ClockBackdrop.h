@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace tockwise {
+
 // Behind a clock's face, the piece of the desktop's background picture that lies
 // under its window (DesktopBackground), while no compositing manager blends the
 // window with the desktop: the half-transparent parts of the face then show the
@@ -30,3 +32,5 @@ private:
     QImage mPicture;
     QTimer mRefresh;
 };
+
+} // namespace tockwise

@@ -8,6 +8,8 @@
 
 #include <QLabel>
 
+namespace tockwise {
+
 ClockSettingsPanel::ClockSettingsPanel(std::shared_ptr<ObservableDictionary> settings,
                                        QWidget *parent)
     : QDialog(parent), mUi(std::make_unique<Ui::ClockSettingsPanel>())
@@ -71,3 +73,5 @@ void ClockSettingsPanel::reject()
     Q_EMIT closeSettingsDialogRequested();
     QDialog::reject();
 }
+
+} // namespace tockwise

@@ -6,11 +6,16 @@
 
 #include <memory>
 
-class ObjectController;
 class QLabel;
+
+// The panel's controls, as resources/ClockWindow.ui lays them out.
 namespace Ui {
 class ClockSettingsPanel;
 }
+
+namespace tockwise {
+
+class ObjectController;
 
 // The settings panel of one clock. Its controls are bound to the clock's settings
 // (resources/ClockWindow.ui declares the bindings); the buttons whose work belongs
@@ -49,3 +54,5 @@ private:
     ObjectController *mObjectController = nullptr;
     QLabel *mMissingPicture = nullptr;
 };
+
+} // namespace tockwise

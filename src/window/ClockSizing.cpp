@@ -5,6 +5,8 @@
 #include "desktop/WindowFrame.h"
 #include "time/TimeSource.h"
 
+namespace tockwise {
+
 namespace ClockSizing {
 
 void prepare(const TKWView &view, WindowFrame &window)
@@ -82,3 +84,5 @@ void follow(TKWView &view, std::shared_ptr<WindowFrame> window)
 }
 
 } // namespace ClockSizing
+
+} // namespace tockwise

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+namespace tockwise {
+
 class TKWView;
 class WindowFrame;
 
@@ -23,3 +25,5 @@ void bringOnScreen(WindowFrame &window);
 void follow(TKWView &view, std::shared_ptr<WindowFrame> window);
 
 } // namespace ClockSizing
+
+} // namespace tockwise

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <functional>
 
+namespace tockwise {
+
 namespace FrameAutosave {
 
 void save(const QString &name, const Rect &frame)
@@ -109,3 +111,5 @@ std::optional<Rect> freeFrame(const Rect &visible, Size size, const std::vector<
 }
 
 } // namespace FrameAutosave
+
+} // namespace tockwise

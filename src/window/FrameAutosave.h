@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace tockwise {
+
 // A clock window's frame, kept in the user defaults under the window's autosave
 // name from one run to the next (y-up screen coordinates, as "x y width height").
 namespace FrameAutosave {
@@ -30,3 +32,5 @@ Rect firstFrame(const Rect &visible, Size size, int othersShown);
 std::optional<Rect> freeFrame(const Rect &visible, Size size, const std::vector<Rect> &others);
 
 } // namespace FrameAutosave
+
+} // namespace tockwise

@@ -18,6 +18,8 @@
 #include <cmath>
 #include <utility>
 
+namespace tockwise {
+
 namespace {
 
 Qt::WindowFlags clockWindowFlags()
@@ -432,3 +434,5 @@ void TKWWindow::syncPositionWithScreen()
         move(*actual);
     }
 }
+
+} // namespace tockwise

@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+namespace tockwise {
+
 // The window of one clock: no frame, no background, no taskbar entry, dragged by
 // any point of its face. It follows three settings that all clocks share while it
 // lives: its level ("TKWWindowLevel": above other windows, or down among the
@@ -111,3 +113,5 @@ private:
     QRegion mPaintedSinceShape;
     bool mShapePending = false;
 };
+
+} // namespace tockwise

@@ -24,6 +24,8 @@
 
 #include <utility>
 
+namespace tockwise {
+
 namespace {
 
 // Moves of a window come in bursts while it is dragged; its frame is kept once
@@ -343,3 +345,5 @@ bool TKWWindowController::writeSettings()
     mSaveProblem.clear();
     return true;
 }
+
+} // namespace tockwise

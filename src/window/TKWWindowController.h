@@ -15,6 +15,8 @@
 #include <optional>
 #include <vector>
 
+namespace tockwise {
+
 class ClockSettingsPanel;
 class TKWView;
 class TKWWindow;
@@ -115,3 +117,5 @@ private:
     Observation mSettingsWrites;
     QMetaObject::Connection mTerminate;
 };
+
+} // namespace tockwise

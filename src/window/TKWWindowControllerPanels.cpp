@@ -19,6 +19,8 @@
 
 #include <utility>
 
+namespace tockwise {
+
 namespace {
 
 PropertyList aliasFor(const QString &path)
@@ -135,3 +137,5 @@ void TKWWindowController::closeSettingsPanel()
         mPrefWindow->hide();
     }
 }
+
+} // namespace tockwise

@@ -17,6 +17,8 @@
 
 #include <private/qguiapplication_p.h>
 
+using namespace tockwise;
+
 namespace {
 
 QList<QAccessible::Event> said; // to the clocks' windows

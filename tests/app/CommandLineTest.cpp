@@ -6,6 +6,8 @@
 #include "settings/SettingsKeys.h"
 #include "store/PropertyListFile.h"
 
+using namespace tockwise;
+
 namespace {
 
 struct Mistake
@@ -55,7 +57,7 @@ TEST(CommandLine, RenderDrawsWhatItIsToldAndSaysNothingElse)
     };
     for (const auto &[arguments, size] : good) {
         QFile::remove(out);
-        const Outcome run = tockwise(home, QStringList{"--render", out} + arguments);
+        const Outcome run = runTockwise(home, QStringList{"--render", out} + arguments);
         EXPECT_TRUE(run.cleanExit()) << run.describe();
         EXPECT_EQ(run.standardError, QByteArray()) << "a command says only what it means to";
         EXPECT_EQ(QImage(out).size(), size) << arguments.join(u' ').toStdString();
@@ -100,10 +102,10 @@ TEST(CommandLine, RenderTakesNoMistakeInSilence)
         {{"--set", "TKWCenterFactor={0.5}"}, {"TKWCenterFactor", "{x, y}"}},
     };
     for (const Mistake &mistake : mistakes) {
-        expectOneLine(tockwise(home, QStringList{"--render", out} + mistake.arguments), mistake);
+        expectOneLine(runTockwise(home, QStringList{"--render", out} + mistake.arguments), mistake);
         EXPECT_FALSE(QFile::exists(out)) << mistake.arguments.join(u' ').toStdString();
     }
-    expectOneLine(tockwise(home, {"--render", home.filePath("no/such/folder/out.png")}),
+    expectOneLine(runTockwise(home, {"--render", home.filePath("no/such/folder/out.png")}),
                   {{}, {"no/such/folder"}});
 }
 
@@ -124,26 +126,26 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
         {{"--time", "2026-12-06T10:10:30Z"}, {"--time", "--render"}},
     };
     for (const Mistake &mistake : mistakes) {
-        expectOneLine(tockwise(home, mistake.arguments), mistake);
+        expectOneLine(runTockwise(home, mistake.arguments), mistake);
     }
     EXPECT_EQ(app.listed().size(), 1) << "no mistake made a clock";
 
     // Words that could mean several zones ask which, here, where the user reads.
-    const Outcome several = tockwise(home, {"--new-clock", "germany"});
+    const Outcome several = runTockwise(home, {"--new-clock", "germany"});
     EXPECT_EQ(several.exitCode, 2);
     EXPECT_EQ(QString::fromLocal8Bit(several.standardError),
               "tockwise: \"germany\" could be any of these time zones:\n"
               "  Europe/Berlin    Berlin, Germany\n  Europe/Busingen  Busingen, Germany\n"
               "Name one of these zones, or give its identifier such as Europe/Paris.\n");
     const QStringList many =
-        QString::fromLocal8Bit(tockwise(home, {"--new-clock", "a"}).standardError)
+        QString::fromLocal8Bit(runTockwise(home, {"--new-clock", "a"}).standardError)
             .split(u'\n', Qt::SkipEmptyParts);
     EXPECT_EQ(many.size(), 23) << "the question, 20 zones, how many more, the hint";
     EXPECT_TRUE(many.value(21).startsWith("  and ") && many.value(21).endsWith(" more"));
 
-    EXPECT_TRUE(tockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
-    EXPECT_TRUE(tockwise(home, {"--new-clock"}).cleanExit());
-    EXPECT_TRUE(tockwise(home, {"--new-clock", "new york"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--new-clock"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--new-clock", "new york"}).cleanExit());
     const QStringList listed = app.listed();
     ASSERT_EQ(listed.size(), 4);
     EXPECT_TRUE(listed[1].endsWith("\tAsia/Tokyo"));
@@ -153,17 +155,17 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
     const auto defaults = [&home](const QString &key) {
         return settingsIn(home.defaultsFile()).value_or(PropertyList::Dictionary()).value(key);
     };
-    EXPECT_TRUE(tockwise(home, {"--click-through", "on"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--click-through", "on"}).cleanExit());
     EXPECT_TRUE(
         waitFor([&] { return defaults(Keys::ClickThrough) == PropertyList::boolean(true); }));
-    EXPECT_TRUE(tockwise(home, {"--click-through", "toggle"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--click-through", "toggle"}).cleanExit());
     EXPECT_TRUE(
         waitFor([&] { return defaults(Keys::ClickThrough) == PropertyList::boolean(false); }));
 
     const QString entry = home.configFolder() + "/autostart/org.tockwise.Tockwise.desktop";
-    EXPECT_TRUE(tockwise(home, {"--autostart", "on"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--autostart", "on"}).cleanExit());
     EXPECT_TRUE(readFile(entry).contains("Exec=" + QFile::encodeName(tockwiseBinary())));
-    EXPECT_TRUE(tockwise(home, {"--autostart", "off"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--autostart", "off"}).cleanExit());
     EXPECT_FALSE(QFile::exists(entry));
 
     const Outcome ended = app.quit();
@@ -176,14 +178,14 @@ TEST(CommandLine, WithoutAnInstanceQuestionsFailAndSwitchesWaitForTheNextStart)
     Home home;
     withoutRuntimeFolder(home);
     for (const char *question : {"--list", "--quit"}) {
-        const Outcome asked = tockwise(home, {question});
+        const Outcome asked = runTockwise(home, {question});
         EXPECT_EQ(asked.exitCode, 1) << question;
         EXPECT_EQ(asked.standardError.trimmed(), "Tockwise is not running.") << question;
     }
-    EXPECT_TRUE(tockwise(home, {"--click-through", "on"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--click-through", "on"}).cleanExit());
     EXPECT_EQ(settingsIn(home.defaultsFile())->value(Keys::ClickThrough),
               PropertyList::boolean(true));
-    const Outcome version = tockwise(home, {"--version"});
+    const Outcome version = runTockwise(home, {"--version"});
     EXPECT_TRUE(version.cleanExit());
     EXPECT_EQ(version.standardOutput.trimmed(), "Tockwise " TOCKWISE_VERSION);
 }
@@ -194,7 +196,7 @@ TEST(CommandLine, ALaterStartThatGetsNoAnswerEndsRatherThanRunAsATwin)
     RunningTockwise app(home);
     ASSERT_TRUE(app.serving());
     app.process().signal(SIGSTOP); // there, and answering nothing
-    const Outcome later = tockwise(home, {});
+    const Outcome later = runTockwise(home, {});
     app.process().signal(SIGCONT);
     EXPECT_EQ(later.exitCode, 1) << later.describe(); // a twin would still run
     EXPECT_FALSE(later.standardError.isEmpty());

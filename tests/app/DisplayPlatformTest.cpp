@@ -6,6 +6,8 @@
 
 #include <QMap>
 
+using namespace tockwise;
+
 TEST(DisplayPlatform, WaylandSessionsRunThroughXWaylandWhenItIsThereAndOthersAreLeftAlone)
 {
     using DisplayPlatform::Notice;

@@ -11,6 +11,8 @@
 #include <QLibraryInfo>
 #include <QPushButton>
 
+using namespace tockwise;
+
 namespace {
 
 bool qtHasGerman()
@@ -34,9 +36,10 @@ protected:
 
 TEST_F(GermanLocale, TockwiseAndQtSpeakGermanAndUnknownKeysShowThemselves)
 {
-    EXPECT_EQ(QCoreApplication::translate("TKWController", "Settings…"), "Einstellungen…");
-    EXPECT_EQ(QCoreApplication::translate("QZTimeZonePanel", "Local"), "Ortszeit");
-    EXPECT_EQ(QCoreApplication::translate("ClockSettingsPanel", "Picture not found: %1"),
+    EXPECT_EQ(QCoreApplication::translate("tockwise::TKWController", "Settings…"),
+              "Einstellungen…");
+    EXPECT_EQ(QCoreApplication::translate("tockwise::QZTimeZonePanel", "Local"), "Ortszeit");
+    EXPECT_EQ(QCoreApplication::translate("tockwise::ClockSettingsPanel", "Picture not found: %1"),
               "Bild nicht gefunden: %1");
     EXPECT_EQ(StringTable::localizedString("NoSuchKey"), "NoSuchKey");
     if (qtHasGerman()) {
@@ -65,7 +68,7 @@ TEST_F(GermanLocale, DatesAndWeekdaysAreGermanZoneAbbreviationsTheDatabases)
 TEST_F(GermanLocale, TheCommandLineIsGermanAndOtherLanguagesGetEnglish)
 {
     Home home;
-    const QString help = QString::fromUtf8(tockwise(home, {"--help"}).standardOutput);
+    const QString help = QString::fromUtf8(runTockwise(home, {"--help"}).standardOutput);
     EXPECT_TRUE(help.contains("Uhren, die auf Ihrem Schreibtisch schweben.")) << help.toStdString();
     EXPECT_TRUE(help.contains("Zeichnet ein einzelnes Bild einer Uhr"));
     EXPECT_TRUE(!qtHasGerman() || help.contains("Optionen:"));
@@ -78,13 +81,13 @@ TEST_F(GermanLocale, TheCommandLineIsGermanAndOtherLanguagesGetEnglish)
          "TKWOpacity erwartet eine Zahl von 0 bis 1, nicht „2“"},
     };
     for (const auto &[arguments, text] : mistakes) {
-        const Outcome wrong = tockwise(home, arguments);
+        const Outcome wrong = runTockwise(home, arguments);
         EXPECT_EQ(wrong.exitCode, 2);
         EXPECT_TRUE(QString::fromUtf8(wrong.standardError).contains(text))
             << wrong.standardError.toStdString();
     }
     home.set("LANG", "xx_YY.UTF-8"); // a language Tockwise does not speak
-    const QString english = QString::fromUtf8(tockwise(home, {"--help"}).standardOutput);
+    const QString english = QString::fromUtf8(runTockwise(home, {"--help"}).standardOutput);
     EXPECT_TRUE(english.contains("Clocks that float on your desktop."));
     EXPECT_TRUE(english.contains("Options:"));
 }
@@ -94,8 +97,8 @@ TEST_F(GermanLocale, NewClockTakesGermanCityAndCountryNames)
     Home home;
     RunningTockwise app(home);
     ASSERT_TRUE(app.serving());
-    EXPECT_TRUE(tockwise(home, {"--new-clock", "Tokio"}).cleanExit());
-    const Outcome several = tockwise(home, {"--new-clock", "deutschland"});
+    EXPECT_TRUE(runTockwise(home, {"--new-clock", "Tokio"}).cleanExit());
+    const Outcome several = runTockwise(home, {"--new-clock", "deutschland"});
     EXPECT_EQ(several.exitCode, 2);
     EXPECT_TRUE(QString::fromUtf8(several.standardError)
                     .contains("  Europe/Busingen  Büsingen, Deutschland\n"

@@ -23,6 +23,8 @@
 
 #include <ctime>
 
+using namespace tockwise;
+
 namespace {
 
 // Answers the alerts that show, as a user does; how many there were.

@@ -8,6 +8,8 @@
 #include "settings/SettingsKeys.h"
 #include "store/PropertyListFile.h"
 
+using namespace tockwise;
+
 namespace {
 
 using Dictionary = PropertyList::Dictionary;
@@ -94,13 +96,13 @@ Result start(Launch &launch, const QList<QStringList> &commands = {})
     EXPECT_TRUE(app.serving()) << app.process().standardError().toStdString();
     Result result;
     for (const QStringList &command : commands) {
-        result.answers.append(tockwise(launch.home, command));
+        result.answers.append(runTockwise(launch.home, command));
     }
     for (const QString &line : app.listed()) {
         result.listed.append(QFileInfo(line.section(u'\t', 0, 0)).fileName() + u'\t' +
                              line.section(u'\t', 1));
     }
-    result.answers.append(tockwise(launch.home, {"--quit"}));
+    result.answers.append(runTockwise(launch.home, {"--quit"}));
     const Outcome ended = app.process().finish(60s);
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
     result.errors = QString::fromLocal8Bit(ended.standardError);

@@ -21,12 +21,16 @@
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
+using namespace tockwise;
+
+namespace tockwise {
 class TKWViewTestAccess
 {
 public:
     static void cacheDial(TKWView &view, bool caches) { view.mCachesDial = caches; }
     static std::optional<QString> dialZone(TKWView &view) { return view.decorationTexts().zone; }
 };
+} // namespace tockwise
 
 namespace {
 

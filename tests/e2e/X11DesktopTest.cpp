@@ -22,6 +22,8 @@
 #include <QWidget>
 #include <QWindow>
 
+using namespace tockwise;
+
 namespace {
 
 QString output(const QString &program, const QStringList &arguments)
@@ -285,7 +287,7 @@ TEST(X11Panels, EveryPanelAndAlertOpensAboveEveryClockAndStaysThere)
         return found == all.end() ? nullptr : *found;
     };
     clock->showSettingsPanel();
-    QWidget *settings = shown("ClockSettingsPanel");
+    QWidget *settings = shown("tockwise::ClockSettingsPanel");
     staysAbove(settings);
     // A clock back from the desktop's level comes up at the top of its new level.
     const auto atLevel = [&](int level, const char *state) {

@@ -6,6 +6,8 @@
 
 #include <QtEndian>
 
+using namespace tockwise;
+
 namespace {
 
 // home/pics/face.png, home/pics/sub, home/other and far (outside the searched trees).

@@ -5,6 +5,8 @@
 #include "Support.h"
 #include "desktop/DesktopEntryFormat.h"
 
+using namespace tockwise;
+
 using DesktopEntryFormat::execValue;
 using DesktopEntryFormat::programOfExecValue;
 

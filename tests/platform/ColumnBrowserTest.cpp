@@ -7,6 +7,8 @@
 #include <QAbstractItemView>
 #include <QSignalSpy>
 
+using namespace tockwise;
+
 namespace {
 
 // Columns of two: a and b open c (a branch) and d; c opens the leaves e and f.

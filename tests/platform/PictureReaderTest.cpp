@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QtEndian>
 
+using namespace tockwise;
+
 namespace {
 
 // Red on the left, blue on the right.

@@ -7,6 +7,8 @@
 
 #include <bit>
 
+using namespace tockwise;
+
 TEST(PropertyListFile, EveryKindSurvivesASaveInAFileOnlyTheUserMayRead)
 {
     const PropertyList::Dictionary everyKind = {

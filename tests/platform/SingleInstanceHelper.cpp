@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+using namespace tockwise;
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);

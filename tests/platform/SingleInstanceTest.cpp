@@ -14,6 +14,8 @@
 #include <sys/un.h>
 #include <thread>
 
+using namespace tockwise;
+
 using Role = SingleInstance::Role;
 
 namespace {

@@ -6,6 +6,8 @@
 
 #include <QTranslator>
 
+using namespace tockwise;
+
 TEST(StringTable, EveryKeyHasAnEnglishAndAGermanText)
 {
     const QStringList keys = StringTable::keys();

@@ -5,6 +5,8 @@
 #include "time/TimeZone.h"
 #include "time/ZoneSearch.h"
 
+using namespace tockwise;
+
 using namespace std::chrono;
 
 namespace {

@@ -6,6 +6,8 @@
 #include "store/ObservableDictionary.h"
 #include "store/PropertyListFile.h"
 
+using namespace tockwise;
+
 TEST(UserDefaults, UserValuesHideRegisteredOnesAndOnlyUserValuesAreWritten)
 {
     Scratch dir;

@@ -29,6 +29,8 @@
 #include <random>
 #include <unistd.h>
 
+using namespace tockwise;
+
 namespace {
 
 int logFile = -1;

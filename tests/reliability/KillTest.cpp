@@ -12,6 +12,8 @@
 #include <random>
 #include <thread>
 
+using namespace tockwise;
+
 namespace {
 
 // Enough kills to land in every phase of a write on most runs; TOCKWISE_KILLS
@@ -225,7 +227,7 @@ TEST(Kill, ANewClockIsOnDiskBeforeItIsEverChanged)
     {
         RunningTockwise first(home);
         ASSERT_TRUE(first.serving());
-        ASSERT_TRUE(tockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
+        ASSERT_TRUE(runTockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
         EXPECT_TRUE(waitFor([&] { return clocksOnDisk() == expected; }, 20s))
             << [&] { return clocksOnDisk().join(u' ').toStdString(); }();
         first.process().signal(SIGKILL);
@@ -257,7 +259,7 @@ TEST(Ending, WhatWaitsForItsWriteIsSavedWhenTheDisplayGoesOrASignalComes)
         }
         RunningTockwise app(home);
         ASSERT_TRUE(app.serving()) << app.process().standardError().toStdString();
-        ASSERT_TRUE(tockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
+        ASSERT_TRUE(runTockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
         ending == 0 ? display->signal(SIGKILL) : app.process().signal(ending);
         const Outcome ended = app.process().finish(30s);
         EXPECT_TRUE(ended.finished && !ended.signalled && ended.exitCode == (ending == 0))

@@ -11,6 +11,8 @@
 
 #include <QtEndian>
 
+using namespace tockwise;
+
 namespace {
 
 QByteArray bigEndian(quint32 value)

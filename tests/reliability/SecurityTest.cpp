@@ -14,6 +14,8 @@
 
 #include <pwd.h>
 
+using namespace tockwise;
+
 namespace {
 
 unsigned modeOf(const QString &path)

@@ -9,6 +9,8 @@
 
 #include <fcntl.h>
 
+using namespace tockwise;
+
 TEST(SimultaneousStarts, TenLeaveOneInstance)
 {
     constexpr int count = 10;
@@ -54,7 +56,7 @@ TEST(SimultaneousStarts, TenLeaveOneInstance)
     // The one left serves (asked only once its socket is there: a --list that found
     // none would stand in for it), and still runs after answering.
     ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(home.socketPath()); }, 60s));
-    const Outcome listed = tockwise(home, {"--list"});
+    const Outcome listed = runTockwise(home, {"--list"});
     ASSERT_EQ(running(), 1);
     Process *primary = nullptr;
     for (const auto &start : starts) {
@@ -70,7 +72,7 @@ TEST(SimultaneousStarts, TenLeaveOneInstance)
 
     EXPECT_TRUE(listed.cleanExit()) << listed.describe();
     EXPECT_EQ(listed.standardOutput.count('\n'), names.size()) << "the saved clocks, no more";
-    EXPECT_TRUE(tockwise(home, {"--quit"}).cleanExit());
+    EXPECT_TRUE(runTockwise(home, {"--quit"}).cleanExit());
     const Outcome ended = primary->finish(15s);
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
 

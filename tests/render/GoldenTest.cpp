@@ -10,6 +10,8 @@
 
 #include <QDateTime>
 
+using namespace tockwise;
+
 namespace {
 
 struct Golden

@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+using namespace tockwise;
+
 namespace {
 
 // Runs the panel with `name` chosen and, once it is up and active, does

@@ -36,6 +36,8 @@
 #include <QSpinBox>
 #include <QWindow>
 
+using namespace tockwise;
+
 namespace {
 
 std::shared_ptr<TKWWindowController> newClock(const QString &zone = "UTC")

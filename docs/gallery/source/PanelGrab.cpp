@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+using namespace tockwise;
+
 int main(int argc, char *argv[])
 {
     if (argc != 3) {

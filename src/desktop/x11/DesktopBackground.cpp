@@ -14,6 +14,8 @@
 #include <vector>
 #include <xcb/xcb.h>
 
+namespace tockwise {
+
 using namespace X11Connection;
 
 namespace {
@@ -212,3 +214,5 @@ bool DesktopBackground::nativeEventFilter(const QByteArray &eventType, void *mes
     }
     return false;
 }
+
+} // namespace tockwise

@@ -6,6 +6,8 @@
 
 class QWindow;
 
+namespace tockwise {
+
 // The picture a desktop puts behind every window: the root window's background,
 // which desktops name in the root's _XROOTPMAP_ID (or ESETROOT_PMAP_ID) property.
 // Without a compositing manager nothing blends a translucent window with what is
@@ -38,3 +40,5 @@ private:
 
     bool mFollowing = false;
 };
+
+} // namespace tockwise

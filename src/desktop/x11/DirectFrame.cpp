@@ -22,6 +22,8 @@
 #include <vector>
 #include <xcb/xcbext.h>
 
+namespace tockwise {
+
 namespace DirectFrame {
 
 namespace {
@@ -435,3 +437,5 @@ Batch::~Batch()
 }
 
 } // namespace DirectFrame
+
+} // namespace tockwise

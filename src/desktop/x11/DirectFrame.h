@@ -6,6 +6,8 @@ class QPainter;
 class QRegion;
 class QWidget;
 
+namespace tockwise {
+
 // Paints part of a widget into its window's backing store and sends just that
 // part to the X window itself. Qt's flush sends a window with a handful of
 // requests (a clip, an upload to a pixmap, a copy to the window, another clip)
@@ -44,3 +46,5 @@ public:
 };
 
 } // namespace DirectFrame
+
+} // namespace tockwise

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tockwise {
+
 namespace PixelLayout {
 
 std::span<const xcb_format_t> formatsOf(const xcb_setup_t *setup)
@@ -36,3 +38,5 @@ QImage opaqueImage(const std::uint8_t *pixels, QSize size, std::uint8_t byteOrde
 }
 
 } // namespace PixelLayout
+
+} // namespace tockwise

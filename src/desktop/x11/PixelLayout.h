@@ -6,6 +6,8 @@
 #include <span>
 #include <xcb/xcb.h>
 
+namespace tockwise {
+
 // How an X server lays out the pixels of an image, as far as frames sent to it and
 // the desktop picture read from it depend on it: both copy 32-bit words as they
 // are, which is right only where the server keeps pixels so.
@@ -26,3 +28,5 @@ bool packsWords(std::span<const xcb_format_t> formats, std::uint8_t depth);
 QImage opaqueImage(const std::uint8_t *pixels, QSize size, std::uint8_t byteOrder);
 
 } // namespace PixelLayout
+
+} // namespace tockwise

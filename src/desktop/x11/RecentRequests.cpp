@@ -1,5 +1,7 @@
 #include "desktop/x11/RecentRequests.h"
 
+namespace tockwise {
+
 void RecentRequests::add(std::uint32_t sequence, xcb_window_t window)
 {
     Run &latest = mRuns[(mNext + runsKept - 1) % runsKept];
@@ -21,3 +23,5 @@ xcb_window_t RecentRequests::windowOf(std::uint32_t sequence) const
     }
     return XCB_NONE;
 }
+
+} // namespace tockwise

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <xcb/xcb.h>
 
+namespace tockwise {
+
 // Which window each of the latest requests written to the X server went to, by
 // full sequence number (as xcb gives one with an error or a cookie), so that an
 // error tells whose request was refused. Errors come back within a round trip,
@@ -28,3 +30,5 @@ private:
     std::array<Run, runsKept> mRuns{};
     std::size_t mNext = 0;
 };
+
+} // namespace tockwise

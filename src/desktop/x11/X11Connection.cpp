@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+namespace tockwise {
+
 namespace X11Connection {
 
 xcb_connection_t *connection()
@@ -85,3 +87,5 @@ xcb_window_t rootOf(xcb_connection_t *c, xcb_window_t window)
 }
 
 } // namespace X11Connection
+
+} // namespace tockwise

@@ -12,6 +12,8 @@
 #include <vector>
 #include <xcb/xcb.h>
 
+namespace tockwise {
+
 namespace X11Connection {
 
 struct FreeDeleter
@@ -44,3 +46,5 @@ template <typename T> T *ownedByApplication(T *watcher)
 }
 
 } // namespace X11Connection
+
+} // namespace tockwise

@@ -15,6 +15,8 @@
 #include <vector>
 #include <xcb/xcb.h>
 
+namespace tockwise {
+
 using namespace X11Connection;
 
 namespace {
@@ -281,3 +283,5 @@ std::optional<QPoint> positionOnScreen(QWindow *window)
 }
 
 } // namespace X11Desktop
+
+} // namespace tockwise

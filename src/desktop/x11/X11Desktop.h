@@ -9,6 +9,8 @@
 
 class QWindow;
 
+namespace tockwise {
+
 // Window-manager hints that Qt does not expose, set through the extended window
 // manager hints (EWMH) on X11. On any other platform (Wayland, offscreen) each
 // function does nothing, and the readers report nothing.
@@ -65,3 +67,5 @@ bool isStructureEvent(const void *xcbEvent);
 std::vector<bool> coveredWindows(const std::vector<QWindow *> &windows);
 
 } // namespace X11Desktop
+
+} // namespace tockwise

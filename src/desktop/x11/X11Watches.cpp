@@ -14,6 +14,8 @@
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
+namespace tockwise {
+
 using namespace X11Connection;
 
 namespace X11Desktop {
@@ -241,3 +243,5 @@ std::vector<bool> coveredWindows(const std::vector<QWindow *> &windows)
 }
 
 } // namespace X11Desktop
+
+} // namespace tockwise
