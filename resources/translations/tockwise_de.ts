@@ -28,12 +28,12 @@
     <message>
         <location line="+7"/>
         <location line="+58"/>
-        <location line="+225"/>
+        <location line="+216"/>
         <source>Choose…</source>
         <translation>Auswählen…</translation>
     </message>
     <message>
-        <location line="-280"/>
+        <location line="-271"/>
         <source>Choose the time zone the clock shows</source>
         <translation>Wählen Sie die Zeitzone, die die Uhr anzeigt</translation>
     </message>
@@ -51,13 +51,13 @@
         <location line="+12"/>
         <location line="+24"/>
         <location line="+198"/>
-        <location line="+27"/>
-        <location line="+87"/>
+        <location line="+105"/>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+41"/>
         <source>None</source>
         <translation>Keine</translation>
     </message>
     <message>
-        <location line="-302"/>
+        <location line="-293"/>
         <source>Choose the time zone of the alternate hand</source>
         <translation>Wählen Sie die Zeitzone, die der Zusatzzeiger anzeigt</translation>
     </message>
@@ -98,7 +98,7 @@
     </message>
     <message>
         <location line="+12"/>
-        <location line="+269"/>
+        <location line="+260"/>
         <location line="+79"/>
         <location line="+40"/>
         <location line="+40"/>
@@ -107,7 +107,7 @@
         <translation>Klicken Sie, um eine Farbe zu wählen</translation>
     </message>
     <message>
-        <location line="-528"/>
+        <location line="-519"/>
         <source>Opacity:</source>
         <translation>Deckkraft:</translation>
     </message>
@@ -127,7 +127,7 @@
         <translation>Bild:</translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+40"/>
         <source>Choose a picture to show as the clock face</source>
         <translation>Wählen Sie ein Bild, das als Zifferblatt erscheint</translation>
     </message>
@@ -287,7 +287,7 @@
         <translation>Schließen</translation>
     </message>
     <message>
-        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+42"/>
+        <location filename="../../src/window/ClockSettingsPanel.cpp" line="+6"/>
         <source>Picture not found: %1</source>
         <extracomment>In place of the face picture&apos;s path when its file is found nowhere.</extracomment>
         <translation>Bild nicht gefunden: %1</translation>
@@ -534,7 +534,7 @@
 <context>
     <name>RenderCommand</name>
     <message>
-        <location filename="../../src/app/RenderCommand.cpp" line="+77"/>
+        <location filename="../../src/app/RenderCommand.cpp" line="+76"/>
         <source>Draws one frame of a clock into a PNG file.</source>
         <translation>Zeichnet ein einzelnes Bild einer Uhr in eine PNG-Datei.</translation>
     </message>
@@ -645,7 +645,7 @@
 <context>
     <name>SettingKinds</name>
     <message>
-        <location filename="../../src/settings/SettingKinds.cpp" line="+182"/>
+        <location filename="../../src/settings/SettingKinds.cpp" line="+133"/>
         <source>a whole number of points from %1 to %2</source>
         <translation>eine ganze Zahl von Punkten von %1 bis %2</translation>
     </message>
@@ -920,7 +920,7 @@
         <translation>Tockwise beenden</translation>
     </message>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+251"/>
+        <location filename="../../src/app/TKWController.cpp" line="+246"/>
         <source>The clock settings cannot be saved to %1: %2.</source>
         <translation>Die Uhreinstellungen können nicht in %1 gespeichert werden: %2.</translation>
     </message>
@@ -954,7 +954,7 @@
 <context>
     <name>TKWWindowController</name>
     <message>
-        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+35"/>
+        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+36"/>
         <source>Choose a Face Picture</source>
         <translation>Bild für das Zifferblatt auswählen</translation>
     </message>
@@ -964,7 +964,7 @@
         <translation>Bilder (%1)</translation>
     </message>
     <message>
-        <location filename="../../src/window/TKWWindowController.cpp" line="+156"/>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+182"/>
         <source>Tockwise clock</source>
         <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
         <translation>Tockwise-Uhr</translation>

@@ -6,7 +6,7 @@
 #include "graphics/Color.h"
 #include "graphics/Geometry.h"
 #include "settings/ClockModel.h"
-#include "store/Observation.h"
+#include "settings/ClockSettings.h"
 #include "time/TimeZone.h"
 
 #include <QImage>
@@ -33,10 +33,6 @@ public:
     explicit TKWView(QWidget *parent = nullptr);
     ~TKWView() override;
 
-    // Registers the view's user defaults; runs once per process, before the first
-    // view exists.
-    static void initialize();
-
     // The window the view fills. Without one set, the view's own top-level widget.
     void setWindowFrame(std::shared_ptr<WindowFrame> frame);
     WindowFrame &windowFrame();
@@ -45,9 +41,9 @@ public:
 
     // Lifecycle.
     void awakeFromNib();
-    // The clock's settings as it is drawn from them, given afresh at every change.
-    // `changed` names the one setting that changed; none when all may have.
-    void setModel(ClockModel model, const std::optional<QString> &changed = std::nullopt);
+    // All the clock is drawn from, given afresh at every change, with what the
+    // change asks of the view.
+    void setModel(ClockModel model, ClockSettings::Change change = ClockSettings::Change::All);
     const ClockModel &model() const { return mModel; }
 
     // Time sampling.
@@ -94,7 +90,7 @@ public:
     std::optional<Instant> lastDate() const { return mLastDate; }
     std::optional<std::int32_t> secondOfDay() const { return mSecondOfDay; }
     Point center() const { return mCenter; }
-    const QImage &faceImage() const { return mFaceImage; }
+    const QImage &faceImage() const { return mModel.faceImage; }
 
     // Dial calibration: after beginMovingClockHands() the next press, drag and
     // release on the clock define the hands' centre and radius on its picture.
@@ -129,7 +125,7 @@ private:
     friend class TKWViewTestAccess;
 
     void reassertClickThrough();
-    void followChange(const QString &key);
+    void resizeToContent();
     void cacheAlternateHourAngle();
     float digitalTimeSize(const Rect &rect) const;
     float digitalWeekdaySize(const Rect &rect, const QString &dayName, float timeSize) const;
@@ -151,9 +147,6 @@ private:
     // readout shows.
     std::int64_t localSecond() const;
     std::int64_t readoutKey(std::int64_t local) const;
-    QImage loadFaceImage();
-    void loadFace();
-    QStringList romanNumerals() const;
     const QImage &faceImageScaledTo(Size size, qreal devicePixelRatio);
 
     void drawClockFace(Canvas &canvas);
@@ -229,9 +222,6 @@ private:
     // Geometry and the face.
     Point mCenter;
     float mRadius = 0;
-    QImage mFaceImage;
-    // The last picture file said not to read, so that it is said once.
-    QString mUnreadablePicture;
     // The picture resampled to the size it is drawn at, so that frames copy it.
     QImage mFaceImageScaled;
     qint64 mFaceImageScaledFrom = 0;
@@ -248,7 +238,6 @@ private:
         float radius = 0;
         qint64 faceImage = 0;
         DecorationTexts texts;
-        quint64 numerals = 0;
         friend bool operator==(const DialLayerKey &, const DialLayerKey &) = default;
     };
     struct DayTexts
@@ -260,8 +249,6 @@ private:
         QString weekday;
     };
     DayTexts mDayTexts;
-    quint64 mNumeralsGeneration = 0;
-    Observation mNumeralsObservation;
     QImage mDialLayer;
     std::optional<DialLayerKey> mDialLayerKey;
     // The dial with the hour, minute and alternate hands where they were drawn.

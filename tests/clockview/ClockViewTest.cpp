@@ -48,10 +48,11 @@ struct Clock
     {
         ClockSizing::follow(view, window);
         view.awakeFromNib();
-        view.setModel(ClockModel::read(&settings));
+        view.setModel(TKWWindowController::modelOf(settings));
         // As a clock's controller does: the view is given the model at every change.
-        follow = settings.observeAll(
-            [this](const QString &key) { view.setModel(ClockModel::read(&settings), key); });
+        follow = settings.observeAll([this](const QString &key) {
+            view.setModel(TKWWindowController::modelOf(settings), ClockSettings::changeOf(key));
+        });
     }
     static PropertyList::Dictionary stock(const PropertyList::Dictionary &overrides)
     {
