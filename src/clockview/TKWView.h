@@ -24,7 +24,8 @@ class Canvas;
 
 // The face of one clock. It samples the time once per tick and caches what a frame
 // needs (angles, AM/PM, zone abbreviation, dial geometry); drawing reads only those
-// caches. All its geometry is y-up, in points.
+// caches and its model, which holds all else, the picture and hour labels too. All
+// its geometry is y-up, in points.
 class TKWView : public QWidget
 {
     Q_OBJECT

@@ -389,6 +389,31 @@ TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)
     }
 }
 
+// A change of a setting leaves an analog clock as one started with the changed
+// settings: of the same size and drawn alike. A digital clock's window follows the
+// lines of its readout.
+TEST(SettingChange, LeavesAClockAsOneStartedWithItsSettings)
+{
+    const std::pair<QString, PropertyList> changes[] = {
+        {Keys::ShowWeekday, on},
+        {Keys::ShowDate, PropertyList::boolean(false)},
+        {Keys::TwentyFour, on},
+        {Keys::ClockSize, PropertyList::integer(200)},
+        {Keys::FadeHands, on}};
+    Clock clock(tenPastTen);
+    for (const auto &[key, value] : changes) {
+        clock.now.set(tenPastTen); // as the last fresh clock unpinned it
+        clock.set(key, value);
+        Clock fresh(tenPastTen, clock.settings.contents());
+        EXPECT_EQ(clock.window->frame().size(), fresh.window->frame().size());
+        EXPECT_EQ(clock.render(), fresh.render()) << key.toStdString();
+    }
+    Clock digital(tenPastTen, {{Keys::DigitalClock, on}});
+    const float height = digital.window->frame().height;
+    digital.set(Keys::ShowWeekday, on);
+    EXPECT_GT(digital.window->frame().height, height);
+}
+
 // Zone texts and times as `date` prints them, from the first tick after a change.
 TEST(ZoneText, IsTheTimeZoneDatabasesAbbreviation)
 {

@@ -263,7 +263,7 @@ TEST(ClockSettingsPanel, EachControlWritesItsKeyOnceInTheStoredFormAndShowingWri
 {
     TKWController::initialize(); // the size's steps
     const QStringList keys = controls(ClockSettingsPanel(nullptr)).keys();
-    EXPECT_EQ(keys.size(), 23); // all but the dial and the picture, which the clock sets
+    EXPECT_EQ(keys.size(), 23); // all but the dial, the picture and TKWLocal: set elsewhere
     for (const QString &key : keys) {
         auto settings = std::make_shared<ObservableDictionary>(ClockDefaults::defaultConfig());
         QStringList changes;
