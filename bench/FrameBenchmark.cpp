@@ -40,8 +40,7 @@ void frame(benchmark::State &state, const PropertyList::Dictionary &overrides)
                                   Rect{1000, 1000, 128, 128},
                                   ScreenInfo{{0, 0, 4000, 4000}, {0, 0, 4000, 4000}, 0, false}));
     view.awakeFromNib();
-    const ObservableDictionary clock(settings);
-    view.setModel(ClockModel::read(&clock));
+    view.setModel(TKWWindowController::modelOf(ObservableDictionary(settings)));
 
     const Rect bounds = view.bounds();
     QImage surface(static_cast<int>(bounds.width), static_cast<int>(bounds.height),

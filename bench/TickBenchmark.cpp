@@ -57,7 +57,7 @@ const Instant start = std::chrono::sys_days(std::chrono::year(2026) / 12 / 6);
 void tick(benchmark::State &state, const char *zone, bool alternate, bool nextSecond)
 {
     TKWView view;
-    view.setModel(ClockModel::read(clock(zone, alternate).get()));
+    view.setModel(ClockModel::read(*clock(zone, alternate)));
     Instant now = start;
     PinnedTime pinned([&now] { return now; });
     view.cacheDrawingParameters(); // the first tick fills the caches

@@ -27,12 +27,12 @@
     <message>
         <location line="+7"/>
         <location line="+58"/>
-        <location line="+225"/>
+        <location line="+216"/>
         <source>Choose…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-280"/>
+        <location line="-271"/>
         <source>Choose the time zone the clock shows</source>
         <translation type="unfinished"></translation>
     </message>
@@ -50,13 +50,12 @@
         <location line="+12"/>
         <location line="+24"/>
         <location line="+198"/>
-        <location line="+27"/>
-        <location line="+87"/>
+        <location line="+105"/>
         <source>None</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-302"/>
+        <location line="-293"/>
         <source>Choose the time zone of the alternate hand</source>
         <translation type="unfinished"></translation>
     </message>
@@ -76,7 +75,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+12"/>
+        <source>The size of the clock, in points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source> pt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+37"/>
         <source>Digital clock</source>
         <translation type="unfinished"></translation>
     </message>
@@ -87,7 +96,7 @@
     </message>
     <message>
         <location line="+12"/>
-        <location line="+269"/>
+        <location line="+260"/>
         <location line="+79"/>
         <location line="+40"/>
         <location line="+40"/>
@@ -96,7 +105,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-528"/>
+        <location line="-519"/>
         <source>Opacity:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -116,7 +125,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+40"/>
         <source>Choose a picture to show as the clock face</source>
         <translation type="unfinished"></translation>
     </message>
@@ -146,57 +155,22 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+46"/>
-        <source>Hour marks</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+131"/>
-        <source>Hands</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+9"/>
-        <source>Hand color:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+37"/>
-        <source>Second hand color:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+43"/>
-        <source>Alternate hand color:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+37"/>
-        <source>Show seconds</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="-278"/>
+        <location line="+25"/>
         <source>Marks</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-237"/>
-        <source>The size of the clock, in points</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source> pt</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+243"/>
+        <location line="+9"/>
         <source>Hour marks:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+21"/>
+        <location line="+12"/>
+        <source>Hour marks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
         <source>Dots</source>
         <translation type="unfinished"></translation>
     </message>
@@ -226,7 +200,32 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+166"/>
+        <location line="+30"/>
+        <source>Hands</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Hand color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>Second hand color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>Alternate hand color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>Show seconds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
         <source>Fade hands with the face</source>
         <translation type="unfinished"></translation>
     </message>
@@ -475,7 +474,7 @@
 <context>
     <name>RenderCommand</name>
     <message>
-        <location filename="../../src/app/RenderCommand.cpp" line="+79"/>
+        <location filename="../../src/app/RenderCommand.cpp" line="+78"/>
         <source>Draws one frame of a clock into a PNG file.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -685,7 +684,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+41"/>
+        <source>None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>Picture not found: %1</source>
         <extracomment>In place of the face picture&apos;s path when its file is found nowhere.</extracomment>
         <translation type="unfinished"></translation>
@@ -746,7 +750,7 @@
 <context>
     <name>tockwise::SettingKinds</name>
     <message>
-        <location filename="../../src/settings/SettingKinds.cpp" line="+184"/>
+        <location filename="../../src/settings/SettingKinds.cpp" line="+135"/>
         <source>a whole number of points from %1 to %2</source>
         <translation type="unfinished"></translation>
     </message>
@@ -943,7 +947,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../../src/app/TKWController.cpp" line="+253"/>
+        <location filename="../../src/app/TKWController.cpp" line="+248"/>
         <source>The clock settings cannot be saved to %1: %2.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -977,7 +981,7 @@
 <context>
     <name>tockwise::TKWWindowController</name>
     <message>
-        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+37"/>
+        <location filename="../../src/window/TKWWindowControllerPanels.cpp" line="+38"/>
         <source>Choose a Face Picture</source>
         <translation type="unfinished"></translation>
     </message>
@@ -987,7 +991,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../../src/window/TKWWindowController.cpp" line="+158"/>
+        <location filename="../../src/window/TKWWindowController.cpp" line="+184"/>
         <source>Tockwise clock</source>
         <extracomment>Title of a clock&apos;s window, as window lists and switchers show it.</extracomment>
         <translation type="unfinished"></translation>

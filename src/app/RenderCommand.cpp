@@ -67,8 +67,7 @@ QImage draw(const PropertyList::Dictionary &settings, Instant instant, double sc
     ClockSizing::follow(
         view, std::make_shared<DetachedWindowFrame>(Rect{1000, 1000, 128, 128}, renderingScreen()));
     view.awakeFromNib();
-    const ObservableDictionary clock(settings);
-    view.setModel(ClockModel::read(&clock));
+    view.setModel(TKWWindowController::modelOf(ObservableDictionary(settings)));
     return view.renderImage(scale);
 }
 

@@ -6,6 +6,7 @@
 #include "clockview/TKWView.h"
 #include "desktop/x11/DirectFrame.h"
 #include "settings/ClockDefaults.h"
+#include "settings/ClockSettings.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TKWPathToAliasTransformer.h"
 #include "settings/TKWSizeTransformer.h"
@@ -108,19 +109,13 @@ void TKWController::applicationWillFinishLaunching()
 
 void TKWController::migrateSingleClockSettings()
 {
-    // The keys the single clock of older versions kept in the user defaults.
-    static const QStringList oldKeys = {
-        Keys::ClockSize,   Keys::DrawBorder,      Keys::FaceColor,   Keys::FaceImage,
-        Keys::HandColor,   Keys::MinutePips,      Keys::Opacity,     Keys::PipColor,
-        Keys::PipStyle,    Keys::SecondHandColor, Keys::ShowDate,    Keys::ShowMeridian,
-        Keys::ShowSeconds, Keys::ShowTimeZone,    Keys::ShowWeekday, Keys::UseFaceImage,
-    };
     UserDefaults &defaults = UserDefaults::standard();
     PropertyList::Dictionary settings = TKWWindowController::defaultConfig();
-    for (const QString &key : oldKeys) {
-        const PropertyList value = defaults.objectForKey(key);
+    for (const ClockSettings::Setting &setting : ClockSettings::all()) {
+        const PropertyList value =
+            setting.singleClock ? defaults.objectForKey(setting.key) : PropertyList();
         if (!value.isNone()) {
-            settings.insert(key, value);
+            settings.insert(setting.key, value);
         }
     }
     // The folder is made first, so that the old clock is never lost for the lack

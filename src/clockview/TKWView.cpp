@@ -2,76 +2,26 @@
 
 #include "clockview/FaceGeometry.h"
 #include "clockview/HandAngles.h"
-#include "graphics/PictureReader.h"
-#include "settings/ClockDefaults.h"
-#include "settings/SettingsKeys.h"
-#include "store/SizeString.h"
-#include "store/UserDefaults.h"
-#include "store/ValueTransformer.h"
 #include "time/ClockTick.h"
 #include "time/DateFormatter.h"
 
 #include <QPainter>
 
-#include <algorithm>
-#include <array>
-#include <mutex>
 #include <utility>
 
 namespace tockwise {
 
-namespace {
-
-// The keys whose changes the view follows; the centre and radius factors are
-// not among them, since their only writer re-caches the geometry itself.
-const std::array<QString, 24> &observedKeys()
-{
-    static const std::array<QString, 24> keys = {
-        Keys::AlternateTimeZone, Keys::AlternateZoneColor,
-        Keys::ClockSize,         Keys::DigitalClock,
-        Keys::DrawBorder,        Keys::FaceColor,
-        Keys::FaceImage,         Keys::FadeHands,
-        Keys::HandColor,         Keys::MinutePips,
-        Keys::Opacity,           Keys::OtherDataColor,
-        Keys::PipColor,          Keys::PipStyle,
-        Keys::SecondHandColor,   Keys::ShowDate,
-        Keys::ShowDayOnly,       Keys::ShowMeridian,
-        Keys::ShowSeconds,       Keys::ShowTimeZone,
-        Keys::ShowWeekday,       Keys::TimeZone,
-        Keys::TwentyFour,        Keys::UseFaceImage,
-    };
-    return keys;
-}
-
-} // namespace
-
 TKWView::TKWView(QWidget *parent) : QWidget(parent)
 {
-    initialize();
-    // Until it is given a clock's settings, the view draws the user defaults'.
-    mModel = ClockModel::read(nullptr);
     setAttribute(Qt::WA_TranslucentBackground);
     // A picture file dropped on the clock becomes its face.
     setAcceptDrops(true);
-    mNumeralsObservation =
-        UserDefaults::standard().observe(Keys::RomanNumerals, [this](const QString &) {
-            ++mNumeralsGeneration;
-            setNeedsDisplay();
-        });
 }
 
 TKWView::~TKWView()
 {
     // No tick may reach a view being destroyed.
     disconnect(&ClockTick::instance(), nullptr, this, nullptr);
-}
-
-void TKWView::initialize()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        UserDefaults::standard().registerDefaults(ClockDefaults::viewRegisteredDefaults());
-    });
 }
 
 void TKWView::setWindowFrame(std::shared_ptr<WindowFrame> frame)
@@ -100,7 +50,6 @@ Rect TKWView::bounds() const
 
 void TKWView::awakeFromNib()
 {
-    loadFace();
     Q_EMIT sizeWanted(Sizing::Face);
     cacheFaceGeometry();
     mWoken = true;
@@ -109,61 +58,49 @@ void TKWView::awakeFromNib()
     setNeedsDisplay();
 }
 
-void TKWView::setModel(ClockModel model, const std::optional<QString> &changed)
+void TKWView::setModel(ClockModel model, ClockSettings::Change change)
 {
+    using Change = ClockSettings::Change;
     mModel = std::move(model);
-    if (!changed) {
+    switch (change) {
+    case Change::None:
+        return;
+    case Change::All:
         ++mSettingsGeneration;
-        loadFace();
         Q_EMIT sizeWanted(Sizing::Settings);
         cacheFaceGeometry();
         setNeedsDisplay();
         return;
-    }
-    if (*changed == Keys::CenterFactor || *changed == Keys::RadiusFactor) {
+    case Change::Dial:
         cacheFaceGeometry();
         setNeedsDisplay();
-    }
-    if (std::find(observedKeys().begin(), observedKeys().end(), *changed) != observedKeys().end()) {
-        followChange(*changed);
-    }
-}
-
-void TKWView::followChange(const QString &key)
-{
-    ++mSettingsGeneration;
-    const auto resize = [this] {
-        Q_EMIT sizeWanted(Sizing::Content);
-        cacheFaceGeometry();
-        setNeedsDisplay();
-    };
-    if (key == Keys::ClockSize || key == Keys::TimeZone || key == Keys::DigitalClock) {
-        resize();
-    } else if (key == Keys::FaceImage) {
-        mFaceImage = loadFaceImage();
-        resize();
-    } else if (key == Keys::UseFaceImage) {
-        mFaceImage = mModel.useFaceImage ? loadFaceImage() : QImage();
-        resize();
-    } else if (mModel.digital && key != Keys::Opacity && key != Keys::FadeHands &&
-               !key.endsWith(Keys::ColorSuffix)) {
+        return;
+    case Change::Resize:
+    case Change::Picture:
+        ++mSettingsGeneration;
+        resizeToContent();
+        return;
+    case Change::Readout:
+        ++mSettingsGeneration;
         // A digital clock's window follows the length of its readout.
-        resize();
-    } else {
+        if (mModel.digital) {
+            resizeToContent();
+        } else {
+            setNeedsDisplay();
+        }
+        return;
+    case Change::Redraw:
+        ++mSettingsGeneration;
         setNeedsDisplay();
+        return;
     }
 }
 
-QStringList TKWView::romanNumerals() const
+void TKWView::resizeToContent()
 {
-    QStringList numerals;
-    const PropertyList list = UserDefaults::standard().objectForKey(Keys::RomanNumerals);
-    if (const PropertyList::Array *array = list.asArray()) {
-        for (const PropertyList &entry : *array) {
-            numerals.append(entry.asString() ? *entry.asString() : QString());
-        }
-    }
-    return numerals;
+    Q_EMIT sizeWanted(Sizing::Content);
+    cacheFaceGeometry();
+    setNeedsDisplay();
 }
 
 // --- Time sampling ----------------------------------------------------------
@@ -241,8 +178,8 @@ void TKWView::sayTimeNow()
 
 void TKWView::cacheFaceGeometry()
 {
-    const DialGeometry dial =
-        faceGeometry(bounds(), !mFaceImage.isNull(), mModel.centerFactor, mModel.radiusFactor);
+    const DialGeometry dial = faceGeometry(bounds(), !mModel.faceImage.isNull(),
+                                           mModel.centerFactor, mModel.radiusFactor);
     mCenter = dial.center;
     mRadius = dial.radius;
 }
@@ -250,34 +187,6 @@ void TKWView::cacheFaceGeometry()
 void TKWView::frameResized()
 {
     cacheFaceGeometry();
-}
-
-QImage TKWView::loadFaceImage()
-{
-    const ValueTransformer *transformer =
-        ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
-    if (!transformer || mModel.faceImage.isNone()) {
-        return {};
-    }
-    const PropertyList path = transformer->transformedValue(mModel.faceImage);
-    if (!path.asString()) {
-        return {};
-    }
-    QImage image = PictureReader::read(*path.asString());
-    if (image.isNull() && std::exchange(mUnreadablePicture, *path.asString()) != *path.asString()) {
-        qWarning("The face picture %s does not read as a picture: it is damaged, of a type "
-                 "Tockwise does not read (such as SVG) or too large to decode; the clock shows "
-                 "its face colour.",
-                 qUtf8Printable(*path.asString()));
-    }
-    return image;
-}
-
-void TKWView::loadFace()
-{
-    if (mModel.useFaceImage) {
-        mFaceImage = loadFaceImage();
-    }
 }
 
 } // namespace tockwise

@@ -6,7 +6,7 @@
 #include "graphics/Color.h"
 #include "graphics/Geometry.h"
 #include "settings/ClockModel.h"
-#include "store/Observation.h"
+#include "settings/ClockSettings.h"
 #include "time/TimeZone.h"
 
 #include <QImage>
@@ -26,7 +26,8 @@ class Canvas;
 
 // The face of one clock. It samples the time once per tick and caches what a frame
 // needs (angles, AM/PM, zone abbreviation, dial geometry); drawing reads only those
-// caches. All its geometry is y-up, in points.
+// caches and its model, which holds all else, the picture and hour labels too. All
+// its geometry is y-up, in points.
 class TKWView : public QWidget
 {
     Q_OBJECT
@@ -34,10 +35,6 @@ class TKWView : public QWidget
 public:
     explicit TKWView(QWidget *parent = nullptr);
     ~TKWView() override;
-
-    // Registers the view's user defaults; runs once per process, before the first
-    // view exists.
-    static void initialize();
 
     // The window the view fills. Without one set, the view's own top-level widget.
     void setWindowFrame(std::shared_ptr<WindowFrame> frame);
@@ -47,9 +44,9 @@ public:
 
     // Lifecycle.
     void awakeFromNib();
-    // The clock's settings as it is drawn from them, given afresh at every change.
-    // `changed` names the one setting that changed; none when all may have.
-    void setModel(ClockModel model, const std::optional<QString> &changed = std::nullopt);
+    // All the clock is drawn from, given afresh at every change, with what the
+    // change asks of the view.
+    void setModel(ClockModel model, ClockSettings::Change change = ClockSettings::Change::All);
     const ClockModel &model() const { return mModel; }
 
     // Time sampling.
@@ -96,7 +93,7 @@ public:
     std::optional<Instant> lastDate() const { return mLastDate; }
     std::optional<std::int32_t> secondOfDay() const { return mSecondOfDay; }
     Point center() const { return mCenter; }
-    const QImage &faceImage() const { return mFaceImage; }
+    const QImage &faceImage() const { return mModel.faceImage; }
 
     // Dial calibration: after beginMovingClockHands() the next press, drag and
     // release on the clock define the hands' centre and radius on its picture.
@@ -130,7 +127,7 @@ protected:
 private:
     friend class TKWViewTestAccess;
 
-    void followChange(const QString &key);
+    void resizeToContent();
     void cacheAlternateHourAngle();
     float digitalTimeSize(const Rect &rect) const;
     float digitalWeekdaySize(const Rect &rect, const QString &dayName, float timeSize) const;
@@ -152,9 +149,6 @@ private:
     // readout shows.
     std::int64_t localSecond() const;
     std::int64_t readoutKey(std::int64_t local) const;
-    QImage loadFaceImage();
-    void loadFace();
-    QStringList romanNumerals() const;
     const QImage &faceImageScaledTo(Size size, qreal devicePixelRatio);
 
     void drawClockFace(Canvas &canvas);
@@ -230,9 +224,6 @@ private:
     // Geometry and the face.
     Point mCenter;
     float mRadius = 0;
-    QImage mFaceImage;
-    // The last picture file said not to read, so that it is said once.
-    QString mUnreadablePicture;
     // The picture resampled to the size it is drawn at, so that frames copy it.
     QImage mFaceImageScaled;
     qint64 mFaceImageScaledFrom = 0;
@@ -249,7 +240,6 @@ private:
         float radius = 0;
         qint64 faceImage = 0;
         DecorationTexts texts;
-        quint64 numerals = 0;
         friend bool operator==(const DialLayerKey &, const DialLayerKey &) = default;
     };
     struct DayTexts
@@ -261,8 +251,6 @@ private:
         QString weekday;
     };
     DayTexts mDayTexts;
-    quint64 mNumeralsGeneration = 0;
-    Observation mNumeralsObservation;
     QImage mDialLayer;
     std::optional<DialLayerKey> mDialLayerKey;
     // The dial with the hour, minute and alternate hands where they were drawn.

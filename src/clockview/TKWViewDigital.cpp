@@ -64,12 +64,12 @@ void TKWView::drawDigitalFaceForString(Canvas &canvas, const DigitalReadout &)
 {
     const float opacity = mModel.opacity;
     const Rect area = bounds();
-    if (!mFaceImage.isNull()) {
+    if (!mModel.faceImage.isNull()) {
         // At its own size from the lower-left corner: a larger picture is cut.
-        canvas.drawImage(
-            mFaceImage,
-            {0, 0, static_cast<float>(mFaceImage.width()), static_cast<float>(mFaceImage.height())},
-            opacity);
+        canvas.drawImage(mModel.faceImage,
+                         {0, 0, static_cast<float>(mModel.faceImage.width()),
+                          static_cast<float>(mModel.faceImage.height())},
+                         opacity);
         return;
     }
     const Color face = mModel.faceColor;

@@ -126,9 +126,8 @@ void TKWView::drawDialLayer(Canvas &canvas, const DecorationTexts &texts)
 const QImage &TKWView::currentDialLayer(qreal ratio, const DecorationTexts &texts)
 {
     const Rect area = bounds();
-    DialLayerKey key{
-        mSettingsGeneration, area.size(), ratio, mCenter, mRadius, mFaceImage.cacheKey(), texts,
-        mNumeralsGeneration};
+    DialLayerKey key{mSettingsGeneration,         area.size(), ratio, mCenter, mRadius,
+                     mModel.faceImage.cacheKey(), texts};
     if (!mDialLayerKey || !(*mDialLayerKey == key)) {
         mDialLayer = QImage(static_cast<int>(std::ceil(area.width * ratio)),
                             static_cast<int>(std::ceil(area.height * ratio)),
@@ -210,13 +209,13 @@ const QImage &TKWView::faceImageScaledTo(Size size, qreal devicePixelRatio)
     // Resampled once per size with a proper filter, instead of on every frame.
     const QSize pixels(static_cast<int>(std::lround(size.width * devicePixelRatio)),
                        static_cast<int>(std::lround(size.height * devicePixelRatio)));
-    if (pixels.isEmpty() || pixels == mFaceImage.size()) {
-        return mFaceImage;
+    if (pixels.isEmpty() || pixels == mModel.faceImage.size()) {
+        return mModel.faceImage;
     }
-    if (mFaceImageScaled.size() != pixels || mFaceImageScaledFrom != mFaceImage.cacheKey()) {
+    if (mFaceImageScaled.size() != pixels || mFaceImageScaledFrom != mModel.faceImage.cacheKey()) {
         mFaceImageScaled =
-            mFaceImage.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        mFaceImageScaledFrom = mFaceImage.cacheKey();
+            mModel.faceImage.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        mFaceImageScaledFrom = mModel.faceImage.cacheKey();
     }
     return mFaceImageScaled;
 }
@@ -225,7 +224,7 @@ void TKWView::drawClockFace(Canvas &canvas)
 {
     const float opacity = mModel.opacity;
     const Rect area = bounds();
-    if (!mFaceImage.isNull()) {
+    if (!mModel.faceImage.isNull()) {
         canvas.drawImage(faceImageScaledTo(area.size(), canvas.devicePixelRatio()), area, opacity);
         return;
     }
@@ -246,7 +245,6 @@ void TKWView::drawClockPips(Canvas &canvas, ClockModel::PipStyle style)
     }
     const bool twentyFour = mModel.twentyFour;
     const DialMarks::Marks marks = DialMarks::hourMarks(twentyFour);
-    const QStringList numerals = romanNumerals();
     const Color color = mModel.pipColor;
     const Rect dot = DialMarks::dotRect(mRadius);
     const Point anchor = DialMarks::labelAnchor(mRadius);
@@ -266,7 +264,7 @@ void TKWView::drawClockPips(Canvas &canvas, ClockModel::PipStyle style)
                                color);
             continue;
         }
-        const QString label = DialMarks::hourLabel(style, i, numerals);
+        const QString label = DialMarks::hourLabel(style, i, mModel.romanNumerals);
         const QPointF at = frame.map(QPointF(anchor.x, anchor.y));
         const Size size = font.sizeOfText(label);
         canvas.drawText(label, font,

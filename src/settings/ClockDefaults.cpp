@@ -1,25 +1,10 @@
 #include "settings/ClockDefaults.h"
 
+#include "settings/ClockSettings.h"
 #include "settings/SettingsKeys.h"
 #include "store/SizeString.h"
 
 namespace tockwise {
-
-namespace {
-
-PropertyList colorValue(const Color &color)
-{
-    return PropertyList::data(color.encode());
-}
-
-// Floats are stored as the double of the single-precision value, as a float
-// number of the original platform is.
-PropertyList floatValue(float value)
-{
-    return PropertyList::real(static_cast<double>(value));
-}
-
-} // namespace
 
 namespace ClockDefaults {
 
@@ -42,27 +27,13 @@ QStringList romanNumerals()
 
 PropertyList::Dictionary defaultConfig()
 {
-    // One black value for all four black keys, as the stock settings share it.
-    const PropertyList black = colorValue(Color::black());
-    return {
-        {Keys::Local, PropertyList::boolean(true)},
-        {Keys::ClockSize, PropertyList::integer(128)},
-        {Keys::FaceColor, colorValue(faceColor())},
-        {Keys::Opacity, floatValue(0.5f)},
-        {Keys::DrawBorder, PropertyList::integer(1)},
-        {Keys::CenterFactor, PropertyList::string(SizeString::stringFromSize({0.25, 0.5}))},
-        {Keys::RadiusFactor, floatValue(0.25f)},
-        {Keys::HandColor, black},
-        {Keys::SecondHandColor, black},
-        {Keys::AlternateZoneColor, colorValue(Color::red())},
-        {Keys::ShowSeconds, PropertyList::integer(1)},
-        {Keys::PipStyle, PropertyList::integer(1)},
-        {Keys::PipColor, black},
-        {Keys::ShowDate, PropertyList::integer(1)},
-        {Keys::ShowMeridian, PropertyList::integer(1)},
-        {Keys::ShowTimeZone, PropertyList::integer(1)},
-        {Keys::OtherDataColor, black},
-    };
+    PropertyList::Dictionary settings;
+    for (const ClockSettings::Setting &setting : ClockSettings::all()) {
+        if (!setting.stock.isNone()) {
+            settings.insert(setting.key, setting.stock);
+        }
+    }
+    return settings;
 }
 
 void applyFillIns(PropertyList::Dictionary &settings)
@@ -76,18 +47,8 @@ void applyFillIns(PropertyList::Dictionary &settings)
     fill(Keys::PipColor, hand);
     fill(Keys::SecondHandColor, hand);
     fill(Keys::OtherDataColor, hand);
-    fill(Keys::AlternateZoneColor, colorValue(Color::red()));
+    fill(Keys::AlternateZoneColor, PropertyList::data(Color::red().encode()));
     fill(Keys::CenterFactor, PropertyList::string(SizeString::stringFromSize({0.5, 0.5})));
-}
-
-PropertyList::Dictionary viewRegisteredDefaults()
-{
-    return {
-        {Keys::DrawBorder, PropertyList::integer(1)},  {Keys::PipStyle, PropertyList::integer(1)},
-        {Keys::ShowSeconds, PropertyList::integer(1)}, {Keys::FaceColor, colorValue(faceColor())},
-        {Keys::HandColor, colorValue(Color::black())}, {Keys::Opacity, floatValue(0.5f)},
-        {Keys::ClockSize, PropertyList::integer(128)},
-    };
 }
 
 PropertyList::Dictionary controllerRegisteredDefaults()

@@ -9,7 +9,7 @@ namespace tockwise {
 
 // Where a clock's settings start from, and the defaults registered for the
 // application: the stock values of a new clock, the fill-ins of a loaded file,
-// and the two sets of registered user defaults.
+// and the registered user defaults.
 namespace ClockDefaults {
 
 // The face colour of a new clock: red and green 1, blue 240/255 in single precision.
@@ -19,15 +19,13 @@ Color faceColor();
 // for hour 24.
 QStringList romanNumerals();
 
-// The seventeen settings every new clock starts with, built afresh on each call.
+// The stock values of the clock settings table, which every new clock starts
+// with, built afresh on each call.
 PropertyList::Dictionary defaultConfig();
 
 // Fills the keys that older settings files may lack, each only when absent.
 void applyFillIns(PropertyList::Dictionary &settings);
 
-// The seven clock keys the clock view registers; they answer only the integer
-// reader of a view that has no settings yet.
-PropertyList::Dictionary viewRegisteredDefaults();
 // "TKWRomanNumerals" and "TKWWindowLevel", registered by the application.
 PropertyList::Dictionary controllerRegisteredDefaults();
 

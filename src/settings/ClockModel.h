@@ -4,8 +4,10 @@
 #include "store/PropertyList.h"
 #include "time/TimeZone.h"
 
+#include <QImage>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -14,10 +16,11 @@ namespace tockwise {
 
 class ObservableDictionary;
 
-// A clock's settings as the clock is drawn and placed from them: read once from
-// its settings dictionary whenever that changes. Every conversion of a stored
-// value, every fill-in and every fading happens here, and nowhere else; absent or
-// mistyped values read as none, NO, 0 or 0.0.
+// Everything a clock is drawn and placed from: its settings, read once from its
+// settings dictionary whenever that changes (every conversion of a stored value,
+// every fill-in and every fading happens in that reading, and nowhere else;
+// absent or mistyped values read as none, NO, 0 or 0.0), with the face picture
+// and the hour labels its controller gives it.
 struct ClockModel
 {
     // The marks around the dial. A number the file holds but no style answers to
@@ -31,9 +34,11 @@ struct ClockModel
         Unknown
     };
 
-    // The model of a settings dictionary; of none, for a view that has no settings
-    // yet, whose integers come from the user defaults.
-    static ClockModel read(const ObservableDictionary *settings);
+    // The model of a settings dictionary, without its picture and hour labels.
+    static ClockModel read(const ObservableDictionary &settings);
+    // The hour labels of pip style 2 as the user defaults keep them
+    // ("TKWRomanNumerals"); an entry that is no string labels its hour with nothing.
+    static QStringList romanNumeralsOf(const PropertyList &stored);
 
     // The readers every value goes through, by the names the settings are known by.
     static bool boolSettingForKey(const PropertyList *value);
@@ -66,7 +71,11 @@ struct ClockModel
     // radius as a fraction of its width (0: the largest that fits).
     QSizeF centerFactor;
     float radiusFactor = 0;
-    PropertyList faceImage;
+    // The picture the clock holds as its face; none where none is held, found or
+    // readable. While there is one it is the face, whatever "TKWUseFaceImage" says.
+    QImage faceImage;
+    // The hour labels of pip style 2, index i labelling hour i + 1.
+    QStringList romanNumerals;
 
     // The face colour is never faded, and a missing or damaged one is the stock
     // face rather than nothing.

@@ -1,6 +1,7 @@
 #include "settings/SettingKinds.h"
 
 #include "graphics/Color.h"
+#include "settings/ClockSettings.h"
 #include "settings/SettingsKeys.h"
 #include "store/AliasData.h"
 #include "time/TimeZone.h"
@@ -19,57 +20,7 @@ namespace SettingKinds {
 
 namespace {
 
-struct Entry
-{
-    QString key;
-    Kind kind;
-    double low = 0;
-    double high = 0;
-};
-
-const std::vector<Entry> &entries()
-{
-    constexpr double unbounded = std::numeric_limits<double>::max();
-    static const std::vector<Entry> table = {
-        {Keys::TimeZone, Kind::ZoneName},
-        {Keys::AlternateTimeZone, Kind::ZoneName},
-        {Keys::Local, Kind::Boolean},
-        {Keys::ClockSize, Kind::Integer, smallestClockSize, largestClockSize},
-        {Keys::DigitalClock, Kind::Boolean},
-        {Keys::FaceColor, Kind::Color},
-        {Keys::Opacity, Kind::Real, 0, 1},
-        {Keys::DrawBorder, Kind::Boolean},
-        {Keys::UseFaceImage, Kind::Boolean},
-        {Keys::FaceImage, Kind::Picture},
-        {Keys::CenterFactor, Kind::CenterSize, 0, 1},
-        // A dial may reach beyond a narrow picture's width; 0 means half its smaller side.
-        {Keys::RadiusFactor, Kind::Real, 0, unbounded},
-        {Keys::HandColor, Kind::Color},
-        {Keys::SecondHandColor, Kind::Color},
-        {Keys::AlternateZoneColor, Kind::Color},
-        {Keys::FadeHands, Kind::Boolean},
-        {Keys::ShowSeconds, Kind::Boolean},
-        {Keys::PipStyle, Kind::Integer, 0, 3},
-        {Keys::MinutePips, Kind::Boolean},
-        {Keys::PipColor, Kind::Color},
-        {Keys::TwentyFour, Kind::Boolean},
-        {Keys::ShowDate, Kind::Boolean},
-        {Keys::ShowDayOnly, Kind::Boolean},
-        {Keys::ShowWeekday, Kind::Boolean},
-        {Keys::ShowMeridian, Kind::Boolean},
-        {Keys::ShowTimeZone, Kind::Boolean},
-        {Keys::OtherDataColor, Kind::Color},
-    };
-    return table;
-}
-
-const Entry *entry(const QString &key)
-{
-    const auto &table = entries();
-    const auto found =
-        std::find_if(table.begin(), table.end(), [&key](const Entry &e) { return e.key == key; });
-    return found == table.end() ? nullptr : &*found;
-}
+using ClockSettings::Setting;
 
 QString tr(const char *text)
 {
@@ -105,7 +56,7 @@ bool centerFits(const QString &text, double low, double high)
     return true;
 }
 
-bool fits(const Entry &e, const PropertyList &value)
+bool fits(const Setting &e, const PropertyList &value)
 {
     switch (e.kind) {
     case Kind::ZoneName:
@@ -159,7 +110,7 @@ const QStringList &clockKeys()
 {
     static const QStringList keys = [] {
         QStringList all;
-        for (const Entry &e : entries()) {
+        for (const Setting &e : ClockSettings::all()) {
             all.append(e.key);
         }
         all.sort();
@@ -170,13 +121,13 @@ const QStringList &clockKeys()
 
 std::optional<Kind> kindOf(const QString &key)
 {
-    const Entry *e = entry(key);
+    const Setting *e = ClockSettings::find(key);
     return e ? std::optional<Kind>(e->kind) : std::nullopt;
 }
 
 QString description(const QString &key)
 {
-    const Entry *e = entry(key);
+    const Setting *e = ClockSettings::find(key);
     if (!e) {
         return {};
     }
@@ -213,7 +164,7 @@ QString description(const QString &key)
 
 std::optional<QString> misfit(const QString &key, const PropertyList &value)
 {
-    const Entry *e = entry(key);
+    const Setting *e = ClockSettings::find(key);
     if (!e) {
         return unknownKey(key);
     }
@@ -234,7 +185,7 @@ QString unknownKey(const QString &key)
     const QString wanted = bare(key);
     QString nearest;
     int best = std::numeric_limits<int>::max();
-    for (const Entry &e : entries()) {
+    for (const Setting &e : ClockSettings::all()) {
         const QString known = bare(e.key);
         // A name that holds a whole key, or is held by one, is near it too
         // ("24HourDial", "ClockSizePoints").

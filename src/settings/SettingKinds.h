@@ -9,9 +9,10 @@
 
 namespace tockwise {
 
-// What each clock setting holds: its kind of value and the values that make sense
-// for it. Readers stay lenient with what a file holds; this is for the places that
-// can say no to a person, such as the command line.
+// What each clock setting holds, as the ClockSettings table declares it: its kind
+// of value and the values that make sense for it. Readers stay lenient with what a
+// file holds; this is for the places that can say no to a person, such as the
+// command line.
 namespace SettingKinds {
 
 enum class Kind

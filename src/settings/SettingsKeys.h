@@ -5,11 +5,10 @@
 namespace tockwise {
 
 // The keys of a clock's settings and of the application-wide user defaults, as
-// settings files and the defaults file store them. Every colour key ends in
-// "Color": the clock view treats any changed key with that suffix as a colour.
+// settings files and the defaults file store them, by the names code uses.
 namespace Keys {
 
-// Clock settings.
+// Clock settings, each declared with all that it holds in ClockSettings.
 inline const QString TimeZone = QStringLiteral("TKWTimeZone");
 inline const QString AlternateTimeZone = QStringLiteral("TKWAlternateTimeZone");
 inline const QString Local = QStringLiteral("TKWLocal");
@@ -45,8 +44,6 @@ inline const QString WindowLevel = QStringLiteral("TKWWindowLevel");
 inline const QString AllSpaces = QStringLiteral("TKWAllSpaces");
 inline const QString Converted = QStringLiteral("TKWConverted");
 inline const QString RomanNumerals = QStringLiteral("TKWRomanNumerals");
-
-inline const QString ColorSuffix = QStringLiteral("Color");
 
 } // namespace Keys
 

@@ -41,7 +41,7 @@ ClockSettingsPanel::ClockSettingsPanel(std::shared_ptr<ObservableDictionary> set
     mMissingPicture->setTextFormat(Qt::PlainText);
     mMissingPicture->setSizePolicy(mUi->faceImageValue->sizePolicy());
     mUi->faceImageRow->insertWidget(1, mMissingPicture);
-    setMissingPicture({});
+    setFacePicture({}, {});
 
     mObjectController = new ObjectController(this, this);
     mObjectController->setContent(std::move(settings));
@@ -59,13 +59,18 @@ const std::shared_ptr<ObservableDictionary> &ClockSettingsPanel::settings() cons
     return mObjectController->content();
 }
 
-void ClockSettingsPanel::setMissingPicture(const QString &name)
+void ClockSettingsPanel::setFacePicture(const QString &path, const QString &missingName)
 {
+    mUi->faceImageValue->setText(path.isEmpty() ? tr("None") : path);
+    // Paths can be longer than the panel is wide. Marked as rich text, so that a
+    // file name that looks like markup shows as written.
+    mUi->faceImageValue->setToolTip(
+        path.isEmpty() ? QString() : QStringLiteral("<qt>%1</qt>").arg(path.toHtmlEscaped()));
     //: In place of the face picture's path when its file is found nowhere.
-    mMissingPicture->setText(tr("Picture not found: %1").arg(name));
-    mMissingPicture->setToolTip(name);
-    mMissingPicture->setVisible(!name.isEmpty());
-    mUi->faceImageValue->setVisible(name.isEmpty());
+    mMissingPicture->setText(tr("Picture not found: %1").arg(missingName));
+    mMissingPicture->setToolTip(missingName);
+    mMissingPicture->setVisible(!missingName.isEmpty());
+    mUi->faceImageValue->setVisible(missingName.isEmpty());
 }
 
 void ClockSettingsPanel::reject()

@@ -32,9 +32,9 @@ public:
     void setSettings(std::shared_ptr<ObservableDictionary> settings);
     const std::shared_ptr<ObservableDictionary> &settings() const;
     ObjectController *objectController() const { return mObjectController; }
-    // The file name of the face picture that is not found, shown in place of its
-    // path; empty once there is none.
-    void setMissingPicture(const QString &name);
+    // Where the face picture was found (empty: nowhere, or none is chosen) and,
+    // while one in use is found nowhere, its file name, shown in place of the path.
+    void setFacePicture(const QString &path, const QString &missingName);
 
     // Close, Escape and the window's own close button all ask for closing as
     // well as hiding the panel, so that it goes even where nobody listens.

@@ -8,6 +8,7 @@
 #include "store/ObservableDictionary.h"
 #include "store/PrivateFiles.h"
 #include "store/PropertyListFile.h"
+#include "store/UserDefaults.h"
 #include "window/ClockSettingsPanel.h"
 #include "window/ClockSizing.h"
 #include "window/FrameAutosave.h"
@@ -32,6 +33,11 @@ namespace {
 // it has come to rest.
 constexpr int frameSaveDelayMs = 500;
 
+QStringList romanNumerals()
+{
+    return ClockModel::romanNumeralsOf(UserDefaults::standard().objectForKey(Keys::RomanNumerals));
+}
+
 } // namespace
 
 TKWWindowController::TKWWindowController(std::shared_ptr<ObservableDictionary> settings,
@@ -48,26 +54,21 @@ TKWWindowController::TKWWindowController(std::shared_ptr<ObservableDictionary> s
             FrameAutosave::save(frameAutosaveName(), mClockView->windowFrame().frame());
         }
     });
-    // Before the view is given the picture, which then finds it where it is now.
-    const auto findPicture = [this](const QString &) { findFacePicture(); };
-    mPictureWatch = {mClockSettings->observe(Keys::FaceImage, findPicture),
-                     mClockSettings->observe(Keys::UseFaceImage, findPicture)};
-    // A crash or a kill loses at most the last few seconds of changes. The view is
-    // given the clock's model afresh at every change.
-    mSettingsWrites = mClockSettings->observeAll([this](const QString &key) {
-        settingChanged();
+    mRomanNumerals = romanNumerals();
+    mNumeralsWatch = UserDefaults::standard().observe(Keys::RomanNumerals, [this](const QString &) {
+        mRomanNumerals = romanNumerals();
         if (mConfigEstablished && mClockView) {
-            mClockView->setModel(ClockModel::read(mClockSettings.get()), key);
+            mClockView->setModel(model(), ClockSettings::Change::Redraw);
         }
     });
+    mSettingsWrites =
+        mClockSettings->observeAll([this](const QString &key) { settingChanged(key); });
 }
 
 TKWWindowController::~TKWWindowController()
 {
     mSettingsWrites.reset();
-    for (Observation &watch : mPictureWatch) {
-        watch.reset();
-    }
+    mNumeralsWatch.reset();
     if (mWindow) {
         // The window may be handling the very event that removed its clock.
         mWindow->hide();
@@ -124,6 +125,31 @@ PropertyList::Dictionary TKWWindowController::defaultConfig()
     return ClockDefaults::defaultConfig();
 }
 
+ClockModel TKWWindowController::modelOf(const ObservableDictionary &settings)
+{
+    ClockModel model = ClockModel::read(settings);
+    if (model.useFaceImage) {
+        if (const auto path = FacePicture::find(settings.value(Keys::FaceImage))) {
+            model.faceImage = FacePicture().read(*path);
+        }
+    }
+    model.romanNumerals = romanNumerals();
+    return model;
+}
+
+bool TKWWindowController::usesFacePicture() const
+{
+    return ClockModel::boolSettingForKey(mClockSettings->value(Keys::UseFaceImage));
+}
+
+ClockModel TKWWindowController::model() const
+{
+    ClockModel model = ClockModel::read(*mClockSettings);
+    model.faceImage = mFaceImage;
+    model.romanNumerals = mRomanNumerals;
+    return model;
+}
+
 QString TKWWindowController::settingsFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -168,7 +194,9 @@ void TKWWindowController::loadWindow()
     connect(mClockView, &TKWView::pictureDropped, this, &TKWWindowController::takeDroppedPicture);
     connect(mWindow, &TKWWindow::coveredChanged, mClockView, &TKWView::setCovered);
     connect(mClockView, &TKWView::painted, mWindow, &TKWWindow::contentPainted);
-    findFacePicture();
+    if (usesFacePicture()) {
+        findFacePicture(true);
+    }
     awakeFromNib();
     // Once the view has its settings: the shape is what the clock paints.
     const QPointer<TKWView> view(mClockView);
@@ -181,7 +209,7 @@ void TKWWindowController::loadWindow()
 
 void TKWWindowController::awakeFromNib()
 {
-    mClockView->setModel(ClockModel::read(mClockSettings.get()));
+    mClockView->setModel(model());
     if (mPrefWindow) {
         mPrefWindow->setSettings(mClockSettings);
     }
@@ -258,11 +286,17 @@ void TKWWindowController::showSettingsPanel()
                 &TKWView::beginMovingClockHands);
         connect(mPrefWindow, &ClockSettingsPanel::resetHandLocationRequested, this,
                 &TKWWindowController::resetHandLocation);
-        mPrefWindow->setMissingPicture(mMissingPicture);
     }
     mPrefWindow->show();
     mPrefWindow->raise();
     mPrefWindow->activateWindow();
+    // The panel names the picture where it is now; one in use that was not found
+    // before and is found now shows on the clock too.
+    const bool hold = usesFacePicture() && mFaceImage.isNull();
+    findFacePicture(hold);
+    if (hold && !mFaceImage.isNull() && mConfigEstablished) {
+        mClockView->setModel(model(), ClockSettings::Change::Picture);
+    }
 }
 
 // --- Removal and quit -------------------------------------------------------
@@ -319,10 +353,24 @@ void TKWWindowController::saveNow()
     }
 }
 
-void TKWWindowController::settingChanged()
+void TKWWindowController::settingChanged(const QString &key)
 {
+    // A crash or a kill loses at most the last few seconds of changes.
     if (!mRemoved && !mWriteTimer.isActive()) {
         mWriteTimer.start();
+    }
+    const ClockSettings::Change change = ClockSettings::changeOf(key);
+    // A picture chosen is held even while the picture face is off; the face
+    // switched off drops it.
+    if (change == ClockSettings::Change::Picture) {
+        if (key == Keys::FaceImage || usesFacePicture()) {
+            findFacePicture(true);
+        } else {
+            mFaceImage = QImage();
+        }
+    }
+    if (mConfigEstablished && mClockView) {
+        mClockView->setModel(model(), change);
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "graphics/Geometry.h"
+#include "settings/ClockModel.h"
+#include "settings/FacePicture.h"
 #include "store/ObservableDictionary.h"
 #include "store/PropertyList.h"
 
@@ -10,7 +12,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -39,6 +40,10 @@ public:
 
     // The settings a new clock starts from, built afresh on every call.
     static PropertyList::Dictionary defaultConfig();
+    // What a clock would show of settings that no clock holds: the model of the
+    // settings with the picture they name, looked for and read, and the hour
+    // labels of the user defaults.
+    static ClockModel modelOf(const ObservableDictionary &settings);
     // $XDG_DATA_HOME/org.tockwise.Tockwise
     static QString settingsFolder();
     // A new upper-case UUID with the extension "tkw".
@@ -64,10 +69,11 @@ public:
     void resetHandLocation();
     // What the clock's face tells: a picture dropped on it, a dial defined on it.
     void takeDroppedPicture(const QString &path, bool *taken);
-    // The face picture in use, looked for: one found elsewhere is stored where it
-    // is now, so that no later start searches again; one found nowhere is named
-    // once in the log and on the settings panel until another is chosen.
-    void findFacePicture();
+    // The face picture looked for, and held as the face where `hold` says: one in
+    // use found elsewhere is stored where it is now, so that no later start
+    // searches again; one in use found nowhere is named once in the log and on the
+    // settings panel until another is chosen.
+    void findFacePicture(bool hold);
     void storeDial(QSizeF centerFactor, float radiusFactor);
     void closeSettingsPanel();
 
@@ -95,7 +101,11 @@ private:
     TKWWindowController(std::shared_ptr<ObservableDictionary> settings, const QString &file);
     void awakeFromNib();
     void loadWindow();
-    void settingChanged();
+    void settingChanged(const QString &key);
+    // The model the view is given: the settings with the picture and hour labels
+    // this clock holds.
+    ClockModel model() const;
+    bool usesFacePicture() const;
     void frameChanged();
     // Where the other clocks' windows are on the desktop now.
     std::vector<Rect> otherClockFrames() const;
@@ -109,9 +119,12 @@ private:
     bool mRemoved = false;
     QString mSaveProblem;
     int mCascadeIndex = 0;
-    QString mMissingPicture;                  // its file name
-    QByteArray mWarnedPicture;                // the alias last named missing
-    std::array<Observation, 2> mPictureWatch; // the picture and its switch
+    FacePicture mFacePicture;
+    QImage mFaceImage;         // the picture held as the face
+    QString mMissingPicture;   // its file name
+    QByteArray mWarnedPicture; // the alias last named missing
+    QStringList mRomanNumerals;
+    Observation mNumeralsWatch;
     QTimer mWriteTimer;
     QTimer mFrameTimer;
     Observation mSettingsWrites;

@@ -4,6 +4,7 @@
 
 #include "clockview/TKWView.h"
 #include "graphics/PictureReader.h"
+#include "settings/FacePicture.h"
 #include "settings/SettingsKeys.h"
 #include "store/AliasData.h"
 #include "store/SizeString.h"
@@ -63,20 +64,17 @@ void TKWWindowController::takeDroppedPicture(const QString &path, bool *taken)
     }
 }
 
-void TKWWindowController::findFacePicture()
+void TKWWindowController::findFacePicture(bool hold)
 {
     const PropertyList *stored = mClockSettings->value(Keys::FaceImage);
     const QByteArray *data = stored ? stored->asData() : nullptr;
     if (!data || *data != mWarnedPicture) { // another picture, or none
         mMissingPicture.clear();
     }
-    const PropertyList *used = mClockSettings->value(Keys::UseFaceImage);
     const std::optional<AliasData> alias = data ? AliasData::decode(*data) : std::nullopt;
-    const ValueTransformer *aliases =
-        ValueTransformer::valueTransformerForName(QStringLiteral("TKWPathToAliasTransformer"));
-    if (alias && aliases && used && used->boolValue().value_or(false)) {
-        const PropertyList path = aliases->transformedValue(*stored);
-        if (!path.asString()) {
+    const std::optional<QString> path = FacePicture::find(stored);
+    if (alias && usesFacePicture()) {
+        if (!path) {
             if (std::exchange(mWarnedPicture, *data) != *data) {
                 qWarning("The face picture %s of the clock %s is not found, neither near where it "
                          "was nor where pictures are kept; the clock shows its face colour.",
@@ -85,15 +83,19 @@ void TKWWindowController::findFacePicture()
             mMissingPicture = QFileInfo(alias->path()).fileName();
         } else {
             mMissingPicture.clear(); // back where it was
-            // Moved, or saved over as a new file: stored as it is now.
-            if (const PropertyList now = aliasFor(*path.asString());
-                !now.isNone() && now != *stored) {
+            // Moved, or saved over as a new file: stored as it is now, and held
+            // through that change.
+            if (const PropertyList now = aliasFor(*path); !now.isNone() && now != *stored) {
                 mClockSettings->setValue(Keys::FaceImage, now);
+                return;
             }
         }
     }
+    if (hold) {
+        mFaceImage = path ? mFacePicture.read(*path) : QImage();
+    }
     if (mPrefWindow) {
-        mPrefWindow->setMissingPicture(mMissingPicture);
+        mPrefWindow->setFacePicture(path.value_or(QString()), mMissingPicture);
     }
 }
 

@@ -52,10 +52,11 @@ struct Clock
     {
         ClockSizing::follow(view, window);
         view.awakeFromNib();
-        view.setModel(ClockModel::read(&settings));
+        view.setModel(TKWWindowController::modelOf(settings));
         // As a clock's controller does: the view is given the model at every change.
-        follow = settings.observeAll(
-            [this](const QString &key) { view.setModel(ClockModel::read(&settings), key); });
+        follow = settings.observeAll([this](const QString &key) {
+            view.setModel(TKWWindowController::modelOf(settings), ClockSettings::changeOf(key));
+        });
     }
     static PropertyList::Dictionary stock(const PropertyList::Dictionary &overrides)
     {
@@ -390,6 +391,31 @@ TEST(DialLayer, FramesThroughTheLayerAndAfterAJumpAreFramesDrawnAfresh)
         clock.tick(jump);
         EXPECT_TRUE(clock.render() == Clock(jump, clock.settings.contents()).render());
     }
+}
+
+// A change of a setting leaves an analog clock as one started with the changed
+// settings: of the same size and drawn alike. A digital clock's window follows the
+// lines of its readout.
+TEST(SettingChange, LeavesAClockAsOneStartedWithItsSettings)
+{
+    const std::pair<QString, PropertyList> changes[] = {
+        {Keys::ShowWeekday, on},
+        {Keys::ShowDate, PropertyList::boolean(false)},
+        {Keys::TwentyFour, on},
+        {Keys::ClockSize, PropertyList::integer(200)},
+        {Keys::FadeHands, on}};
+    Clock clock(tenPastTen);
+    for (const auto &[key, value] : changes) {
+        clock.now.set(tenPastTen); // as the last fresh clock unpinned it
+        clock.set(key, value);
+        Clock fresh(tenPastTen, clock.settings.contents());
+        EXPECT_EQ(clock.window->frame().size(), fresh.window->frame().size());
+        EXPECT_EQ(clock.render(), fresh.render()) << key.toStdString();
+    }
+    Clock digital(tenPastTen, {{Keys::DigitalClock, on}});
+    const float height = digital.window->frame().height;
+    digital.set(Keys::ShowWeekday, on);
+    EXPECT_GT(digital.window->frame().height, height);
 }
 
 // Zone texts and times as `date` prints them, from the first tick after a change.

@@ -265,7 +265,7 @@ TEST(ClockSettingsPanel, EachControlWritesItsKeyOnceInTheStoredFormAndShowingWri
 {
     TKWController::initialize(); // the size's steps
     const QStringList keys = controls(ClockSettingsPanel(nullptr)).keys();
-    EXPECT_EQ(keys.size(), 24); // every setting but the dial's place, set on the clock itself
+    EXPECT_EQ(keys.size(), 23); // all but the dial, the picture and TKWLocal: set elsewhere
     for (const QString &key : keys) {
         auto settings = std::make_shared<ObservableDictionary>(ClockDefaults::defaultConfig());
         QStringList changes;
@@ -420,9 +420,9 @@ TEST(DialOnAPicture, ADroppedPictureKeepsTheDialWhichADragDefines)
 }
 
 // A picture moved far from where it was, into the (private) home's pictures folder:
-// the clock shows it and its file names it where it is now. Then deleted: the panel
-// names it until another is chosen, and the log names it once.
-TEST(FacePicture, AMovedOneIsFoundAndStoredAgainADeletedOneIsNamedOnce)
+// the clock shows it and its file names it where it is now. Then out of reach: the
+// panel names it, and the log once, until it is put back or another is chosen.
+TEST(FacePicture, AMovedOneIsFoundAndStoredAgainALostOneIsNamedOnceUntilPutBack)
 {
     TKWController::initialize();
     Scratch far;
@@ -447,17 +447,22 @@ TEST(FacePicture, AMovedOneIsFoundAndStoredAgainADeletedOneIsNamedOnce)
     static QStringList logged;
     const QtMessageHandler before = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext &, const QString &line) { logged << line; });
-    ASSERT_TRUE(QFile::remove(deeper));
-    const auto deleted = TKWWindowController::initWithSettingsFile(file);
-    deleted->showWindow();
-    auto *shown = panelOf(*deleted)->findChild<QLabel *>("missingPictureValue");
+    ASSERT_TRUE(QFile::rename(deeper, far.filePath("aside.png"))); // out of reach
+    const auto lost = TKWWindowController::initWithSettingsFile(file);
+    lost->showWindow();
+    auto *shown = panelOf(*lost)->findChild<QLabel *>("missingPictureValue");
     for (const bool use : {false, true}) { // the view reads the picture again
-        deleted->clockSettings()->setValue(Keys::UseFaceImage, PropertyList::boolean(use));
+        lost->clockSettings()->setValue(Keys::UseFaceImage, PropertyList::boolean(use));
     }
     qInstallMessageHandler(before);
     EXPECT_EQ(logged.filter("face.png").size(), 1) << logged.join("\n").toStdString();
     EXPECT_TRUE(shown->isVisible() && shown->text() == "Picture not found: face.png");
+    ASSERT_TRUE(QFile::rename(far.filePath("aside.png"), deeper)); // found as the panel opens
+    EXPECT_TRUE(panelOf(*lost) && !shown->isVisible());
+    EXPECT_EQ(lost->clockView()->faceImage().size(), QSize(300, 200));
     bool taken = false;
-    deleted->takeDroppedPicture(writePicture(far.filePath("new.png"), {9, 9}, Qt::red), &taken);
+    lost->takeDroppedPicture(writePicture(far.filePath("new.png"), {9, 9}, Qt::red), &taken);
     EXPECT_TRUE(taken && !shown->isVisible());
+    EXPECT_EQ(shown->parentWidget()->findChild<QLabel *>("faceImageValue")->text(),
+              far.filePath("new.png"));
 }
