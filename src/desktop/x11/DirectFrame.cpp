@@ -1,7 +1,6 @@
 #include "desktop/x11/DirectFrame.h"
 
 #include "desktop/x11/PixelLayout.h"
-#include "desktop/x11/RecentRequests.h"
 #include "desktop/x11/X11Connection.h"
 
 #include <QAbstractNativeEventFilter>
@@ -14,13 +13,9 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <array>
 #include <bit>
-#include <cmath>
-#include <cstring>
-#include <mutex>
-#include <sys/uio.h>
 #include <vector>
-#include <xcb/xcbext.h>
 
 namespace tockwise {
 
@@ -35,23 +30,18 @@ struct Target
     const QWindow *owner = nullptr;
     xcb_window_t window = XCB_NONE;
     xcb_gcontext_t context = XCB_NONE;
-    // 0 where the window's pixels are not laid out as its backing store's.
+    // 0 where the window's pixels are not laid out as its backing store's, or
+    // where the X server refused a frame for it.
     std::uint8_t depth = 0;
 };
 
-// Frames are written to the socket together, since every write wakes the X
-// server, which then takes the CPU from the clock as often as not; xcb would
-// write whenever its buffer of 16 KiB filled. Past this many bytes what is held
-// goes out anyway, so that little memory is held for it.
-constexpr std::size_t writeBytes = 64 * 1024;
-// xcb works out the full sequence number of what the server sends from the last
-// it read, so a request that has a reply must go out at least once in every
-// 65536 requests. xcb sees to that for the requests it sends, the sender for
-// those it writes itself, with room to spare for what Qt sends meanwhile.
-constexpr std::uint64_t requestsBetweenReplies = 32768;
-// The largest request without the big-requests extension, whose length in 4-byte
-// words has 16 bits.
-constexpr std::size_t coreRequestBytes = 65535 * 4;
+// An image request sent, by the sequence number of its cookie, which an error
+// for it carries too.
+struct Sent
+{
+    unsigned int sequence = 0;
+    xcb_window_t window = XCB_NONE;
+};
 
 // Takes the errors that refuse frames from Qt, which would only drop them (or log
 // them, a line a tick, with its debug output on) while the window showed stale
@@ -61,6 +51,7 @@ struct Refusals : QObject, QAbstractNativeEventFilter
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override;
 };
 
+// Everything here runs on the GUI thread.
 struct Sender
 {
     xcb_connection_t *connection = nullptr;
@@ -68,24 +59,15 @@ struct Sender
     // clocks are large (see DisplayPlatform), and the segment serves them better
     // than the socket.
     bool sharedMemory = false;
+    // The most image bytes one request takes: xcb closes the connection rather
+    // than send a request longer than the server's maximum.
     std::size_t maxImageBytes = 0;
     std::vector<Target> targets;
     int batches = 0;
-
-    // Image requests in the protocol's own encoding, not written yet. They are
-    // held only while the socket's write end is this side's: xcb asks for it back
-    // (giveBack) before it sends anything, so no request of Qt's overtakes a frame.
-    // xcb may ask on any thread that sends.
-    std::mutex mutex;
-    std::vector<std::uint8_t> out;
-    std::uint64_t requests = 0;
-    bool ownsSocket = false;
-    // The sequence number of the last request written, while the socket is owned,
-    // and one at or before the last request with a reply.
-    std::uint64_t sequence = 0;
-    std::uint64_t lastReply = 0;
-    // The image requests' windows, for the errors that refuse them.
-    RecentRequests sent;
+    // The latest image requests, more than a tick sends; errors come back within
+    // a round trip, and Qt hands them on before the next tick.
+    std::array<Sent, 256> sent{};
+    std::size_t nextSent = 0;
 };
 
 Sender &sender()
@@ -94,99 +76,25 @@ Sender &sender()
     static bool known = false;
     if (!known && qGuiApp) {
         known = true;
-        state.connection = X11Connection::connection();
+        static const bool qtFlush = qgetenv("TOCKWISE_QT_FLUSH") == "1";
+        state.connection = qtFlush ? nullptr : X11Connection::connection();
         state.sharedMemory = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
         if (state.connection) {
-            state.maxImageBytes =
-                std::min(std::size_t{xcb_get_maximum_request_length(state.connection)} * 4,
-                         coreRequestBytes) -
-                sizeof(xcb_put_image_request_t);
-        }
-        if (state.connection) {
+            // Less the request's own fields, with the longer length of a big request
+            // (none where the connection has failed).
+            const std::size_t requestBytes =
+                std::size_t{xcb_get_maximum_request_length(state.connection)} * 4;
+            const std::size_t fields = sizeof(xcb_put_image_request_t) + 4;
+            state.maxImageBytes = requestBytes > fields ? requestBytes - fields : 0;
             qGuiApp->installNativeEventFilter(X11Connection::ownedByApplication(new Refusals));
         }
         // The connection goes with the application object.
         QObject::connect(qGuiApp, &QObject::destroyed, [] {
-            const std::lock_guard lock(state.mutex);
-            state.connection = nullptr;
-            state.targets.clear();
-            state.batches = 0;
-            state.out = {};
-            state.requests = 0;
-            state.ownsSocket = false;
-            state.lastReply = 0;
-            state.sent = {};
+            state = Sender{};
             known = false;
         });
     }
     return state;
-}
-
-// With the mutex held, and the socket owned where anything is held.
-void writeHeld(Sender &state)
-{
-    if (state.out.empty()) {
-        return;
-    }
-    iovec data{state.out.data(), state.out.size()};
-    xcb_writev(state.connection, &data, 1, state.requests);
-    state.sequence += state.requests;
-    state.out.clear();
-    state.requests = 0;
-    if (state.out.capacity() > 2 * writeBytes) {
-        // A whole large window, sent once, need not stay in memory.
-        state.out = {};
-    }
-}
-
-void giveBack(void *)
-{
-    Sender &state = sender();
-    const std::lock_guard lock(state.mutex);
-    writeHeld(state);
-    state.ownsSocket = false;
-}
-
-// With the mutex held: whether the socket's write end is this side's, taken
-// from xcb where it is not (false where the connection has failed).
-bool ownSocket(Sender &state)
-{
-    if (!state.ownsSocket) {
-        std::uint64_t sent = 0;
-        if (!xcb_take_socket(state.connection, giveBack, nullptr, 0, &sent)) {
-            return false;
-        }
-        state.ownsSocket = true;
-        state.sequence = sent;
-    }
-    return true;
-}
-
-// Writes what is held, and then a request with a reply where one is owed.
-void send(Sender &state, std::unique_lock<std::mutex> &lock)
-{
-    if (state.out.empty()) {
-        return;
-    }
-    writeHeld(state);
-    const std::uint64_t written = state.sequence;
-    if (written - state.lastReply < requestsBetweenReplies) {
-        return;
-    }
-    // xcb takes the socket back for it, through giveBack, which needs the mutex.
-    lock.unlock();
-    const unsigned int asked = xcb_get_input_focus(state.connection).sequence;
-    xcb_discard_reply(state.connection, asked);
-    lock.lock();
-    state.lastReply = written + std::uint32_t(asked - std::uint32_t(written));
-}
-
-void writeOut(Sender &state)
-{
-    std::unique_lock lock(state.mutex);
-    if (state.batches == 0) {
-        send(state, lock);
-    }
 }
 
 // The depth of `visual` where its pixels are 32 bits laid out as a backing store
@@ -269,43 +177,21 @@ Target newTarget(Sender &state, QWindow *window, QImage::Format format)
     return target;
 }
 
+// Queues `rect` of `image` for the window in as few requests as the server takes.
 void put(Sender &state, const Target &target, const QImage &image, const QRect &rect)
 {
-    const std::size_t stride = std::size_t(rect.width()) * 4;
-    const int rowsPerRequest =
-        static_cast<int>(std::max<std::size_t>(1, state.maxImageBytes / stride));
-    std::unique_lock lock(state.mutex);
+    const auto rowsPerRequest = int(std::min<std::size_t>(
+        rect.height(), state.maxImageBytes / (std::size_t(rect.width()) * 4)));
     for (int top = rect.top(); top <= rect.bottom(); top += rowsPerRequest) {
         const int rows = std::min(rowsPerRequest, rect.bottom() + 1 - top);
-        const std::size_t bytes = sizeof(xcb_put_image_request_t) + stride * std::size_t(rows);
-        if (state.out.size() + bytes > writeBytes) {
-            send(state, lock);
-        }
-        if (!ownSocket(state)) {
-            return;
-        }
-        xcb_put_image_request_t request{};
-        request.major_opcode = XCB_PUT_IMAGE;
-        request.format = XCB_IMAGE_FORMAT_Z_PIXMAP;
-        request.length = std::uint16_t(bytes / 4);
-        request.drawable = target.window;
-        request.gc = target.context;
-        request.width = std::uint16_t(rect.width());
-        request.height = std::uint16_t(rows);
-        request.dst_x = std::int16_t(rect.left());
-        request.dst_y = std::int16_t(top);
-        request.depth = target.depth;
-        const std::size_t at = state.out.size();
-        state.out.resize(at + bytes);
-        std::uint8_t *cursor = state.out.data() + at;
-        std::memcpy(cursor, &request, sizeof request);
-        cursor += sizeof request;
-        for (int y = 0; y < rows; ++y, cursor += stride) {
-            std::memcpy(cursor, image.constScanLine(top + y) + std::size_t(rect.left()) * 4,
-                        stride);
-        }
-        ++state.requests;
-        state.sent.add(std::uint32_t(state.sequence + state.requests), target.window);
+        // Rows with nothing between them, as the request holds them.
+        const QImage band = image.copy(rect.left(), top, rect.width(), rows);
+        const xcb_void_cookie_t cookie =
+            xcb_put_image(state.connection, XCB_IMAGE_FORMAT_Z_PIXMAP, target.window,
+                          target.context, std::uint16_t(rect.width()), std::uint16_t(rows),
+                          std::int16_t(rect.left()), std::int16_t(top), 0, target.depth,
+                          std::uint32_t(band.sizeInBytes()), band.constBits());
+        state.sent[state.nextSent++ % state.sent.size()] = {cookie.sequence, target.window};
     }
 }
 
@@ -333,17 +219,18 @@ bool paintsAlone(const QWidget *top, const QWidget *widget, const QRect &area)
 bool Refusals::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     const auto *error = static_cast<const xcb_generic_error_t *>(message);
-    if (eventType != "xcb_generic_event_t" || error->response_type != 0) {
+    if (eventType != "xcb_generic_event_t" || error->response_type != 0 ||
+        error->major_code != XCB_PUT_IMAGE) {
         return false;
     }
     Sender &state = DirectFrame::sender();
-    std::unique_lock lock(state.mutex);
-    const xcb_window_t refused = state.sent.windowOf(error->full_sequence);
-    // xcb takes the socket back for the requests below through giveBack, which locks.
-    lock.unlock();
-    if (refused == XCB_NONE) {
+    const auto sent = std::ranges::find_if(state.sent, [error](const Sent &request) {
+        return request.window != XCB_NONE && request.sequence == error->full_sequence;
+    });
+    if (sent == state.sent.end()) {
         return false;
     }
+    const xcb_window_t refused = sent->window;
     const auto target = std::ranges::find(state.targets, refused, &Target::window);
     if (target != state.targets.end() && target->depth != 0) {
         target->depth = 0;
@@ -385,7 +272,10 @@ bool repaint(QWidget *widget, const QRegion &region, const std::function<void(QP
     QPaintDevice *device = store->paintDevice();
     auto *image =
         device && device->devType() == QInternal::Image ? static_cast<QImage *>(device) : nullptr;
-    const Target target = !image ? Target{}
+    // A row of the window must fit in a request, as on any server but one without
+    // big requests.
+    const bool fits = image && std::size_t(image->width()) * 4 <= state.maxImageBytes;
+    const Target target = !fits  ? Target{}
                           : seen ? *seen
                                  : newTarget(state, window, image->format());
     if (target.depth == 0) {
@@ -414,26 +304,25 @@ bool repaint(QWidget *widget, const QRegion &region, const std::function<void(QP
             put(state, target, *image, native);
         }
     }
-    writeOut(state);
+    if (state.batches == 0) {
+        xcb_flush(state.connection);
+    }
     return true;
 }
 
 Batch::Batch()
 {
-    Sender &state = sender();
-    const std::lock_guard lock(state.mutex);
-    ++state.batches;
+    ++sender().batches;
 }
 
 Batch::~Batch()
 {
     Sender &state = sender();
-    {
-        const std::lock_guard lock(state.mutex);
-        // The application may have ended meanwhile, and the count with it.
-        state.batches = std::max(0, state.batches - 1);
+    // The application may have ended meanwhile, and the count with it.
+    state.batches = std::max(0, state.batches - 1);
+    if (state.batches == 0 && state.connection) {
+        xcb_flush(state.connection);
     }
-    writeOut(state);
 }
 
 } // namespace DirectFrame
