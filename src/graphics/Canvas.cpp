@@ -17,7 +17,7 @@ QRectF toQRect(const Rect &rect)
 QPen pen(const Color &color, float lineWidth)
 {
     QPen pen(color.toQColor(), static_cast<qreal>(lineWidth));
-    // The ends and corners that a stroked path has on the original platform.
+    // Stroked paths end flat and turn their corners mitred, as the dial was designed.
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     return pen;

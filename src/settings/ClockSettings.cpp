@@ -24,8 +24,8 @@ PropertyList colorValue(const Color &color)
     return PropertyList::data(color.encode());
 }
 
-// Floats are stored as the double of the single-precision value, as a float
-// number of the original platform is.
+// Floats are stored as the double of the single-precision value, as files
+// written by earlier versions hold them.
 PropertyList floatValue(float value)
 {
     return PropertyList::real(static_cast<double>(value));

@@ -16,9 +16,9 @@ namespace tockwise {
 // One value of a property list: what a settings file, the user defaults file and
 // a clock's settings hold. A default-constructed value is "none" (no object).
 //
-// The conversions boolValue/intValue/floatValue behave like the numbers and
-// strings of the original platform: numbers and strings offer them, every other
-// kind (and none) does not, which the empty optional says.
+// The conversions boolValue/intValue/floatValue read numbers and strings as
+// property lists have always been read: numbers and strings offer them, every
+// other kind (and none) does not, which the empty optional says.
 class PropertyList
 {
 public:
@@ -78,7 +78,7 @@ private:
     Value mValue;
 };
 
-// The leading-number readings of a string, as the original platform's strings give them.
+// The leading-number readings of a string: the number its text begins with.
 namespace StringNumber {
 bool boolValue(QStringView text);
 std::int32_t intValue(QStringView text);

@@ -68,7 +68,7 @@ QZTimeZonePanel::QZTimeZonePanel(const QStringList &timeZoneNames, QWidget *pare
 
     auto button = [this](const QString &text) {
         auto *made = new QPushButton(text, this);
-        // Return belongs to OK wherever the focus is, as on the original platform.
+        // Return belongs to OK wherever the focus is, as in a dialog's default button.
         made->setAutoDefault(false);
         made->setMinimumWidth(buttonWidth);
         return made;
