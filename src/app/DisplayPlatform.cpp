@@ -1,6 +1,10 @@
 #include "app/DisplayPlatform.h"
 
+#include "desktop/wayland/LayerShell.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QLibraryInfo>
 
 #include <algorithm>
 
@@ -8,20 +12,25 @@ namespace tockwise {
 
 namespace DisplayPlatform {
 
-Choice choose(const Environment &environment)
+Choice choose(const Environment &environment, const WaylandSession &session)
 {
     if (!environment("QT_QPA_PLATFORM").isEmpty()) {
-        return {};
+        return {.platform = {}, .layers = environment("QT_QPA_PLATFORM").startsWith("wayland")};
     }
-    const bool wayland =
-        !environment("WAYLAND_DISPLAY").isEmpty() || environment("XDG_SESSION_TYPE") == "wayland";
+    const bool hasX = !environment("DISPLAY").isEmpty();
+    const bool wayland = !environment("WAYLAND_DISPLAY").isEmpty();
     if (!wayland) {
-        return {};
+        return {.platform = {}, .notice = hasX ? Notice::None : Notice::NoDisplay};
     }
-    if (!environment("DISPLAY").isEmpty()) {
-        return {"xcb", Notice::ThroughXWayland};
+    const bool qtPlatform = session.hasQtPlatform();
+    if (qtPlatform && session.offersLayers()) {
+        return {.platform = "wayland", .layers = true};
     }
-    return {{}, Notice::WaylandOnly};
+    if (hasX) {
+        return {.platform = "xcb"};
+    }
+    return {.platform = "wayland",
+            .notice = qtPlatform ? Notice::WaylandOnly : Notice::NoWaylandPlatform};
 }
 
 bool avoidSharedMemory(const Environment &environment, const std::vector<float> &clockSizes)
@@ -30,12 +39,31 @@ bool avoidSharedMemory(const Environment &environment, const std::vector<float> 
            std::ranges::all_of(clockSizes, [](float size) { return size < sharedMemoryClockSize; });
 }
 
+// Qt looks for its platforms in the folders the user names, then in its own.
+bool hasQtWaylandPlatform()
+{
+    QStringList folders = QString::fromLocal8Bit(qgetenv("QT_QPA_PLATFORM_PLUGIN_PATH"))
+                              .split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &folder : QString::fromLocal8Bit(qgetenv("QT_PLUGIN_PATH"))
+                                     .split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        folders.append(folder + QStringLiteral("/platforms"));
+    }
+    folders.append(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+    return std::ranges::any_of(folders, [](const QString &folder) {
+        return !QDir(folder).entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
+    });
+}
+
 Choice apply(const std::vector<float> &clockSizes)
 {
     const Environment environment = [](const char *name) { return qgetenv(name); };
-    const Choice choice = choose(environment);
+    const Choice choice = choose(environment, {.offersLayers = &LayerSurface::offeredBySession,
+                                               .hasQtPlatform = &hasQtWaylandPlatform});
     if (!choice.platform.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", choice.platform);
+    }
+    if (choice.layers) {
+        LayerSurface::prepareApplication();
     }
     if (avoidSharedMemory(environment, clockSizes)) {
         qputenv("QT_XCB_NO_MITSHM", "1");
@@ -48,11 +76,6 @@ QString noticeText(Notice notice)
     switch (notice) {
     case Notice::None:
         break;
-    case Notice::ThroughXWayland:
-        return QCoreApplication::translate(
-            "DisplayPlatform",
-            "Tockwise runs through XWayland: Wayland lets no program place its own windows "
-            "or keep them above or below the others.");
     case Notice::WaylandOnly:
         return QCoreApplication::translate(
             "DisplayPlatform",
@@ -60,6 +83,16 @@ QString noticeText(Notice notice)
             "open where the compositor puts them rather than where you left them, and "
             "cannot be kept above or below other windows or shown on every workspace. "
             "Install XWayland (Debian's package xwayland) for clocks that stay in place.");
+    case Notice::NoWaylandPlatform:
+        return QCoreApplication::translate(
+            "DisplayPlatform",
+            "tockwise: this Wayland session has no XWayland, and Qt's Wayland platform is not "
+            "installed: install Debian's package qt6-wayland (or xwayland).");
+    case Notice::NoDisplay:
+        return QCoreApplication::translate(
+            "DisplayPlatform",
+            "tockwise: there is no display to show clocks on: neither WAYLAND_DISPLAY nor "
+            "DISPLAY is set.");
     }
     return {};
 }

@@ -9,18 +9,22 @@
 namespace tockwise {
 
 // Which of Qt's window-system platforms a clock runs on. Clocks float, stack
-// above or below other windows, keep their places and span workspaces: a Wayland
-// session lets no program do that to its own windows, so on Wayland Tockwise runs
-// through XWayland when the session offers it.
+// above or below other windows, keep their places and span workspaces. A Wayland
+// application window can do none of that; a layer of the desktop can, where the
+// compositor offers layers, and an X11 window can, through XWayland.
 namespace DisplayPlatform {
 
 enum class Notice
 {
     None,
-    // Running through XWayland on a Wayland session.
-    ThroughXWayland,
-    // A Wayland session without XWayland: clocks run, but cannot keep their places.
+    // A Wayland session with neither layers nor XWayland: clocks run, but cannot
+    // keep their places.
     WaylandOnly,
+    // A Wayland session without XWayland, and Qt's Wayland platform not installed.
+    // Not a notice but the end: the process stops.
+    NoWaylandPlatform,
+    // Nowhere to show anything: the end too.
+    NoDisplay,
 };
 
 struct Choice
@@ -28,13 +32,29 @@ struct Choice
     // The platform to ask Qt for; empty leaves Qt's own choice.
     QByteArray platform;
     Notice notice = Notice::None;
+    // Whether clock windows become layers of the Wayland desktop.
+    bool layers = false;
+
+    bool canShowClocks() const
+    {
+        return notice != Notice::NoWaylandPlatform && notice != Notice::NoDisplay;
+    }
 };
 
 using Environment = std::function<QByteArray(const char *)>;
 
-// Decided from the session's variables before the application object exists. A
-// platform the user asked for (QT_QPA_PLATFORM) is always kept.
-Choice choose(const Environment &environment);
+// What is asked of the session only when it is a Wayland one.
+struct WaylandSession
+{
+    // Whether the compositor offers layers of the desktop.
+    std::function<bool()> offersLayers;
+    // Whether Qt's Wayland platform plugin is installed.
+    std::function<bool()> hasQtPlatform;
+};
+
+// Decided before the application object exists. A platform the user asked for
+// (QT_QPA_PLATFORM) is always kept.
+Choice choose(const Environment &environment, const WaylandSession &session);
 
 // Qt's X11 backend flushes a window through MIT-SHM when the server has it: each
 // flush then waits for the server to let go of the segment, a round trip and a
@@ -50,7 +70,8 @@ inline constexpr float sharedMemoryClockSize = 384;
 // not known before it is read). Never when the user set QT_XCB_NO_MITSHM.
 bool avoidSharedMemory(const Environment &environment, const std::vector<float> &clockSizes);
 
-// Applies choose() and avoidSharedMemory() to this process's environment.
+// Applies choose() and avoidSharedMemory() to this process's environment, asking
+// the session itself.
 Choice apply(const std::vector<float> &clockSizes);
 
 // What the user is told, once, in their language; empty for Notice::None.

@@ -3,6 +3,7 @@
 #include "app/StringTable.h"
 #include "app/TKWApplication.h"
 #include "app/TKWController.h"
+#include "desktop/wayland/LayerShell.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
 #include "widgets/PanelsAboveClocks.h"
@@ -63,6 +64,11 @@ void TKWController::showMenu(TKWWindowController *clock, const QPoint &globalPos
     QAction *allWorkspaces = menu->addAction(tr("Show on All Workspaces"));
     allWorkspaces->setCheckable(true);
     allWorkspaces->setChecked(defaults.boolForKey(Keys::AllSpaces));
+    if (LayerSurface::available()) {
+        // A layer of the desktop is on every workspace, whatever the setting.
+        allWorkspaces->setChecked(true);
+        allWorkspaces->setEnabled(false);
+    }
     connect(allWorkspaces, &QAction::toggled, this,
             [](bool on) { UserDefaults::standard().setBool(Keys::AllSpaces, on); });
     if (auto *application = qobject_cast<TKWApplication *>(qApp)) {
@@ -75,6 +81,9 @@ void TKWController::showMenu(TKWWindowController *clock, const QPoint &globalPos
 
     menu->addAction(tr("About Tockwise"), this, &showAbout);
     menu->addAction(tr("Quit Tockwise"), qApp, &QCoreApplication::quit);
+    // Over a clock that is a layer of the desktop a menu would otherwise open as a
+    // window of its own, where the compositor puts one.
+    LayerSurface::attach(menu, LayerSurface::Layer::Overlay, LayerSurface::Keyboard::WhileShown);
     menu->popup(globalPosition);
 }
 

@@ -48,8 +48,10 @@ bool needsNoDisplay(int argc, char **argv)
 // no fault: a missing XDG_RUNTIME_DIR (cron, ssh, scripts), after which it does
 // what it would have done anyway (and Tockwise picks its socket's folder itself),
 // the client messages of window managers that its X11 backend has no use for,
-// which some send at every window, and the picture decoders' complaints, which
-// name no file: the clock says once which picture does not read.
+// which some send at every window, the picture decoders' complaints, which name
+// no file (the clock says once which picture does not read), and, on Wayland, the
+// X11 tray's search for a signal only an X11 backend has, after which the status
+// item is left to a tray that speaks D-Bus, as it would have been.
 QtMessageHandler qtMessages = nullptr;
 
 bool isNoise(QtMsgType type, const QMessageLogContext &context, const QString &text)
@@ -58,7 +60,8 @@ bool isNoise(QtMsgType type, const QMessageLogContext &context, const QString &t
            (text.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR not set") ||
             (context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0) ||
             (context.category && qstrcmp(context.category, "qt.qpa.xcb") == 0 &&
-             text.startsWith(u"Unhandled client message")));
+             text.startsWith(u"Unhandled client message")) ||
+            text.contains(u"QPlatformNativeInterface::systemTrayWindowChanged"));
 }
 
 void withoutNoise(QtMsgType type, const QMessageLogContext &context, const QString &text)
@@ -169,18 +172,27 @@ void saveAtExit()
     }
 }
 
+std::unique_ptr<QCoreApplication> makeCoreApplication(int &argc, char **argv)
+{
+    auto app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tockwise"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
+    return app;
+}
+
 // Rendering and questions to a running instance need no display; a start that
-// shows clocks chooses how Qt is to reach the X server before it connects.
+// shows clocks chooses how Qt is to reach the screen before it connects. Where
+// there is none to reach, a running instance can still be asked.
 std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv,
                                                   DisplayPlatform::Choice &platform)
 {
     if (needsNoDisplay(argc, argv)) {
-        auto app = std::make_unique<QCoreApplication>(argc, argv);
-        QCoreApplication::setApplicationName(QStringLiteral("Tockwise"));
-        QCoreApplication::setApplicationVersion(QStringLiteral(TOCKWISE_VERSION));
-        return app;
+        return makeCoreApplication(argc, argv);
     }
     platform = DisplayPlatform::apply(savedClockSizes());
+    if (!platform.canShowClocks()) {
+        return makeCoreApplication(argc, argv);
+    }
     return std::make_unique<TKWApplication>(argc, argv);
 }
 
@@ -297,6 +309,9 @@ int start(int &argc, char **argv)
     }
     if (const QString notice = DisplayPlatform::noticeText(platform.notice); !notice.isEmpty()) {
         print(stderr, notice);
+    }
+    if (!platform.canShowClocks()) {
+        return 2;
     }
     return showClocks(*app, instance, *arguments, parser.isSet(CommandLine::newClock));
 }

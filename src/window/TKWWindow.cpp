@@ -2,6 +2,7 @@
 
 #include "desktop/CompositingWatch.h"
 #include "desktop/CoverWatch.h"
+#include "desktop/wayland/LayerShell.h"
 #include "desktop/x11/X11Desktop.h"
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
@@ -109,6 +110,10 @@ TKWWindow::TKWWindow(QWidget *content) : QWidget(nullptr, clockWindowFlags()), m
     // Where nothing composites the window, the desktop's picture shows through
     // the face.
     new ClockBackdrop(this);
+    // A layer is on every workspace by nature, and takes the keyboard only when
+    // clicked.
+    mLayer =
+        LayerSurface::attach(this, LayerSurface::Layer::Top, LayerSurface::Keyboard::WhenClicked);
 
     // A window manager that reparents a window as it maps it can leave Qt with a
     // stale idea of where the window is (seen as a jump to the screen's corner);
@@ -194,6 +199,9 @@ void TKWWindow::setLevel(Level level)
     if (QWindow *handle = windowHandle()) {
         handle->setFlags(flags);
     }
+    if (mLayer) {
+        mLayer->setLayer(desktop ? LayerSurface::Layer::Bottom : LayerSurface::Layer::Top);
+    }
     PanelsAboveClocks::shared().raiseSoon();
 }
 
@@ -205,6 +213,9 @@ bool TKWWindow::ignoresMouseEvents() const
 void TKWWindow::setIgnoresMouseEvents(bool ignores)
 {
     setWindowFlag(Qt::WindowTransparentForInput, ignores);
+    if (mLayer) {
+        mLayer->setClickThrough(ignores);
+    }
 }
 
 void TKWWindow::setOnAllWorkspaces(bool onAll)

@@ -20,6 +20,8 @@ namespace tockwise {
 // lives: its level ("TKWWindowLevel": above other windows, or down among the
 // desktop icons), click-through ("TKWClickThrough") and presence on every
 // workspace ("TKWAllSpaces").
+class LayerSurface;
+
 class TKWWindow : public QWidget
 {
     Q_OBJECT
@@ -98,6 +100,8 @@ private:
 
     QWidget *mContent = nullptr;
     bool mOnAllWorkspaces = false;
+    // Where the Wayland desktop offers layers, the clock is one; else null.
+    LayerSurface *mLayer = nullptr;
     // Set while the window follows the pointer itself, where the window manager
     // offers no move of its own.
     std::optional<QPoint> mDragOffset;

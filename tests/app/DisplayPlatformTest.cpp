@@ -8,25 +8,41 @@
 
 using namespace tockwise;
 
-TEST(DisplayPlatform, WaylandSessionsRunThroughXWaylandWhenItIsThereAndOthersAreLeftAlone)
+TEST(DisplayPlatform, LayersWhereOfferedThenXWaylandThenWaylandAloneAndAClearEndWithoutEither)
 {
     using DisplayPlatform::Notice;
     using Session = QMap<QByteArray, QByteArray>;
-    const std::tuple<Session, const char *, Notice> rows[] = {
-        {{{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}}, "xcb", Notice::ThroughXWayland},
-        {{{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":1"}}, "xcb", Notice::ThroughXWayland},
-        {{{"WAYLAND_DISPLAY", "wayland-0"}}, "", Notice::WaylandOnly},
-        {{{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "x11"}}, "", Notice::None},
-        {{}, "", Notice::None},
-        {{{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}, {"QT_QPA_PLATFORM", "wayland"}},
+    const Session wayland{{"WAYLAND_DISPLAY", "wayland-0"}};
+    const Session both{{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}};
+    // The session's variables, whether the compositor offers layers and Qt's
+    // Wayland platform is installed; the platform, what is said, layers or not.
+    const std::tuple<Session, bool, bool, const char *, Notice, bool> rows[] = {
+        {both, true, true, "wayland", Notice::None, true},
+        {both, false, true, "xcb", Notice::None, false},
+        {both, true, false, "xcb", Notice::None, false},
+        {wayland, true, true, "wayland", Notice::None, true},
+        {wayland, false, true, "wayland", Notice::WaylandOnly, false},
+        {wayland, false, false, "wayland", Notice::NoWaylandPlatform, false},
+        {{{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "x11"}}, true, true, "", Notice::None, false},
+        {{{"XDG_SESSION_TYPE", "wayland"}}, true, true, "", Notice::NoDisplay, false},
+        {{{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "wayland-0"}},
+         true,
+         true,
          "",
-         Notice::None},
+         Notice::None,
+         false},
+        {{{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}}, false, true, "", Notice::None, true},
     };
-    for (const auto &[session, platform, notice] : rows) {
+    for (const auto &[session, layers, platform, expected, notice, layered] : rows) {
         const DisplayPlatform::Choice choice = DisplayPlatform::choose(
-            [&session](const char *name) { return session.value(QByteArray(name)); });
-        EXPECT_EQ(choice.platform, QByteArray(platform)) << session.keys().join(' ').data();
-        EXPECT_EQ(choice.notice, notice) << session.keys().join(' ').data();
+            [&session](const char *name) { return session.value(QByteArray(name)); },
+            {.offersLayers = [layers] { return layers; },
+             .hasQtPlatform = [platform] { return platform; }});
+        const QByteArray row =
+            session.keys().join(' ') + ' ' + char('0' + layers) + char('0' + platform);
+        EXPECT_EQ(choice.platform, QByteArray(expected)) << row.data();
+        EXPECT_EQ(choice.notice, notice) << row.data();
+        EXPECT_EQ(choice.layers, layered) << row.data();
         EXPECT_EQ(DisplayPlatform::noticeText(notice).isEmpty(), notice == Notice::None);
     }
 }
