@@ -8,6 +8,7 @@
 #include "store/UserDefaults.h"
 #include "widgets/PanelsAboveClocks.h"
 #include "window/ClockBackdrop.h"
+#include "window/PaintedRegion.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -34,65 +35,6 @@ Qt::WindowFlags clockWindowFlags()
 }
 
 constexpr int positionCheckDelayMs = 100;
-
-// Nothing blends a window with the desktop without a compositor: a translucent
-// pixel shows as its colour darkened towards black. The faintest edge pixels of
-// anti-aliasing are left out; a half-transparent face stays in, darker.
-constexpr int minimumShapeAlpha = 32;
-
-// The pixels of `painted` opaque enough to keep, in device pixels. Runs of such
-// pixels are taken row by row, and a row that repeats the one above widens its
-// rectangles instead of adding new ones, which keeps the region (and the request
-// that sends it to the X server) small.
-QRegion paintedRegion(const QImage &painted)
-{
-    const QImage image = painted.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const int width = image.width();
-    const int height = image.height();
-    std::vector<QRect> rects;
-    std::size_t previousRow = 0;
-    std::vector<std::pair<int, int>> runs;
-    std::vector<std::pair<int, int>> previousRuns;
-    for (int y = 0; y < height; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        runs.clear();
-        for (int x = 0; x < width;) {
-            while (x < width && qAlpha(line[x]) < minimumShapeAlpha) {
-                ++x;
-            }
-            const int start = x;
-            while (x < width && qAlpha(line[x]) >= minimumShapeAlpha) {
-                ++x;
-            }
-            if (x > start) {
-                runs.emplace_back(start, x - start);
-            }
-        }
-        if (!runs.empty() && runs == previousRuns && previousRow + runs.size() == rects.size()) {
-            for (std::size_t i = previousRow; i < rects.size(); ++i) {
-                rects[i].setBottom(y);
-            }
-            continue;
-        }
-        previousRow = rects.size();
-        for (const auto &[x, length] : runs) {
-            rects.emplace_back(x, y, length, 1);
-        }
-        std::swap(runs, previousRuns);
-    }
-    QRegion region;
-    // Sorted by row, then by column, none overlapping: what setRects asks for.
-    region.setRects(rects.data(), static_cast<int>(rects.size()));
-    return region;
-}
-
-QRegion toWindowPixels(QRegion devicePixels, qreal ratio)
-{
-    if (ratio != 1) {
-        devicePixels = QTransform::fromScale(1 / ratio, 1 / ratio).map(devicePixels);
-    }
-    return devicePixels;
-}
 
 } // namespace
 
@@ -384,6 +326,7 @@ void TKWWindow::mousePressEvent(QMouseEvent *event)
         return;
     }
     mDragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    mLayerDrag = {pos(), event->position().toPoint(), std::nullopt};
 }
 
 void TKWWindow::keyPressEvent(QKeyEvent *event)
@@ -400,9 +343,31 @@ void TKWWindow::keyPressEvent(QKeyEvent *event)
 
 void TKWWindow::mouseMoveEvent(QMouseEvent *event)
 {
-    if (mDragOffset && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - *mDragOffset);
+    if (!mDragOffset || !(event->buttons() & Qt::LeftButton)) {
+        return;
     }
+    if (mLayer) {
+        dragLayer(event->position().toPoint());
+        return;
+    }
+    move(event->globalPosition().toPoint() - *mDragOffset);
+}
+
+void TKWWindow::dragLayer(QPoint local)
+{
+    // A position sent before the compositor took the last move is from before it.
+    if (!mLayer->hasSettled()) {
+        return;
+    }
+    // Some compositors give a held pointer's positions from where the layer was
+    // when pressed, others from where it is now; the first position after the
+    // first move tells which: from the press it holds that move, else not.
+    const QPoint moved = local - mLayerDrag.pressed;
+    const QPoint done = pos() - mLayerDrag.start;
+    if (!mLayerDrag.fromPress && !done.isNull()) {
+        mLayerDrag.fromPress = 2 * moved.manhattanLength() >= done.manhattanLength();
+    }
+    move((mLayerDrag.fromPress.value_or(false) ? mLayerDrag.start : pos()) + moved);
 }
 
 void TKWWindow::mouseReleaseEvent(QMouseEvent *event)

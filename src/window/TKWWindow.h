@@ -77,6 +77,7 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void dragLayer(QPoint local);
     void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -102,6 +103,14 @@ private:
     bool mOnAllWorkspaces = false;
     // Where the Wayland desktop offers layers, the clock is one; else null.
     LayerSurface *mLayer = nullptr;
+    // Where a layer was and the pointer on it when a drag began, and whether the
+    // compositor gives the pointer's positions from there.
+    struct LayerDrag
+    {
+        QPoint start;
+        QPoint pressed;
+        std::optional<bool> fromPress;
+    } mLayerDrag;
     // Set while the window follows the pointer itself, where the window manager
     // offers no move of its own.
     std::optional<QPoint> mDragOffset;

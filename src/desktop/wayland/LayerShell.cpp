@@ -46,7 +46,9 @@ void announced(void *data, wl_registry *registry, uint32_t name, const char *int
             globals->shell = static_cast<zwlr_layer_shell_v1 *>(wl_registry_bind(
                 registry, name, &zwlr_layer_shell_v1_interface, globals->shellVersion));
         }
-    } else if (std::strcmp(interface, wl_compositor_interface.name) == 0 && globals->bind) {
+    } else if (!globals->bind) {
+        return;
+    } else if (std::strcmp(interface, wl_compositor_interface.name) == 0) {
         globals->compositor = static_cast<wl_compositor *>(
             wl_registry_bind(registry, name, &wl_compositor_interface, 1));
     }
@@ -62,30 +64,35 @@ QPlatformNativeInterface *native()
     return QGuiApplication::platformNativeInterface();
 }
 
+// Binds the globals this process's layers use, on Qt's connection; the listeners
+// keep `globals`, which lives as long as the process.
+void bindGlobals(Globals &globals)
+{
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")) || !native()) {
+        return;
+    }
+    globals.display =
+        static_cast<wl_display *>(native()->nativeResourceForIntegration("wl_display"));
+    if (!globals.display) {
+        return;
+    }
+    globals.queue = wl_display_create_queue(globals.display);
+    auto *display = static_cast<wl_display *>(wl_proxy_create_wrapper(globals.display));
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy *>(display), globals.queue);
+    wl_registry *registry = wl_display_get_registry(display);
+    wl_proxy_wrapper_destroy(display);
+    wl_registry_add_listener(registry, &registryListener, &globals);
+    wl_display_roundtrip_queue(globals.display, globals.queue);
+    if (!globals.compositor) {
+        globals.shell = nullptr;
+    }
+}
+
 Globals &processGlobals()
 {
-    static Globals globals = [] {
-        Globals found;
-        if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")) || !native()) {
-            return found;
-        }
-        found.display =
-            static_cast<wl_display *>(native()->nativeResourceForIntegration("wl_display"));
-        if (!found.display) {
-            return found;
-        }
-        found.queue = wl_display_create_queue(found.display);
-        auto *display = static_cast<wl_display *>(wl_proxy_create_wrapper(found.display));
-        wl_proxy_set_queue(reinterpret_cast<wl_proxy *>(display), found.queue);
-        wl_registry *registry = wl_display_get_registry(display);
-        wl_proxy_wrapper_destroy(display);
-        wl_registry_add_listener(registry, &registryListener, &found);
-        wl_display_roundtrip_queue(found.display, found.queue);
-        if (!found.compositor) {
-            found.shell = nullptr;
-        }
-        return found;
-    }();
+    static Globals globals;
+    static const bool bound = (bindGlobals(globals), true);
+    Q_UNUSED(bound);
     return globals;
 }
 
@@ -161,6 +168,7 @@ bool LayerSurface::eventFilter(QObject *watched, QEvent *event)
         if (mLayerSurface) {
             place();
             commit();
+            followMove();
         }
         break;
     default:
@@ -215,8 +223,31 @@ void LayerSurface::giveRole()
     wl_proxy_set_queue(reinterpret_cast<wl_proxy *>(mLayerSurface), nullptr);
 }
 
+void LayerSurface::followMove()
+{
+    if (mMoveInFlight) {
+        wl_callback_destroy(mMoveInFlight);
+    }
+    // Answered after every event the compositor sent before it took the move, in
+    // the order Qt reads the pointer's.
+    mMoveInFlight = wl_display_sync(processGlobals().display);
+    static const wl_callback_listener listener{&LayerSurface::moveTaken};
+    wl_callback_add_listener(mMoveInFlight, &listener, this);
+    wl_display_flush(processGlobals().display);
+}
+
+void LayerSurface::moveTaken(void *data, wl_callback *callback, uint32_t)
+{
+    wl_callback_destroy(callback);
+    static_cast<LayerSurface *>(data)->mMoveInFlight = nullptr;
+}
+
 void LayerSurface::release()
 {
+    if (mMoveInFlight) {
+        wl_callback_destroy(mMoveInFlight);
+        mMoveInFlight = nullptr;
+    }
     if (mLayerSurface) {
         zwlr_layer_surface_v1_destroy(mLayerSurface);
     }
