@@ -191,6 +191,11 @@ class Session:
         self.env.update({k: told[k] for k in ("DISPLAY", "XAUTHORITY") if told.get(k)})
 
     def stop(self):
+        # The compositor first, so that it cleans up after its XWayland (mutter's lock file).
+        for compositor in self.processes[-1:]:
+            compositor.terminate()
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                compositor.wait(timeout=10)
         self.guard.stdin.close()
         self.guard.stdout.read()  # until the guard, having ended the session's processes, ends
         for process in self.processes:
