@@ -15,7 +15,8 @@ import os
 import subprocess
 import sys
 
-from desktop import check, clock_windows, ENV, eventually, finish, geometry, HOME, run, wait_for
+from desktop import (check, clock_windows, ENV, eventually, finish, geometry, HOME, pixel, read_ppm,
+                     run, wait_for)
 
 TOCKWISE, SCREEN_GRAB, ROOT_PICTURE = sys.argv[1:4]
 # The desktop: a check of these two colours, which no clock paints.
@@ -24,21 +25,13 @@ FACE = (255, 255, 240)  # a clock's face by default, half transparent
 
 
 def grab():
-    """The screen as (width, height, rows of RGB bytes), from a binary PPM."""
+    """The screen as (width, height, rows of RGB bytes)."""
     path = os.path.join(HOME, "screen.ppm")
     result = run(SCREEN_GRAB, path)
     if result.returncode != 0:
         raise RuntimeError(result.stderr)
     with open(path, "rb") as f:
-        _, size, _, rgb = f.read().split(b"\n", 3)  # as Qt writes it: P6, W H, 255, pixels
-    width, height = map(int, size.split())
-    return width, height, rgb
-
-
-def pixel(screen, x, y):
-    width, _, rgb = screen
-    offset = 3 * (y * width + x)
-    return tuple(rgb[offset:offset + 3])
+        return read_ppm(f.read())
 
 
 def near(colour, others):

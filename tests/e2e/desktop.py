@@ -90,6 +90,19 @@ def geometry(window):
     return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
 
+def read_ppm(data):
+    """(width, height, rows of RGB bytes) of a binary PPM as Qt, grim and pngtopnm write it."""
+    _, size, _, rgb = data.split(b"\n", 3)  # P6, W H, 255, pixels
+    width, height = map(int, size.split())
+    return width, height, rgb
+
+
+def pixel(screen, x, y):
+    width, _, rgb = screen
+    offset = 3 * (y * width + x)
+    return tuple(rgb[offset:offset + 3])
+
+
 def finish(passed_message):
     """Exits with the outcome of every check."""
     if failures:
