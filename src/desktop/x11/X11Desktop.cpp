@@ -164,7 +164,18 @@ private:
         if (wishes.skipTaskbar == true) {
             on.skipTaskbar = true;
         }
-        sendWishes(c, static_cast<xcb_window_t>(mWindow->winId()), on);
+        const auto id = static_cast<xcb_window_t>(mWindow->winId());
+        sendWishes(c, id, on);
+        // Qt maps a window shown without activation with a user time of zero, which
+        // some window managers take as an activation refused and answer by marking
+        // the window as demanding attention: asked for by no one, and taken back.
+        if (mWindow->property("_q_showWithoutActivating").toBool()) {
+            internAtoms(c, {"_NET_WM_STATE", "_NET_WM_STATE_DEMANDS_ATTENTION"});
+            sendToRoot(
+                c, id, atom(c, "_NET_WM_STATE"),
+                {stateRemove, atom(c, "_NET_WM_STATE_DEMANDS_ATTENTION"), 0, sourceApplication, 0});
+            xcb_flush(c);
+        }
     }
 
     QWindow *mWindow;
