@@ -381,14 +381,19 @@
 <context>
     <name>DisplayPlatform</name>
     <message>
-        <location filename="../../src/app/DisplayPlatform.cpp" line="+52"/>
-        <source>Tockwise runs through XWayland: Wayland lets no program place its own windows or keep them above or below the others.</source>
-        <translation>Tockwise läuft über XWayland: Unter Wayland kann kein Programm seine Fenster selbst platzieren oder über oder unter anderen Fenstern halten.</translation>
+        <location filename="../../src/app/DisplayPlatform.cpp" line="+80"/>
+        <source>This Wayland session has no XWayland, so Tockwise runs on Wayland itself: clocks open where the compositor puts them rather than where you left them, and cannot be kept above or below other windows or shown on every workspace. Install XWayland (Debian&apos;s package xwayland) for clocks that stay in place.</source>
+        <translation>Diese Wayland-Sitzung bietet kein XWayland, daher läuft Tockwise direkt unter Wayland: Uhren erscheinen dort, wo der Compositor sie hinsetzt, statt dort, wo Sie sie verlassen haben, und lassen sich weder über oder unter anderen Fenstern halten noch auf allen Arbeitsflächen anzeigen. Installieren Sie XWayland (Debian-Paket xwayland), damit die Uhren an ihrem Platz bleiben.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>tockwise: this Wayland session has no XWayland, and Qt&apos;s Wayland platform is not installed: install Debian&apos;s package qt6-wayland (or xwayland).</source>
+        <translation>tockwise: Diese Wayland-Sitzung bietet kein XWayland, und Qts Wayland-Plattform ist nicht installiert: Installieren Sie das Debian-Paket qt6-wayland (oder xwayland).</translation>
     </message>
     <message>
         <location line="+5"/>
-        <source>This Wayland session has no XWayland, so Tockwise runs on Wayland itself: clocks open where the compositor puts them rather than where you left them, and cannot be kept above or below other windows or shown on every workspace. Install XWayland (Debian&apos;s package xwayland) for clocks that stay in place.</source>
-        <translation>Diese Wayland-Sitzung bietet kein XWayland, daher läuft Tockwise direkt unter Wayland: Uhren erscheinen dort, wo der Compositor sie hinsetzt, statt dort, wo Sie sie verlassen haben, und lassen sich weder über oder unter anderen Fenstern halten noch auf allen Arbeitsflächen anzeigen. Installieren Sie XWayland (Debian-Paket xwayland), damit die Uhren an ihrem Platz bleiben.</translation>
+        <source>tockwise: there is no display to show clocks on: neither WAYLAND_DISPLAY nor DISPLAY is set.</source>
+        <translation>tockwise: Es gibt keine Anzeige für die Uhren: Weder WAYLAND_DISPLAY noch DISPLAY ist gesetzt.</translation>
     </message>
 </context>
 <context>
@@ -671,7 +676,7 @@
 <context>
     <name>main</name>
     <message>
-        <location filename="../../src/app/main.cpp" line="+233"/>
+        <location filename="../../src/app/main.cpp" line="+245"/>
         <source>Tockwise is not running.</source>
         <translation>Tockwise läuft nicht.</translation>
     </message>
@@ -896,7 +901,7 @@
 <context>
     <name>tockwise::TKWController</name>
     <message>
-        <location filename="../../src/app/TKWControllerMenu.cpp" line="+40"/>
+        <location filename="../../src/app/TKWControllerMenu.cpp" line="+41"/>
         <source>New Clock…</source>
         <translation>Neue Uhr…</translation>
     </message>
@@ -926,23 +931,23 @@
         <translation>Auf allen Arbeitsflächen anzeigen</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+11"/>
         <source>Start at Login</source>
         <translation>Bei der Anmeldung starten</translation>
     </message>
     <message>
-        <location line="-47"/>
-        <location line="+54"/>
+        <location line="-52"/>
+        <location line="+59"/>
         <source>About Tockwise</source>
         <translation>Über Tockwise</translation>
     </message>
     <message>
-        <location line="-53"/>
+        <location line="-58"/>
         <source>&lt;p&gt;&lt;b&gt;Tockwise&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Clocks that float on your desktop.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;Tockwise&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Uhren, die auf Ihrem Schreibtisch schweben.&lt;/p&gt;</translation>
     </message>
     <message>
-        <location line="+54"/>
+        <location line="+59"/>
         <source>Quit Tockwise</source>
         <translation>Tockwise beenden</translation>
     </message>

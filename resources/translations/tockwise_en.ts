@@ -381,13 +381,18 @@
 <context>
     <name>DisplayPlatform</name>
     <message>
-        <location filename="../../src/app/DisplayPlatform.cpp" line="+52"/>
-        <source>Tockwise runs through XWayland: Wayland lets no program place its own windows or keep them above or below the others.</source>
+        <location filename="../../src/app/DisplayPlatform.cpp" line="+80"/>
+        <source>This Wayland session has no XWayland, so Tockwise runs on Wayland itself: clocks open where the compositor puts them rather than where you left them, and cannot be kept above or below other windows or shown on every workspace. Install XWayland (Debian&apos;s package xwayland) for clocks that stay in place.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>tockwise: this Wayland session has no XWayland, and Qt&apos;s Wayland platform is not installed: install Debian&apos;s package qt6-wayland (or xwayland).</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+5"/>
-        <source>This Wayland session has no XWayland, so Tockwise runs on Wayland itself: clocks open where the compositor puts them rather than where you left them, and cannot be kept above or below other windows or shown on every workspace. Install XWayland (Debian&apos;s package xwayland) for clocks that stay in place.</source>
+        <source>tockwise: there is no display to show clocks on: neither WAYLAND_DISPLAY nor DISPLAY is set.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -671,7 +676,7 @@
 <context>
     <name>main</name>
     <message>
-        <location filename="../../src/app/main.cpp" line="+233"/>
+        <location filename="../../src/app/main.cpp" line="+245"/>
         <source>Tockwise is not running.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -896,7 +901,7 @@
 <context>
     <name>tockwise::TKWController</name>
     <message>
-        <location filename="../../src/app/TKWControllerMenu.cpp" line="+40"/>
+        <location filename="../../src/app/TKWControllerMenu.cpp" line="+41"/>
         <source>New Clock…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -926,23 +931,23 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+11"/>
         <source>Start at Login</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-47"/>
-        <location line="+54"/>
+        <location line="-52"/>
+        <location line="+59"/>
         <source>About Tockwise</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-53"/>
+        <location line="-58"/>
         <source>&lt;p&gt;&lt;b&gt;Tockwise&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Clocks that float on your desktop.&lt;/p&gt;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+54"/>
+        <location line="+59"/>
         <source>Quit Tockwise</source>
         <translation type="unfinished"></translation>
     </message>
