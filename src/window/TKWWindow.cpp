@@ -376,6 +376,9 @@ void TKWWindow::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     mDragOffset.reset();
+    if (mLayer) {
+        mLayer->followScreen();
+    }
     // Once the window manager moves the window it has the pointer, and the release
     // goes to it: one that reaches the clock came before the move began (a click).
     if (std::exchange(mSystemMove, false)) {

@@ -140,9 +140,6 @@ LayerSurface::LayerSurface(QWidget *window, Layer layer, Keyboard keyboard)
     : QObject(window), mWindow(window), mLayer(layer), mKeyboard(keyboard)
 {
     window->installEventFilter(this);
-    if (window->isVisible()) {
-        giveRole();
-    }
 }
 
 LayerSurface::~LayerSurface()
@@ -152,13 +149,22 @@ LayerSurface::~LayerSurface()
 
 bool LayerSurface::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Expose && !mLayerSurface && mWindow &&
+        watched == mWindow->windowHandle()) {
+        giveRole();
+        return false;
+    }
     if (watched != mWindow) {
         return false;
     }
     switch (event->type()) {
     case QEvent::Show:
-        // Sent before Qt shows the window: the role comes before any picture.
-        giveRole();
+        // Qt makes the window's surface anew each time it shows it, and puts the
+        // first picture on it as the window is exposed: the role goes in between.
+        if (QWindow *handle = mWindow->windowHandle()) {
+            handle->removeEventFilter(this);
+            handle->installEventFilter(this);
+        }
         break;
     case QEvent::Hide:
         release();
@@ -184,15 +190,7 @@ void LayerSurface::giveRole()
     if (mLayerSurface || !globals.shell || !handle) {
         return;
     }
-    handle->create();
     auto *surface = static_cast<wl_surface *>(native()->nativeResourceForWindow("surface", handle));
-    if (!surface) {
-        // Qt lets the surface go when it hides a window and makes the next one only
-        // as it shows it again, too late for a role: a new window has one at once.
-        handle->destroy();
-        handle->create();
-        surface = static_cast<wl_surface *>(native()->nativeResourceForWindow("surface", handle));
-    }
     if (!surface) {
         return;
     }
@@ -262,6 +260,15 @@ void LayerSurface::place()
     zwlr_layer_surface_v1_set_margin(mLayerSurface, offset.y(), 0, 0, offset.x());
     zwlr_layer_surface_v1_set_size(mLayerSurface, static_cast<uint32_t>(geometry.width()),
                                    static_cast<uint32_t>(geometry.height()));
+}
+
+void LayerSurface::followScreen()
+{
+    QScreen *screen = QGuiApplication::screenAt(mWindow->geometry().center());
+    if (mLayerSurface && screen && screen != mScreen) {
+        mWindow->hide();
+        mWindow->show();
+    }
 }
 
 void LayerSurface::setLayer(Layer layer)

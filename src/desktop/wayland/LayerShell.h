@@ -62,6 +62,9 @@ public:
     // pointer's positions it sends were taken before the move.
     bool hasSettled() const { return !mMoveInFlight; }
 
+    // A layer lies on one screen: one moved onto another is made anew there.
+    void followScreen();
+
     void setLayer(Layer layer);
     // With an empty input region, clicks go to whatever lies under the window.
     void setClickThrough(bool clickThrough);
