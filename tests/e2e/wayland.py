@@ -3,7 +3,6 @@
     with session("sway") as s:
         subprocess.Popen([TOCKWISE], env=s.env)
         s.screenshot()           # (width, height, RGB rows) of the 1280x800 output; not mutter
-        s.windows()              # sway's windows, as its tree has them
         s.run("xprop", "-root")  # in kwin and mutter, on their XWayland display
 
 s.env is desktop.ENV with the session's WAYLAND_DISPLAY, XDG_RUNTIME_DIR, D-Bus session bus
@@ -83,13 +82,6 @@ class Session:
             return read_ppm(self._output("pngtopnm", png))
         finally:
             os.remove(png)
-
-    def windows(self):
-        def leaves(node):
-            inner = node["nodes"] + node["floating_nodes"]
-            return [leaf for n in inner for leaf in leaves(n)] if inner else [node]
-        tree = json.loads(self._output("swaymsg", "-t", "get_tree"))
-        return [node for node in leaves(tree) if node.get("pid")]
 
     def _output(self, *command, cwd=None):
         done = subprocess.run(command, env=self.env, cwd=cwd, capture_output=True, timeout=60)
