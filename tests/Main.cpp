@@ -6,8 +6,6 @@
 #include "Support.h"
 #include "app/TKWApplication.h"
 
-#include <memory>
-
 using namespace tockwise;
 
 int main(int argc, char *argv[])

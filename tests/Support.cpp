@@ -2,28 +2,14 @@
 
 #include "store/PropertyListFile.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QPainter>
 #include <QThread>
 
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
 #include <grp.h>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 using namespace tockwise;
 
@@ -83,21 +69,6 @@ Home::Home()
     set("QT_QPA_PLATFORM", "offscreen");
 }
 
-QString Home::settingsFolder() const
-{
-    return dataFolder() + "/org.tockwise.Tockwise";
-}
-
-QString Home::defaultsFile() const
-{
-    return configFolder() + "/org.tockwise.Tockwise.plist";
-}
-
-QString Home::socketPath() const
-{
-    return variable("XDG_RUNTIME_DIR") + "/org.tockwise.Tockwise.socket";
-}
-
 QStringList Home::environment() const
 {
     QStringList result;
@@ -122,17 +93,6 @@ void Home::useHere() const
             qputenv(it.key().toLatin1().constData(), QFile::encodeName(it.value()));
         }
     }
-}
-
-bool Home::giveTo(uid_t uid, gid_t gid) const
-{
-    bool ok = ::chown(QFile::encodeName(path()).constData(), uid, gid) == 0;
-    QDirIterator it(path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        ok = ::lchown(QFile::encodeName(it.next()).constData(), uid, gid) == 0 && ok;
-    }
-    return ok;
 }
 
 // --- Processes ----------------------------------------------------------------
@@ -241,13 +201,6 @@ Outcome Process::finish(std::chrono::milliseconds grace)
     return outcome;
 }
 
-Outcome run(const QString &program, const QStringList &arguments, const Process::Options &options,
-            std::chrono::milliseconds limit)
-{
-    Process process(program, arguments, options);
-    return process.finish(limit);
-}
-
 QString dateText(const QString &zone, std::chrono::system_clock::time_point instant,
                  const QString &format)
 {
@@ -255,16 +208,6 @@ QString dateText(const QString &zone, std::chrono::system_clock::time_point inst
     const Outcome date = run("date", {"-d", QString("@%1").arg(seconds.count()), "+" + format},
                              Process::Options({"TZ=" + zone}));
     return date.cleanExit() ? QString::fromUtf8(date.standardOutput).trimmed() : QString();
-}
-
-QString tockwiseBinary()
-{
-    return QStringLiteral(TOCKWISE_BINARY);
-}
-
-Outcome runTockwise(const Home &home, const QStringList &arguments, std::chrono::milliseconds limit)
-{
-    return run(tockwiseBinary(), arguments, {home.environment()}, limit);
 }
 
 RunningTockwise::RunningTockwise(const Home &home, const QStringList &arguments,
@@ -355,6 +298,15 @@ void PrintTo(const FileState &state, std::ostream *out)
          << state.sha256.left(16).toStdString();
 }
 
+QByteArray bigEndian(quint64 value, int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = size - 1; i >= 0; --i, value >>= 8) {
+        bytes[i] = char(value & 0xff);
+    }
+    return bytes;
+}
+
 QByteArray nestedArrays(int depth, bool binary, int times)
 {
     if (!binary) {
@@ -363,13 +315,6 @@ QByteArray nestedArrays(int depth, bool binary, int times)
                "</plist>\n";
     }
     // Each array refers to the next by its index; the offsets of all follow them.
-    const auto bigEndian = [](quint64 value, int size) {
-        QByteArray bytes(size, Qt::Uninitialized);
-        for (int i = size - 1; i >= 0; --i, value >>= 8) {
-            bytes[i] = char(value & 0xff);
-        }
-        return bytes;
-    };
     QByteArray bytes = "bplist00", offsets;
     for (int i = 0; i < depth; ++i) {
         offsets += bigEndian(bytes.size(), 4);
@@ -379,6 +324,12 @@ QByteArray nestedArrays(int depth, bool binary, int times)
     const qsizetype table = bytes.size();
     return bytes + offsets + QByteArray(6, 0) + '\x04' + '\x04' + bigEndian(depth, 8) +
            bigEndian(0, 8) + bigEndian(table, 8);
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -392,11 +343,6 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-std::optional<PropertyList::Dictionary> settingsIn(const QString &path)
-{
-    return PropertyListFile::read(path);
 }
 
 // --- Pictures -----------------------------------------------------------------

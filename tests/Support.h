@@ -3,19 +3,15 @@
 // What the tests share: waiting for a condition, scratch folders and homes of
 // their own, the real tockwise binary and other processes, files and pictures.
 
-#include "store/PropertyList.h"
+#include "store/PropertyListFile.h"
 
 #include <QApplication>
-#include <QByteArray>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,7 +27,6 @@
 #include <ostream>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/types.h>
 #include <unistd.h>
 #include <vector>
 
@@ -80,9 +75,12 @@ public:
     Home();
     QString configFolder() const { return variable("XDG_CONFIG_HOME"); }
     QString dataFolder() const { return variable("XDG_DATA_HOME"); }
-    QString settingsFolder() const;
-    QString defaultsFile() const;
-    QString socketPath() const;
+    QString settingsFolder() const { return dataFolder() + "/org.tockwise.Tockwise"; }
+    QString defaultsFile() const { return configFolder() + "/org.tockwise.Tockwise.plist"; }
+    QString socketPath() const
+    {
+        return variable("XDG_RUNTIME_DIR") + "/org.tockwise.Tockwise.socket";
+    }
 
     // Another value for a variable of the children's environment; an empty
     // QString() removes it.
@@ -92,14 +90,16 @@ public:
     QStringList environment() const;
     // Makes its XDG folders and home this process's own.
     void useHere() const;
-    // Hands every folder to `uid`, for a child that runs as that user.
-    bool giveTo(uid_t uid, gid_t gid) const;
 
 private:
     QHash<QString, QString> mVariables;
 };
 
 QByteArray readFile(const QString &path);
+// The entries of a folder, hidden ones too, by name.
+QStringList entriesOf(const QString &folder);
+// `value` in `size` bytes, the most significant first.
+QByteArray bigEndian(quint64 value, int size = 4);
 
 struct Outcome
 {
@@ -152,17 +152,26 @@ private:
 };
 
 // Runs a program to its end, killing it after `limit`.
-Outcome run(const QString &program, const QStringList &arguments,
-            const Process::Options &options = {}, std::chrono::milliseconds limit = 60s);
+inline Outcome run(const QString &program, const QStringList &arguments,
+                   const Process::Options &options = {}, std::chrono::milliseconds limit = 60s)
+{
+    return Process(program, arguments, options).finish(limit);
+}
 
 // What `TZ=zone date +FORMAT` prints for the instant ("%Z": the zone's abbreviation).
 QString dateText(const QString &zone, std::chrono::system_clock::time_point instant,
                  const QString &format = "%Z");
 
 // The real tockwise binary, run in a home.
-QString tockwiseBinary();
-Outcome runTockwise(const Home &home, const QStringList &arguments,
-                    std::chrono::milliseconds limit = 60s);
+inline QString tockwiseBinary()
+{
+    return QStringLiteral(TOCKWISE_BINARY);
+}
+inline Outcome runTockwise(const Home &home, const QStringList &arguments,
+                           std::chrono::milliseconds limit = 60s)
+{
+    return run(tockwiseBinary(), arguments, {home.environment()}, limit);
+}
 
 // A running instance of the real binary in a home: started, asked, ended as a
 // user would, with `tockwise --list` and `tockwise --quit`.
@@ -206,7 +215,10 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // binary one each may hold the next `times` times, as one object shared.
 QByteArray nestedArrays(int depth, bool binary, int times = 1);
 // The settings of a file that reads as a settings dictionary, else none.
-std::optional<tockwise::PropertyList::Dictionary> settingsIn(const QString &path);
+inline std::optional<tockwise::PropertyList::Dictionary> settingsIn(const QString &path)
+{
+    return tockwise::PropertyListFile::read(path);
+}
 
 // A picture file of one colour, with a bar along its top edge of another, so
 // that which way up it was drawn shows.

@@ -37,7 +37,7 @@ void withoutRuntimeFolder(Home &home)
 
 } // namespace
 
-TEST(CommandLine, RenderDrawsWhatItIsToldAndSaysNothingElse)
+TEST(CommandLine, RenderDrawsWhatItIsToldSaysNothingElseAndTakesNoMistakeInSilence)
 {
     Home home;
     withoutRuntimeFolder(home);
@@ -62,12 +62,7 @@ TEST(CommandLine, RenderDrawsWhatItIsToldAndSaysNothingElse)
         EXPECT_EQ(run.standardError, QByteArray()) << "a command says only what it means to";
         EXPECT_EQ(QImage(out).size(), size) << arguments.join(u' ').toStdString();
     }
-}
 
-TEST(CommandLine, RenderTakesNoMistakeInSilence)
-{
-    Home home;
-    withoutRuntimeFolder(home);
     const QString notes = home.filePath("notes.tkw");
     ASSERT_TRUE(writeFile(notes, "not a property list"));
     const QString wild = home.filePath("wild.tkw");
@@ -75,7 +70,7 @@ TEST(CommandLine, RenderTakesNoMistakeInSilence)
                                                {"SomeoneElsesKey", PropertyList::integer(1)}}));
     const QString deep = home.filePath("deep.tkw");
     ASSERT_TRUE(writeFile(deep, nestedArrays(100'000, true)));
-    const QString out = home.filePath("out.png");
+    QFile::remove(out);
     const QList<Mistake> mistakes = {
         {{"--bogus"}, {"bogus"}},
         {{"--settings", deep}, {"deep.tkw", "too deeply"}},
@@ -152,21 +147,18 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
     EXPECT_TRUE(listed[2].endsWith("\tlocal"));
     EXPECT_TRUE(listed[3].endsWith("\tAmerica/New_York"));
 
-    const auto defaults = [&home](const QString &key) {
-        return settingsIn(home.defaultsFile()).value_or(PropertyList::Dictionary()).value(key);
-    };
-    EXPECT_TRUE(runTockwise(home, {"--click-through", "on"}).cleanExit());
-    EXPECT_TRUE(
-        waitFor([&] { return defaults(Keys::ClickThrough) == PropertyList::boolean(true); }));
-    EXPECT_TRUE(runTockwise(home, {"--click-through", "toggle"}).cleanExit());
-    EXPECT_TRUE(
-        waitFor([&] { return defaults(Keys::ClickThrough) == PropertyList::boolean(false); }));
-
     const QString entry = home.configFolder() + "/autostart/org.tockwise.Tockwise.desktop";
     EXPECT_TRUE(runTockwise(home, {"--autostart", "on"}).cleanExit());
     EXPECT_TRUE(readFile(entry).contains("Exec=" + QFile::encodeName(tockwiseBinary())));
     EXPECT_TRUE(runTockwise(home, {"--autostart", "off"}).cleanExit());
     EXPECT_FALSE(QFile::exists(entry));
+
+    // A later start that gets no answer ends rather than run as a twin.
+    app.process().signal(SIGSTOP);
+    const Outcome later = runTockwise(home, {});
+    app.process().signal(SIGCONT);
+    EXPECT_EQ(later.exitCode, 1) << later.describe(); // a twin would still run
+    EXPECT_FALSE(later.standardError.isEmpty());
 
     const Outcome ended = app.quit();
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
@@ -188,17 +180,4 @@ TEST(CommandLine, WithoutAnInstanceQuestionsFailAndSwitchesWaitForTheNextStart)
     const Outcome version = runTockwise(home, {"--version"});
     EXPECT_TRUE(version.cleanExit());
     EXPECT_EQ(version.standardOutput.trimmed(), "Tockwise " TOCKWISE_VERSION);
-}
-
-TEST(CommandLine, ALaterStartThatGetsNoAnswerEndsRatherThanRunAsATwin)
-{
-    Home home;
-    RunningTockwise app(home);
-    ASSERT_TRUE(app.serving());
-    app.process().signal(SIGSTOP); // there, and answering nothing
-    const Outcome later = runTockwise(home, {});
-    app.process().signal(SIGCONT);
-    EXPECT_EQ(later.exitCode, 1) << later.describe(); // a twin would still run
-    EXPECT_FALSE(later.standardError.isEmpty());
-    EXPECT_TRUE(app.quit().cleanExit());
 }

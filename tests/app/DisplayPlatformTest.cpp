@@ -14,6 +14,7 @@ TEST(DisplayPlatform, LayersWhereOfferedThenXWaylandThenWaylandAloneAndAClearEnd
     using Session = QMap<QByteArray, QByteArray>;
     const Session wayland{{"WAYLAND_DISPLAY", "wayland-0"}};
     const Session both{{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}};
+    const Session xcbAsked{{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "wayland-0"}};
     // The session's variables, whether the compositor offers layers and Qt's
     // Wayland platform is installed; the platform, what is said, layers or not.
     const std::tuple<Session, bool, bool, const char *, Notice, bool> rows[] = {
@@ -25,12 +26,7 @@ TEST(DisplayPlatform, LayersWhereOfferedThenXWaylandThenWaylandAloneAndAClearEnd
         {wayland, false, false, "wayland", Notice::NoWaylandPlatform, false},
         {{{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "x11"}}, true, true, "", Notice::None, false},
         {{{"XDG_SESSION_TYPE", "wayland"}}, true, true, "", Notice::NoDisplay, false},
-        {{{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "wayland-0"}},
-         true,
-         true,
-         "",
-         Notice::None,
-         false},
+        {xcbAsked, true, true, "", Notice::None, false},
         {{{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}}, false, true, "", Notice::None, true},
     };
     for (const auto &[session, layers, platform, expected, notice, layered] : rows) {

@@ -41,19 +41,6 @@ int answerAlerts()
     return answered;
 }
 
-// Runs the event loop until the application quits; false if it did not before a
-// deadline that only guards against hanging.
-bool quitsSoon()
-{
-    bool timedOut = false;
-    QTimer::singleShot(30s, qApp, [&timedOut] {
-        timedOut = true;
-        QCoreApplication::exit(1);
-    });
-    QCoreApplication::exec();
-    return !timedOut;
-}
-
 class Interaction : public ::testing::Test
 {
 protected:
@@ -225,15 +212,6 @@ TEST_F(Interaction, TheNewClockPanelMakesClocksOnlyForZones)
     ASSERT_EQ(controller.numberOfClocks(), 3u);
     EXPECT_EQ(lastClock().value(Keys::TimeZone), PropertyList::string("Asia/Kolkata"));
     EXPECT_FALSE(controller.newClockPanel()->isVisible());
-
-    // A search emptied takes nothing: Return makes the clock selected before it.
-    controller.showNewClockPanel();
-    QTest::keyClicks(field, "tok");
-    EXPECT_EQ(browser.path(), "/Asia/Tokyo");
-    QTest::keyClick(field, Qt::Key_Escape);
-    QTest::keyClick(field, Qt::Key_Return);
-    ASSERT_EQ(controller.numberOfClocks(), 4u);
-    EXPECT_EQ(lastClock().value(Keys::TimeZone), PropertyList::string("Asia/Kolkata"));
 }
 
 TEST(ClockList, QuitsAfterTheEventThatRemovedTheLastClock)
@@ -250,7 +228,8 @@ TEST(ClockList, QuitsAfterTheEventThatRemovedTheLastClock)
         controller.removeClock(second.get());
         handledInFull = true;
     });
-    EXPECT_TRUE(quitsSoon());
+    QTimer::singleShot(30s, qApp, [] { QCoreApplication::exit(1); }); // only against hanging
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "quits";
     EXPECT_TRUE(handledInFull);
 }
 

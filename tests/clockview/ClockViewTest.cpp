@@ -80,6 +80,21 @@ struct Clock
 
 const QRegion whole(0, 0, 128, 128);
 
+// The paints of a view: at which of a test's seconds, and where.
+struct Painted : QObject
+{
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            regions.push_back({second, static_cast<QPaintEvent *>(event)->region()});
+        }
+        return false;
+    }
+    int count() const { return int(regions.size()); }
+    int second = 0;
+    std::vector<std::pair<int, QRegion>> regions;
+};
+
 // Frames through the layer (the second reuses it) against the frame drawn whole.
 bool layerDrawsWhole(Clock &clock, qreal scale = 1)
 {
@@ -93,19 +108,19 @@ bool layerDrawsWhole(Clock &clock, qreal scale = 1)
 
 } // namespace
 
-class Repaint : public ::testing::Test, public QObject
+class Repaint : public ::testing::Test
 {
 protected:
     void start(const PropertyList::Dictionary &settings, bool show = true)
     {
         clock.reset(); // its pinned time must not outlive the new one's
         clock = std::make_unique<Clock>(tenPastTen, settings);
-        paints = 0;
+        painted.regions.clear();
         clock->view.resize(128, 128);
-        clock->view.installEventFilter(this);
+        clock->view.installEventFilter(&painted);
         clock->view.setVisible(show);
-        ASSERT_TRUE(waitFor([&] { return paints > 0 || !show; }));
-        paints = 0;
+        ASSERT_TRUE(waitFor([&] { return painted.count() > 0 || !show; }));
+        painted.regions.clear();
     }
     // Paints are posted: once they are handled, all that a tick asked for is done.
     void tick(int hour, int minute, int second)
@@ -113,17 +128,9 @@ protected:
         clock->tick(utc(12, 6, hour, minute, second));
         QCoreApplication::processEvents();
     }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            ++paints;
-            region = static_cast<QPaintEvent *>(event)->region();
-        }
-        return false;
-    }
+    QRegion region() const { return painted.regions.back().second; }
+    Painted painted;
     std::unique_ptr<Clock> clock;
-    int paints = 0;
-    QRegion region;
 };
 
 TEST_F(Repaint, ATickRepaintsAllThatMovedAndOnlyThatUnlessATextChanged)
@@ -131,18 +138,18 @@ TEST_F(Repaint, ATickRepaintsAllThatMovedAndOnlyThatUnlessATextChanged)
     start({});
     const QImage before = clock->render();
     tick(10, 10, 31);
-    ASSERT_EQ(paints, 1);
-    EXPECT_NE(region, whole);
+    ASSERT_EQ(painted.count(), 1);
+    EXPECT_NE(region(), whole);
     const QImage after = clock->render();
     for (int y = 0; y < 128; ++y) {
         for (int x = 0; x < 128; ++x) {
-            ASSERT_TRUE(before.pixel(x, y) == after.pixel(x, y) || region.contains({x, y}));
+            ASSERT_TRUE(before.pixel(x, y) == after.pixel(x, y) || region().contains({x, y}));
         }
     }
     tick(11, 59, 59);
     tick(12, 0, 0); // AM becomes PM
-    EXPECT_EQ(paints, 3);
-    EXPECT_EQ(region, whole);
+    EXPECT_EQ(painted.count(), 3);
+    EXPECT_EQ(region(), whole);
 }
 
 TEST_F(Repaint, WithoutSecondsOnlyAVisibleMoveOfTheMinuteHandRepaints)
@@ -154,11 +161,11 @@ TEST_F(Repaint, WithoutSecondsOnlyAVisibleMoveOfTheMinuteHandRepaints)
         // third second reaches a quarter pixel. A digital clock waits for the minute.
         tick(10, 10, 31);
         tick(10, 10, 32);
-        EXPECT_EQ(paints, 0) << digital;
+        EXPECT_EQ(painted.count(), 0) << digital;
         tick(10, 10, 33);
-        EXPECT_EQ(paints, digital ? 0 : 1) << digital;
+        EXPECT_EQ(painted.count(), digital ? 0 : 1) << digital;
         tick(10, 11, 0);
-        EXPECT_EQ(paints, digital ? 1 : 2) << digital;
+        EXPECT_EQ(painted.count(), digital ? 1 : 2) << digital;
     }
 }
 
@@ -166,22 +173,22 @@ TEST_F(Repaint, AHiddenOrCoveredClockDoesNotPaintAndShowsTheTimeWhenSeenAgain)
 {
     start({}, false);
     tick(10, 12, 32);
-    EXPECT_EQ(paints, 0);
+    EXPECT_EQ(painted.count(), 0);
     clock->view.show();
-    ASSERT_TRUE(waitFor([this] { return paints > 0; }));
+    ASSERT_TRUE(waitFor([this] { return painted.count() > 0; }));
     EXPECT_EQ(clock->render(), Clock(utc(12, 6, 10, 12, 32)).render());
 
-    paints = 0;
+    painted.regions.clear();
     clock->view.setCovered(true);
     tick(10, 12, 33);
     tick(10, 12, 34);
-    EXPECT_EQ(paints, 0);
+    EXPECT_EQ(painted.count(), 0);
     // The window system keeps showing the last frame: all of it is drawn anew.
     clock->view.setCovered(false);
-    ASSERT_TRUE(waitFor([this] { return paints > 0; }));
-    EXPECT_EQ(region, whole);
+    ASSERT_TRUE(waitFor([this] { return painted.count() > 0; }));
+    EXPECT_EQ(region(), whole);
     tick(10, 12, 35);
-    EXPECT_EQ(paints, 2);
+    EXPECT_EQ(painted.count(), 2);
 }
 
 // Two clocks alike, one ticked every second and one only at the seconds it asks
@@ -206,18 +213,7 @@ TEST(TickSchedule, TicksComeOnlyWhenSomethingShownChangesAndPaintAsEverySecond)
         {"seconds", {}, 1200},
     };
     for (const auto &[name, settings, mostTicks] : rows) {
-        struct Painted : QObject
-        {
-            bool eventFilter(QObject *, QEvent *event) override
-            {
-                if (event->type() == QEvent::Paint) {
-                    regions.push_back({second, static_cast<QPaintEvent *>(event)->region()});
-                }
-                return false;
-            }
-            int second = 0;
-            std::vector<std::pair<int, QRegion>> regions;
-        } everySecond, asked;
+        Painted everySecond, asked;
         Clock a(utc(12, 6, 11, 50, 0), settings), b(utc(12, 6, 11, 50, 0), settings);
         int ticks = 0;
         for (auto [clock, painted] : {std::pair{&a, &everySecond}, std::pair{&b, &asked}}) {

@@ -4,8 +4,6 @@
 
 #include "Support.h"
 
-#include <QtEndian>
-
 using namespace tockwise;
 
 namespace {
@@ -23,9 +21,7 @@ public:
 
 QByteArray aliasWithPath(const QByteArray &path, quint32 declaredSize)
 {
-    const quint32 big = qToBigEndian(declaredSize);
-    return AliasData("/", {1, 2}).encode().left(22) +
-           QByteArray(reinterpret_cast<const char *>(&big), sizeof big) + path;
+    return AliasData("/", {1, 2}).encode().left(22) + bigEndian(declaredSize) + path;
 }
 
 } // namespace

@@ -20,14 +20,9 @@
 #include "store/UserDefaults.h"
 #include "window/TKWWindowController.h"
 
-#include <QFile>
-#include <QTimer>
-
 #include <cstdio>
 #include <fcntl.h>
-#include <functional>
 #include <random>
-#include <unistd.h>
 
 using namespace tockwise;
 

@@ -103,10 +103,22 @@ Verdict judge(const PropertyList::Dictionary &file, const PropertyList::Dictiona
     return verdict;
 }
 
-QStringList entries(const QString &folder)
+// The zones of the clocks whose files read, sorted ("local" for none); with
+// `placed`, only those whose place the defaults hold.
+QStringList clockZones(const Home &home, bool placed)
 {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    const QDir folder(home.settingsFolder());
+    const auto defaults = settingsIn(home.defaultsFile()).value_or(PropertyList::Dictionary());
+    QStringList zones;
+    for (const QString &name : folder.entryList({"*.tkw"}, QDir::Files)) {
+        const auto settings = settingsIn(folder.filePath(name));
+        if (settings && (!placed || defaults.contains(QFileInfo(name).completeBaseName()))) {
+            const PropertyList zone = settings->value(Keys::TimeZone);
+            zones.append(zone.asString() ? *zone.asString() : "local");
+        }
+    }
+    zones.sort();
+    return zones;
 }
 
 } // namespace
@@ -187,8 +199,8 @@ TEST(Kill, EveryFileParsesAndNothingOlderThanTwoSecondsIsLost)
                 << " ms old after " << pause.count() << " ms";
         }
         // A write cut short leaves nothing behind.
-        EXPECT_EQ(entries(home.settingsFolder()), names);
-        EXPECT_EQ(entries(home.configFolder()),
+        EXPECT_EQ(entriesOf(home.settingsFolder()), names);
+        EXPECT_EQ(entriesOf(home.configFolder()),
                   QStringList{QFileInfo(home.defaultsFile()).fileName()});
         QFile::remove(logPath);
         if (HasFailure()) {
@@ -202,50 +214,14 @@ TEST(Kill, EveryFileParsesAndNothingOlderThanTwoSecondsIsLost)
 }
 
 // A clock that has just come into being has never been changed; it must reach its
-// file all the same, or a kill takes it along. The first clock of a first start
-// and one added by a later start are both asked for.
-TEST(Kill, ANewClockIsOnDiskBeforeItIsEverChanged)
-{
-    Home home;
-    const QDir folder(home.settingsFolder());
-    const auto clocksOnDisk = [&folder] {
-        QStringList zones;
-        for (const QString &name : folder.entryList({"*.tkw"}, QDir::Files)) {
-            const auto settings = PropertyListFile::read(folder.filePath(name));
-            if (!settings ||
-                !(QFileInfo(folder.filePath(name)).permissions() ==
-                  (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser))) {
-                return QStringList{QString("unreadable or not private: ") + name};
-            }
-            const PropertyList zone = settings->value(Keys::TimeZone);
-            zones.append(zone.asString() ? *zone.asString() : "local");
-        }
-        zones.sort();
-        return zones;
-    };
-    const QStringList expected = {"Asia/Tokyo", "local"};
-    {
-        RunningTockwise first(home);
-        ASSERT_TRUE(first.serving());
-        ASSERT_TRUE(runTockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
-        EXPECT_TRUE(waitFor([&] { return clocksOnDisk() == expected; }, 20s))
-            << [&] { return clocksOnDisk().join(u' ').toStdString(); }();
-        first.process().signal(SIGKILL);
-        first.process().finish(10s);
-    }
-    RunningTockwise next(home);
-    ASSERT_TRUE(next.serving());
-    EXPECT_EQ(next.listedFiles().size(), 2);
-    EXPECT_TRUE(next.quit().cleanExit());
-    EXPECT_EQ(clocksOnDisk().join(u' '), expected.join(u' '));
-}
-
-// A clock's place is written half a second after it shows. Ended at once after a
-// later start added a clock, by the X server going away (as at many logouts) or
-// by SIGINT or SIGHUP, Tockwise has written it all the same.
+// file all the same, or a kill takes it along: the first clock of a first start
+// and one added by a later start. Its place is written half a second after it
+// shows: ended at once, by the X server going away (as at many logouts) or by
+// SIGINT or SIGHUP, Tockwise has written that as well.
 TEST(Ending, WhatWaitsForItsWriteIsSavedWhenTheDisplayGoesOrASignalComes)
 {
-    for (const int ending : {0, SIGINT, SIGHUP}) {
+    const QStringList expected = {"Asia/Tokyo", "local"};
+    for (const int ending : {SIGKILL, 0, SIGINT, SIGHUP}) {
         Home home;
         std::unique_ptr<Process> display;
         if (ending == 0) {
@@ -260,22 +236,15 @@ TEST(Ending, WhatWaitsForItsWriteIsSavedWhenTheDisplayGoesOrASignalComes)
         RunningTockwise app(home);
         ASSERT_TRUE(app.serving()) << app.process().standardError().toStdString();
         ASSERT_TRUE(runTockwise(home, {"--new-clock", "Asia/Tokyo"}).cleanExit());
+        const bool killed = ending == SIGKILL;
+        if (killed) {
+            EXPECT_TRUE(waitFor([&] { return clockZones(home, false) == expected; }, 20s));
+        }
         ending == 0 ? display->signal(SIGKILL) : app.process().signal(ending);
         const Outcome ended = app.process().finish(30s);
-        EXPECT_TRUE(ended.finished && !ended.signalled && ended.exitCode == (ending == 0))
+        EXPECT_TRUE(killed ? ended.signalled
+                           : ended.finished && !ended.signalled && ended.exitCode == (ending == 0))
             << ended.describe();
-
-        const QDir folder(home.settingsFolder());
-        const auto defaults = settingsIn(home.defaultsFile()).value_or(PropertyList::Dictionary());
-        QStringList placed;
-        for (const QString &name : folder.entryList({"*.tkw"}, QDir::Files)) {
-            const auto settings = settingsIn(folder.filePath(name));
-            const PropertyList zone = settings ? settings->value(Keys::TimeZone) : PropertyList();
-            if (settings && defaults.contains(QFileInfo(name).completeBaseName())) {
-                placed.append(zone.asString() ? *zone.asString() : "local");
-            }
-        }
-        placed.sort();
-        EXPECT_EQ(placed, QStringList({"Asia/Tokyo", "local"})) << "ended by " << ending;
+        EXPECT_EQ(clockZones(home, !killed), expected) << "ended by " << ending;
     }
 }

@@ -9,18 +9,9 @@
 #include "store/ValueTransformer.h"
 #include "window/TKWWindowController.h"
 
-#include <QtEndian>
-
 using namespace tockwise;
 
 namespace {
-
-QByteArray bigEndian(quint32 value)
-{
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToBigEndian(value, bytes.data());
-    return bytes;
-}
 
 // A PNG chunk with its CRC-32 (ISO 3309, as PNG defines it).
 QByteArray chunk(const QByteArray &type, const QByteArray &data)

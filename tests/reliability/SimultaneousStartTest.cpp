@@ -77,11 +77,9 @@ TEST(SimultaneousStarts, TenLeaveOneInstance)
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
 
     // Every file whole, and none half-written left beside them.
-    const auto entries = [](const QString &path) {
-        return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    };
-    EXPECT_EQ(entries(folder.path()), names);
-    EXPECT_EQ(entries(home.configFolder()), QStringList{QFileInfo(home.defaultsFile()).fileName()});
+    EXPECT_EQ(entriesOf(folder.path()), names);
+    EXPECT_EQ(entriesOf(home.configFolder()),
+              QStringList{QFileInfo(home.defaultsFile()).fileName()});
     for (const QString &path :
          {folder.filePath(names[0]), folder.filePath(names[1]), home.defaultsFile()}) {
         EXPECT_TRUE(settingsIn(path)) << path.toStdString();
