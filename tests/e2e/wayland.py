@@ -151,11 +151,8 @@ class Session:
                      XDG_RUNTIME_DIR=runtime, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
                      WLR_LIBINPUT_NO_DEVICES="1")
 
-        def sockets():
-            found = [glob.glob(runtime + name) for name in ("/wayland-[0-9]", "/sway-ipc.*.sock")]
-            return all(found) and found
-        display, ipc = self._wait(sockets, "sway's sockets")
-        self.env.update(WAYLAND_DISPLAY=display[0], SWAYSOCK=ipc[0])
+        display = self._wait(lambda: glob.glob(runtime + "/wayland-[0-9]"), "sway's socket")
+        self.env.update(WAYLAND_DISPLAY=display[0])
 
     def _start_kwin(self):
         # A copy: the installed one carries file capabilities that a container may refuse, and
