@@ -4,10 +4,10 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDebug>
 #include <QPainter>
 #include <QThread>
 
-#include <ctime>
 #include <grp.h>
 #include <sstream>
 
@@ -23,13 +23,6 @@ void PrintTo(const QString &text, std::ostream *out)
 void PrintTo(const QStringList &list, std::ostream *out)
 {
     *out << '{' << list.join(", ").toStdString() << '}';
-}
-
-qint64 monotonicMicroseconds()
-{
-    timespec now = {};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
 }
 
 QByteArray canonicalValue(const PropertyList &value)
@@ -48,9 +41,6 @@ bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit)
     }
     return done();
 }
-
-Scratch::Scratch() : mDir(QDir::tempPath() + "/tockwise-test-XXXXXX")
-{}
 
 // --- Homes --------------------------------------------------------------------
 
@@ -238,16 +228,6 @@ QStringList RunningTockwise::listed()
     return QString::fromLocal8Bit(listed.standardOutput).split(u'\n', Qt::SkipEmptyParts);
 }
 
-QStringList RunningTockwise::listedFiles()
-{
-    QStringList files;
-    for (const QString &line : listed()) {
-        files.append(line.section(u'\t', 0, 0));
-    }
-    files.sort();
-    return files;
-}
-
 Outcome RunningTockwise::quit(std::chrono::milliseconds limit)
 {
     runTockwise(mHome, {"--quit"}, 30s);
@@ -363,11 +343,9 @@ QString comparePictures(const QImage &drawn, const QImage &expected)
         return QStringLiteral("there is no picture to compare with");
     }
     if (drawn.size() != expected.size()) {
-        return QString("drawn %1 x %2, expected %3 x %4")
-            .arg(drawn.width())
-            .arg(drawn.height())
-            .arg(expected.width())
-            .arg(expected.height());
+        QString sizes;
+        QDebug(&sizes) << "drawn" << drawn.size() << "expected" << expected.size();
+        return sizes;
     }
     const QImage a = drawn.convertToFormat(QImage::Format_ARGB32);
     const QImage b = expected.convertToFormat(QImage::Format_ARGB32);

@@ -36,8 +36,12 @@ using namespace std::chrono_literals;
 void PrintTo(const QString &text, std::ostream *out);
 void PrintTo(const QStringList &list, std::ostream *out);
 
-// Microseconds on the monotonic clock, which every process of the machine shares.
-qint64 monotonicMicroseconds();
+// Microseconds on the monotonic clock (steady_clock's), which every process of the machine shares.
+inline qint64 monotonicMicroseconds()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+}
 
 // One value as one line of text, the same in a log and for a file's value.
 QByteArray canonicalValue(const tockwise::PropertyList &value);
@@ -55,16 +59,21 @@ template <class Modal> void whenUp(const std::function<void(Modal &)> &whileUp)
     });
 }
 
-// A temporary folder, removed with everything in it at the end of the test.
-class Scratch
+// The first shown top-level window of the kind, if any.
+template <class Window> Window *shownWindow()
 {
-public:
-    Scratch();
-    QString path() const { return mDir.path(); }
-    QString filePath(const QString &name) const { return mDir.filePath(name); }
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
 
-private:
-    QTemporaryDir mDir;
+// A temporary folder, removed with everything in it at the end of the test.
+struct Scratch : QTemporaryDir
+{
+    Scratch() : QTemporaryDir(QDir::tempPath() + "/tockwise-test-XXXXXX") {}
 };
 
 // A user of its own for the processes a test starts: every XDG folder under one
@@ -184,7 +193,6 @@ public:
     bool serving(std::chrono::milliseconds limit = 60s);
     // What --list prints: one "file<TAB>zone" a clock.
     QStringList listed();
-    QStringList listedFiles();
     // Asks it to quit and waits for it to end.
     Outcome quit(std::chrono::milliseconds limit = 60s);
     Process &process() { return *mProcess; }

@@ -29,18 +29,12 @@ void expectOneLine(const Outcome &run, const Mistake &mistake)
     }
 }
 
-// As cron or ssh start a command: without a runtime folder.
-void withoutRuntimeFolder(Home &home)
-{
-    home.set("XDG_RUNTIME_DIR", QString());
-}
-
 } // namespace
 
 TEST(CommandLine, RenderDrawsWhatItIsToldSaysNothingElseAndTakesNoMistakeInSilence)
 {
     Home home;
-    withoutRuntimeFolder(home);
+    home.set("XDG_RUNTIME_DIR", QString()); // as cron or ssh start a command
     ASSERT_TRUE(PropertyListFile::write(home.filePath("clock.tkw"),
                                         {{Keys::ClockSize, PropertyList::integer(200)},
                                          {Keys::TimeZone, PropertyList::string("UTC")}}));
@@ -76,6 +70,7 @@ TEST(CommandLine, RenderDrawsWhatItIsToldSaysNothingElseAndTakesNoMistakeInSilen
         {{"--settings", deep}, {"deep.tkw", "too deeply"}},
         {{"--settings", home.filePath("missing.tkw")}, {"missing.tkw"}},
         {{"--settings", notes}, {"notes.tkw"}},
+        {{"--settings", home.path()}, {home.path()}},
         {{"--settings", wild}, {"wild.tkw", "TKWClockSize", "16 to 2048"}},
         {{"--settings", wild, "--settings", notes}, {"--settings"}},
         {{"--time", "yesterday"}, {"--time", "yesterday"}},
@@ -168,7 +163,7 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
 TEST(CommandLine, WithoutAnInstanceQuestionsFailAndSwitchesWaitForTheNextStart)
 {
     Home home;
-    withoutRuntimeFolder(home);
+    home.set("XDG_RUNTIME_DIR", QString()); // as cron or ssh start a command
     for (const char *question : {"--list", "--quit"}) {
         const Outcome asked = runTockwise(home, {question});
         EXPECT_EQ(asked.exitCode, 1) << question;

@@ -32,11 +32,8 @@ int answerAlerts()
 {
     QCoreApplication::processEvents();
     int answered = 0;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *alert = qobject_cast<QMessageBox *>(widget); alert && alert->isVisible()) {
-            alert->buttons().first()->click();
-            ++answered;
-        }
+    for (QMessageBox *alert; (alert = shownWindow<QMessageBox>()); ++answered) {
+        alert->buttons().first()->click();
     }
     return answered;
 }
@@ -147,12 +144,7 @@ TEST_F(Interaction, TheClocksMenuAndPanelButtonsDoWhatTheySay)
     EXPECT_TRUE(qobject_cast<TKWApplication *>(qApp)->autoLaunch());
 
     ASSERT_TRUE(choose(first.get(), "Settings…"));
-    ClockSettingsPanel *panel = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *shown = qobject_cast<ClockSettingsPanel *>(widget); shown && shown->isVisible()) {
-            panel = shown;
-        }
-    }
+    ClockSettingsPanel *panel = shownWindow<ClockSettingsPanel>();
     ASSERT_TRUE(panel && panel->settings() == first->clockSettings());
     first->clockSettings()->setValue(Keys::CenterFactor, PropertyList::string("{0.3, 0.6}"));
     panel->findChild<QPushButton *>("resetHandsButton")->click();

@@ -9,7 +9,6 @@
 #include "window/TKWWindowController.h"
 
 #include <QLocalSocket>
-#include <QtEndian>
 
 #include <pwd.h>
 
@@ -89,20 +88,17 @@ TEST(InstanceSocket, AnOversizedMessageIsRefusedAndServingGoesOn)
     Home home;
     RunningTockwise app(home);
     ASSERT_TRUE(app.serving()) << app.process().standardError().toStdString();
-    const QStringList clocks = app.listedFiles();
+    const QStringList clocks = app.listed();
     ASSERT_EQ(clocks.size(), 1);
 
     // Announced as the maximum and one byte more, then sent in full.
     const qsizetype size = maximumInstanceMessageSize - 4 + 1;
-    QByteArray message = encodeInstanceRequest({tockwiseBinary(), "--list"});
-    message = message.left(4) + QByteArray(size, ' ');
-    qToBigEndian(quint32(size), message.data());
-    EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(), message));
+    EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(), bigEndian(size) + QByteArray(size, ' ')));
     // And one that claims four gigabytes.
     EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(), QByteArray("\xff\xff\xff\xff{", 5) +
                                                             QByteArray(2 * 1024 * 1024, 'x')));
 
-    EXPECT_EQ(app.listedFiles(), clocks) << "still serving";
+    EXPECT_EQ(app.listed(), clocks) << "still serving";
     const Outcome ended = app.quit();
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
 }

@@ -50,13 +50,7 @@ std::shared_ptr<TKWWindowController> newClock(const QString &zone = "UTC")
 ClockSettingsPanel *panelOf(TKWWindowController &clock)
 {
     clock.showSettingsPanel();
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        auto *panel = qobject_cast<ClockSettingsPanel *>(widget);
-        if (panel && panel->settings() == clock.clockSettings()) {
-            return panel;
-        }
-    }
-    return nullptr;
+    return shownWindow<ClockSettingsPanel>();
 }
 
 // The panel's controls by the setting each is bound to.
