@@ -6,9 +6,7 @@
 #include "store/PropertyListFile.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QProcess>
@@ -45,6 +43,15 @@ inline qint64 monotonicMicroseconds()
 
 // One value as one line of text, the same in a log and for a file's value.
 QByteArray canonicalValue(const tockwise::PropertyList &value);
+
+// An instant in UTC, of 2026 unless another year is given.
+inline std::chrono::system_clock::time_point utc(int month, int day, int hour, int minute,
+                                                 int second, int year = 2026)
+{
+    using namespace std::chrono;
+    return sys_days(std::chrono::year(year) / month / day) + hours(hour) + minutes(minute) +
+           seconds(second);
+}
 
 // Runs the event loop until `done` holds or the time is up; returns `done()`. The
 // deadline is only a guard against hanging: a test waits for what it looks at.

@@ -13,7 +13,6 @@
 #include "window/TKWWindow.h"
 #include "window/TKWWindowController.h"
 
-#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -237,7 +236,7 @@ TEST(Ticks, ASleepingClockWakesAtOnceForANewSystemZoneOrASetSystemClock)
     TimeZone::setHostZoneFiles(link, dir.filePath("timezone"));
     const std::shared_ptr<void> restore(
         nullptr, [](void *) { TimeZone::setHostZoneFiles("/etc/localtime", "/etc/timezone"); });
-    const Instant start = sys_days(year(2026) / 12 / 6) + hours(10) + seconds(1);
+    const Instant start = utc(12, 6, 10, 0, 1);
     PinnedTime now(start);
     TKWController controller;
     controller.awakeFromNib();

@@ -38,9 +38,8 @@ struct ReadOnlyFolder
         if (::geteuid() == 0) {
             return run("/usr/bin/chattr", {readOnly ? "+i" : "-i", path}).cleanExit();
         }
-        return QFile::setPermissions(path, readOnly ? QFile::ReadOwner | QFile::ExeOwner
-                                                    : QFile::ReadOwner | QFile::WriteOwner |
-                                                          QFile::ExeOwner);
+        const auto write = readOnly ? QFile::Permissions() : QFile::WriteOwner;
+        return QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | write);
     }
     QString path;
     bool active = false;

@@ -13,7 +13,6 @@
 #include "window/ClockSizing.h"
 #include "window/TKWWindowController.h"
 
-#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QPaintEvent>
 #include <QWindow>
@@ -33,12 +32,6 @@ public:
 } // namespace tockwise
 
 namespace {
-
-Instant utc(int month, int day, int hour, int minute, int second)
-{
-    using namespace std::chrono;
-    return sys_days(year(2026) / month / day) + hours(hour) + minutes(minute) + seconds(second);
-}
 
 const Instant tenPastTen = utc(12, 6, 10, 10, 30);
 const PropertyList on = PropertyList::boolean(true);

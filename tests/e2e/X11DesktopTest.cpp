@@ -20,7 +20,6 @@
 #include <QColorDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 

@@ -4,8 +4,6 @@
 
 #include "Support.h"
 
-#include <QThread>
-
 #include <future>
 #include <poll.h>
 #include <set>
