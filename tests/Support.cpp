@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDebug>
+#include <QLocalSocket>
 #include <QPainter>
 #include <QThread>
 
@@ -23,11 +24,6 @@ void PrintTo(const QString &text, std::ostream *out)
 void PrintTo(const QStringList &list, std::ostream *out)
 {
     *out << '{' << list.join(", ").toStdString() << '}';
-}
-
-QByteArray canonicalValue(const PropertyList &value)
-{
-    return value.isNone() ? QByteArray("-") : PropertyListFile::toXml({{"v", value}}).toBase64();
 }
 
 bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit)
@@ -232,6 +228,29 @@ Outcome RunningTockwise::quit(std::chrono::milliseconds limit)
 {
     runTockwise(mHome, {"--quit"}, 30s);
     return mProcess->finish(limit);
+}
+
+bool refusedWithoutAnswer(const QString &socketPath, const QByteArray &bytes)
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(5000)) {
+        return false;
+    }
+    QByteArray answer;
+    for (qsizetype sent = 0;
+         sent < bytes.size() && socket.state() == QLocalSocket::ConnectedState;) {
+        const qint64 written = socket.write(bytes.mid(sent, 64 * 1024));
+        if (written <= 0) {
+            break;
+        }
+        sent += written;
+        socket.waitForBytesWritten(1000);
+        answer += socket.readAll();
+    }
+    waitFor([&] { return socket.state() == QLocalSocket::UnconnectedState; }, 10s);
+    answer += socket.readAll();
+    return socket.state() == QLocalSocket::UnconnectedState && answer.isEmpty();
 }
 
 // --- Files --------------------------------------------------------------------

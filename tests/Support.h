@@ -42,7 +42,11 @@ inline qint64 monotonicMicroseconds()
 }
 
 // One value as one line of text, the same in a log and for a file's value.
-QByteArray canonicalValue(const tockwise::PropertyList &value);
+inline QByteArray canonicalValue(const tockwise::PropertyList &value)
+{
+    return value.isNone() ? QByteArray("-")
+                          : tockwise::PropertyListFile::toXml({{"v", value}}).toBase64();
+}
 
 // An instant in UTC, of 2026 unless another year is given.
 inline std::chrono::system_clock::time_point utc(int month, int day, int hour, int minute,
@@ -177,6 +181,10 @@ inline Outcome run(const QString &program, const QStringList &arguments,
 // What `TZ=zone date +FORMAT` prints for the instant ("%Z": the zone's abbreviation).
 QString dateText(const QString &zone, std::chrono::system_clock::time_point instant,
                  const QString &format = "%Z");
+
+// Sends `bytes` on the instance socket; true when the instance closed the
+// connection without answering.
+bool refusedWithoutAnswer(const QString &socketPath, const QByteArray &bytes);
 
 // The real tockwise binary, run in a home.
 inline QString tockwiseBinary()

@@ -3,6 +3,7 @@
 // wrong, and writes nothing; what is right does what it says.
 
 #include "Support.h"
+#include "instance/InstanceMessage.h"
 #include "settings/SettingsKeys.h"
 #include "store/PropertyListFile.h"
 
@@ -147,6 +148,13 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
     EXPECT_TRUE(readFile(entry).contains("Exec=" + QFile::encodeName(tockwiseBinary())));
     EXPECT_TRUE(runTockwise(home, {"--autostart", "off"}).cleanExit());
     EXPECT_FALSE(QFile::exists(entry));
+
+    // Messages past the size limit, sent in full, are refused; what follows is served.
+    std::signal(SIGPIPE, SIG_IGN);
+    const qsizetype size = maximumInstanceMessageSize - 4 + 1;
+    EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(), bigEndian(size) + QByteArray(size, ' ')));
+    EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(), QByteArray("\xff\xff\xff\xff{", 5) +
+                                                            QByteArray(2 * 1024 * 1024, 'x')));
 
     // A later start that gets no answer ends rather than run as a twin.
     app.process().signal(SIGSTOP);

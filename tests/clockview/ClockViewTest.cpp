@@ -34,7 +34,7 @@ public:
 namespace {
 
 const Instant tenPastTen = utc(12, 6, 10, 10, 30);
-const PropertyList on = PropertyList::boolean(true);
+const PropertyList on = PropertyList::boolean(true), off = PropertyList::boolean(false);
 
 // A woken view in a frame that lives in memory, at a pinned instant: the stock
 // settings in UTC with a test's own on top.
@@ -189,7 +189,6 @@ TEST_F(Repaint, AHiddenOrCoveredClockDoesNotPaintAndShowsTheTimeWhenSeenAgain)
 // seconds, while the second wakes far less often.
 TEST(TickSchedule, TicksComeOnlyWhenSomethingShownChangesAndPaintAsEverySecond)
 {
-    const PropertyList off = PropertyList::boolean(false);
     const std::tuple<const char *, PropertyList::Dictionary, int> rows[] = {
         {"analog", {{Keys::ShowSeconds, off}}, 420},
         {"analog at 256 points",

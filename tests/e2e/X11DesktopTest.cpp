@@ -115,7 +115,6 @@ TEST_F(X11DesktopTest, HintsHoldWhenGivenBeforeShowingWhileShownAndThroughHiding
     EXPECT_TRUE(isViewable(*widget));
 }
 
-// Only opaque windows hide a clock, and only when they hide all of it.
 TEST_F(X11DesktopTest, AWindowIsCoveredOnlyWhileOpaqueWindowsHideAllOfIt)
 {
     const auto clock = clockLikeWindow();
