@@ -4,10 +4,11 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDebug>
+#include <QLocalSocket>
 #include <QPainter>
 #include <QThread>
 
-#include <ctime>
 #include <grp.h>
 #include <sstream>
 
@@ -25,18 +26,6 @@ void PrintTo(const QStringList &list, std::ostream *out)
     *out << '{' << list.join(", ").toStdString() << '}';
 }
 
-qint64 monotonicMicroseconds()
-{
-    timespec now = {};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
-}
-
-QByteArray canonicalValue(const PropertyList &value)
-{
-    return value.isNone() ? QByteArray("-") : PropertyListFile::toXml({{"v", value}}).toBase64();
-}
-
 bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit)
 {
     const QDeadlineTimer deadline(limit);
@@ -48,9 +37,6 @@ bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit)
     }
     return done();
 }
-
-Scratch::Scratch() : mDir(QDir::tempPath() + "/tockwise-test-XXXXXX")
-{}
 
 // --- Homes --------------------------------------------------------------------
 
@@ -238,20 +224,33 @@ QStringList RunningTockwise::listed()
     return QString::fromLocal8Bit(listed.standardOutput).split(u'\n', Qt::SkipEmptyParts);
 }
 
-QStringList RunningTockwise::listedFiles()
-{
-    QStringList files;
-    for (const QString &line : listed()) {
-        files.append(line.section(u'\t', 0, 0));
-    }
-    files.sort();
-    return files;
-}
-
 Outcome RunningTockwise::quit(std::chrono::milliseconds limit)
 {
     runTockwise(mHome, {"--quit"}, 30s);
     return mProcess->finish(limit);
+}
+
+bool refusedWithoutAnswer(const QString &socketPath, const QByteArray &bytes)
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(5000)) {
+        return false;
+    }
+    QByteArray answer;
+    for (qsizetype sent = 0;
+         sent < bytes.size() && socket.state() == QLocalSocket::ConnectedState;) {
+        const qint64 written = socket.write(bytes.mid(sent, 64 * 1024));
+        if (written <= 0) {
+            break;
+        }
+        sent += written;
+        socket.waitForBytesWritten(1000);
+        answer += socket.readAll();
+    }
+    waitFor([&] { return socket.state() == QLocalSocket::UnconnectedState; }, 10s);
+    answer += socket.readAll();
+    return socket.state() == QLocalSocket::UnconnectedState && answer.isEmpty();
 }
 
 // --- Files --------------------------------------------------------------------
@@ -363,11 +362,9 @@ QString comparePictures(const QImage &drawn, const QImage &expected)
         return QStringLiteral("there is no picture to compare with");
     }
     if (drawn.size() != expected.size()) {
-        return QString("drawn %1 x %2, expected %3 x %4")
-            .arg(drawn.width())
-            .arg(drawn.height())
-            .arg(expected.width())
-            .arg(expected.height());
+        QString sizes;
+        QDebug(&sizes) << "drawn" << drawn.size() << "expected" << expected.size();
+        return sizes;
     }
     const QImage a = drawn.convertToFormat(QImage::Format_ARGB32);
     const QImage b = expected.convertToFormat(QImage::Format_ARGB32);

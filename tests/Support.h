@@ -6,9 +6,7 @@
 #include "store/PropertyListFile.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QProcess>
@@ -36,11 +34,28 @@ using namespace std::chrono_literals;
 void PrintTo(const QString &text, std::ostream *out);
 void PrintTo(const QStringList &list, std::ostream *out);
 
-// Microseconds on the monotonic clock, which every process of the machine shares.
-qint64 monotonicMicroseconds();
+// Microseconds on the monotonic clock (steady_clock's), which every process of the machine shares.
+inline qint64 monotonicMicroseconds()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+}
 
 // One value as one line of text, the same in a log and for a file's value.
-QByteArray canonicalValue(const tockwise::PropertyList &value);
+inline QByteArray canonicalValue(const tockwise::PropertyList &value)
+{
+    return value.isNone() ? QByteArray("-")
+                          : tockwise::PropertyListFile::toXml({{"v", value}}).toBase64();
+}
+
+// An instant in UTC, of 2026 unless another year is given.
+inline std::chrono::system_clock::time_point utc(int month, int day, int hour, int minute,
+                                                 int second, int year = 2026)
+{
+    using namespace std::chrono;
+    return sys_days(std::chrono::year(year) / month / day) + hours(hour) + minutes(minute) +
+           seconds(second);
+}
 
 // Runs the event loop until `done` holds or the time is up; returns `done()`. The
 // deadline is only a guard against hanging: a test waits for what it looks at.
@@ -55,16 +70,21 @@ template <class Modal> void whenUp(const std::function<void(Modal &)> &whileUp)
     });
 }
 
-// A temporary folder, removed with everything in it at the end of the test.
-class Scratch
+// The first shown top-level window of the kind, if any.
+template <class Window> Window *shownWindow()
 {
-public:
-    Scratch();
-    QString path() const { return mDir.path(); }
-    QString filePath(const QString &name) const { return mDir.filePath(name); }
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
 
-private:
-    QTemporaryDir mDir;
+// A temporary folder, removed with everything in it at the end of the test.
+struct Scratch : QTemporaryDir
+{
+    Scratch() : QTemporaryDir(QDir::tempPath() + "/tockwise-test-XXXXXX") {}
 };
 
 // A user of its own for the processes a test starts: every XDG folder under one
@@ -162,6 +182,10 @@ inline Outcome run(const QString &program, const QStringList &arguments,
 QString dateText(const QString &zone, std::chrono::system_clock::time_point instant,
                  const QString &format = "%Z");
 
+// Sends `bytes` on the instance socket; true when the instance closed the
+// connection without answering.
+bool refusedWithoutAnswer(const QString &socketPath, const QByteArray &bytes);
+
 // The real tockwise binary, run in a home.
 inline QString tockwiseBinary()
 {
@@ -184,7 +208,6 @@ public:
     bool serving(std::chrono::milliseconds limit = 60s);
     // What --list prints: one "file<TAB>zone" a clock.
     QStringList listed();
-    QStringList listedFiles();
     // Asks it to quit and waits for it to end.
     Outcome quit(std::chrono::milliseconds limit = 60s);
     Process &process() { return *mProcess; }

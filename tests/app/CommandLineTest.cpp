@@ -3,6 +3,7 @@
 // wrong, and writes nothing; what is right does what it says.
 
 #include "Support.h"
+#include "instance/InstanceMessage.h"
 #include "settings/SettingsKeys.h"
 #include "store/PropertyListFile.h"
 
@@ -29,18 +30,12 @@ void expectOneLine(const Outcome &run, const Mistake &mistake)
     }
 }
 
-// As cron or ssh start a command: without a runtime folder.
-void withoutRuntimeFolder(Home &home)
-{
-    home.set("XDG_RUNTIME_DIR", QString());
-}
-
 } // namespace
 
 TEST(CommandLine, RenderDrawsWhatItIsToldSaysNothingElseAndTakesNoMistakeInSilence)
 {
     Home home;
-    withoutRuntimeFolder(home);
+    home.set("XDG_RUNTIME_DIR", QString()); // as cron or ssh start a command
     ASSERT_TRUE(PropertyListFile::write(home.filePath("clock.tkw"),
                                         {{Keys::ClockSize, PropertyList::integer(200)},
                                          {Keys::TimeZone, PropertyList::string("UTC")}}));
@@ -76,6 +71,7 @@ TEST(CommandLine, RenderDrawsWhatItIsToldSaysNothingElseAndTakesNoMistakeInSilen
         {{"--settings", deep}, {"deep.tkw", "too deeply"}},
         {{"--settings", home.filePath("missing.tkw")}, {"missing.tkw"}},
         {{"--settings", notes}, {"notes.tkw"}},
+        {{"--settings", home.path()}, {home.path()}},
         {{"--settings", wild}, {"wild.tkw", "TKWClockSize", "16 to 2048"}},
         {{"--settings", wild, "--settings", notes}, {"--settings"}},
         {{"--time", "yesterday"}, {"--time", "yesterday"}},
@@ -153,6 +149,13 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
     EXPECT_TRUE(runTockwise(home, {"--autostart", "off"}).cleanExit());
     EXPECT_FALSE(QFile::exists(entry));
 
+    // Messages past the size limit, sent in full, are refused; what follows is served.
+    std::signal(SIGPIPE, SIG_IGN);
+    const qsizetype size = maximumInstanceMessageSize - 4 + 1;
+    EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(), bigEndian(size) + QByteArray(size, ' ')));
+    EXPECT_TRUE(refusedWithoutAnswer(home.socketPath(), QByteArray("\xff\xff\xff\xff{", 5) +
+                                                            QByteArray(2 * 1024 * 1024, 'x')));
+
     // A later start that gets no answer ends rather than run as a twin.
     app.process().signal(SIGSTOP);
     const Outcome later = runTockwise(home, {});
@@ -168,7 +171,7 @@ TEST(CommandLine, ARunningInstanceDoesWhatALaterStartAsks)
 TEST(CommandLine, WithoutAnInstanceQuestionsFailAndSwitchesWaitForTheNextStart)
 {
     Home home;
-    withoutRuntimeFolder(home);
+    home.set("XDG_RUNTIME_DIR", QString()); // as cron or ssh start a command
     for (const char *question : {"--list", "--quit"}) {
         const Outcome asked = runTockwise(home, {question});
         EXPECT_EQ(asked.exitCode, 1) << question;

@@ -13,7 +13,6 @@
 #include "window/TKWWindow.h"
 #include "window/TKWWindowController.h"
 
-#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -32,11 +31,8 @@ int answerAlerts()
 {
     QCoreApplication::processEvents();
     int answered = 0;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *alert = qobject_cast<QMessageBox *>(widget); alert && alert->isVisible()) {
-            alert->buttons().first()->click();
-            ++answered;
-        }
+    for (QMessageBox *alert; (alert = shownWindow<QMessageBox>()); ++answered) {
+        alert->buttons().first()->click();
     }
     return answered;
 }
@@ -147,12 +143,7 @@ TEST_F(Interaction, TheClocksMenuAndPanelButtonsDoWhatTheySay)
     EXPECT_TRUE(qobject_cast<TKWApplication *>(qApp)->autoLaunch());
 
     ASSERT_TRUE(choose(first.get(), "Settings…"));
-    ClockSettingsPanel *panel = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *shown = qobject_cast<ClockSettingsPanel *>(widget); shown && shown->isVisible()) {
-            panel = shown;
-        }
-    }
+    ClockSettingsPanel *panel = shownWindow<ClockSettingsPanel>();
     ASSERT_TRUE(panel && panel->settings() == first->clockSettings());
     first->clockSettings()->setValue(Keys::CenterFactor, PropertyList::string("{0.3, 0.6}"));
     panel->findChild<QPushButton *>("resetHandsButton")->click();
@@ -245,7 +236,7 @@ TEST(Ticks, ASleepingClockWakesAtOnceForANewSystemZoneOrASetSystemClock)
     TimeZone::setHostZoneFiles(link, dir.filePath("timezone"));
     const std::shared_ptr<void> restore(
         nullptr, [](void *) { TimeZone::setHostZoneFiles("/etc/localtime", "/etc/timezone"); });
-    const Instant start = sys_days(year(2026) / 12 / 6) + hours(10) + seconds(1);
+    const Instant start = utc(12, 6, 10, 0, 1);
     PinnedTime now(start);
     TKWController controller;
     controller.awakeFromNib();

@@ -38,9 +38,8 @@ struct ReadOnlyFolder
         if (::geteuid() == 0) {
             return run("/usr/bin/chattr", {readOnly ? "+i" : "-i", path}).cleanExit();
         }
-        return QFile::setPermissions(path, readOnly ? QFile::ReadOwner | QFile::ExeOwner
-                                                    : QFile::ReadOwner | QFile::WriteOwner |
-                                                          QFile::ExeOwner);
+        const auto write = readOnly ? QFile::Permissions() : QFile::WriteOwner;
+        return QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | write);
     }
     QString path;
     bool active = false;
@@ -203,26 +202,12 @@ TEST(Launch, SettingsFilesOpenInNameOrderAndOtherFilesAreLeftAlone)
     EXPECT_EQ(result.files, QStringList({"A.tkw", "B.tkw", "D.TKW", "notes.txt"}));
 }
 
-TEST(Launch, OlderFilesAreFilledInAndKeepKeysOfOthers)
+TEST(Launch, OlderFilesAreFilledInKeepOthersKeysAndWildValuesAsStored)
 {
     Launch launch;
     launch.converted();
     launch.write("OLD.tkw",
                  {{Keys::HandColor, blue}, {"SomeoneElsesKey", PropertyList::integer(7)}});
-    const Dictionary written = onlyFile(launch, start(launch));
-    for (const QString &key : {Keys::SecondHandColor, Keys::PipColor, Keys::OtherDataColor}) {
-        EXPECT_EQ(written.value(key), blue) << key.toStdString();
-    }
-    EXPECT_EQ(written.value(Keys::AlternateZoneColor), PropertyList::data(Color::red().encode()));
-    EXPECT_EQ(written.value(Keys::CenterFactor), text("{0.5, 0.5}"));
-    EXPECT_FALSE(written.contains(Keys::RadiusFactor));
-    EXPECT_EQ(written.value("SomeoneElsesKey"), PropertyList::integer(7));
-}
-
-TEST(Launch, WildValuesOpenAndAreKeptAsStored)
-{
-    Launch launch;
-    launch.converted();
     const QString longText(10 * 1024, u'x');
     const QList<Dictionary> wild = {
         {{Keys::ClockSize, text("abc")}, {Keys::PipStyle, PropertyList::integer(99)}},
@@ -239,8 +224,15 @@ TEST(Launch, WildValuesOpenAndAreKeptAsStored)
     for (int i = 0; i < wild.size(); ++i) {
         launch.write(QString("wild-%1.tkw").arg(i), clockIn("UTC", wild[i]));
     }
-    const Result result = start(launch);
-    EXPECT_EQ(result.listed.size(), wild.size());
+    EXPECT_EQ(start(launch).listed.size(), wild.size() + 1);
+    const Dictionary written = settingsIn(launch.file("OLD.tkw")).value_or(Dictionary());
+    for (const QString &key : {Keys::SecondHandColor, Keys::PipColor, Keys::OtherDataColor}) {
+        EXPECT_EQ(written.value(key), blue) << key.toStdString();
+    }
+    EXPECT_EQ(written.value(Keys::AlternateZoneColor), PropertyList::data(Color::red().encode()));
+    EXPECT_EQ(written.value(Keys::CenterFactor), text("{0.5, 0.5}"));
+    EXPECT_FALSE(written.contains(Keys::RadiusFactor));
+    EXPECT_EQ(written.value("SomeoneElsesKey"), PropertyList::integer(7));
     for (int i = 0; i < wild.size(); ++i) {
         const auto kept = settingsIn(launch.file(QString("wild-%1.tkw").arg(i)));
         ASSERT_TRUE(kept);
@@ -264,6 +256,11 @@ TEST(Launch, DamagedFilesAreNamedOnceAndKeptWhileTheGoodClocksOpen)
         {"truncated.tkw", xml.left(xml.size() / 2)},
         {"empty.tkw", {}},
         {"array-root.tkw", header + "<array><integer>128</integer></array>\n</plist>\n"},
+        {"not-binary.tkw", "bplist00garbage that claims to be binary"},
+        // {"ok": 1, "uid": UID(1)} by plistlib: archiver UIDs are never settings.
+        {"uid.tkw", QByteArray::fromHex("62706c6973743030d201020304526f6b5375696410018001080d1014"
+                                        "160000000000000101000000000000000500000000000000000000"
+                                        "000000000018")},
         // Binary: a dictionary whose key is the integer 5; keys are strings.
         {"binary-integer-key.tkw",
          QByteArray::fromHex("62706c6973743030d1010210051007080b0d00000000000001010000000000000003"

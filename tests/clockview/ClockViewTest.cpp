@@ -13,7 +13,6 @@
 #include "window/ClockSizing.h"
 #include "window/TKWWindowController.h"
 
-#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QPaintEvent>
 #include <QWindow>
@@ -34,14 +33,8 @@ public:
 
 namespace {
 
-Instant utc(int month, int day, int hour, int minute, int second)
-{
-    using namespace std::chrono;
-    return sys_days(year(2026) / month / day) + hours(hour) + minutes(minute) + seconds(second);
-}
-
 const Instant tenPastTen = utc(12, 6, 10, 10, 30);
-const PropertyList on = PropertyList::boolean(true);
+const PropertyList on = PropertyList::boolean(true), off = PropertyList::boolean(false);
 
 // A woken view in a frame that lives in memory, at a pinned instant: the stock
 // settings in UTC with a test's own on top.
@@ -196,7 +189,6 @@ TEST_F(Repaint, AHiddenOrCoveredClockDoesNotPaintAndShowsTheTimeWhenSeenAgain)
 // seconds, while the second wakes far less often.
 TEST(TickSchedule, TicksComeOnlyWhenSomethingShownChangesAndPaintAsEverySecond)
 {
-    const PropertyList off = PropertyList::boolean(false);
     const std::tuple<const char *, PropertyList::Dictionary, int> rows[] = {
         {"analog", {{Keys::ShowSeconds, off}}, 420},
         {"analog at 256 points",

@@ -11,14 +11,15 @@
 #include "settings/SettingsKeys.h"
 #include "store/UserDefaults.h"
 #include "widgets/ColorWell.h"
+#include "window/ClockSettingsPanel.h"
 #include "window/TKWWindow.h"
 #include "window/TKWWindowController.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QColorDialog>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -31,13 +32,6 @@ QString output(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(run(program, arguments, {}, 10s).standardOutput).trimmed();
 }
 
-int currentWorkspace()
-{
-    bool ok = false;
-    const int workspace = output("xdotool", {"get_desktop"}).toInt(&ok);
-    return ok ? workspace : -1;
-}
-
 // A window manager unmaps the frames of windows on other workspaces.
 bool isViewable(QWidget &widget)
 {
@@ -48,7 +42,8 @@ bool isViewable(QWidget &widget)
 bool switchToWorkspace(int workspace)
 {
     output("xdotool", {"set_desktop", QString::number(workspace)});
-    return waitFor([&] { return currentWorkspace() == workspace; });
+    return waitFor(
+        [&] { return output("xdotool", {"get_desktop"}) == QString::number(workspace); });
 }
 
 std::unique_ptr<QWidget> clockLikeWindow()
@@ -120,7 +115,6 @@ TEST_F(X11DesktopTest, HintsHoldWhenGivenBeforeShowingWhileShownAndThroughHiding
     EXPECT_TRUE(isViewable(*widget));
 }
 
-// Only opaque windows hide a clock, and only when they hide all of it.
 TEST_F(X11DesktopTest, AWindowIsCoveredOnlyWhileOpaqueWindowsHideAllOfIt)
 {
     const auto clock = clockLikeWindow();
@@ -279,15 +273,8 @@ TEST(X11Panels, EveryPanelAndAlertOpensAboveEveryClockAndStaysThere)
         });
         open();
     };
-    const auto shown = [](const char *className) {
-        const QWidgetList all = QApplication::topLevelWidgets();
-        const auto found = std::find_if(all.begin(), all.end(), [className](QWidget *widget) {
-            return widget->inherits(className) && widget->isVisible();
-        });
-        return found == all.end() ? nullptr : *found;
-    };
     clock->showSettingsPanel();
-    QWidget *settings = shown("tockwise::ClockSettingsPanel");
+    QWidget *settings = shownWindow<ClockSettingsPanel>();
     staysAbove(settings);
     // A clock back from the desktop's level comes up at the top of its new level.
     const auto atLevel = [&](int level, const char *state) {
@@ -307,8 +294,8 @@ TEST(X11Panels, EveryPanelAndAlertOpensAboveEveryClockAndStaysThere)
     controller.showNewClockPanel();
     staysAbove(controller.newClockPanel());
     controller.toggleClickThrough(); // without a tray, it explains the way out
-    staysAbove(shown("QMessageBox"));
-    shown("QMessageBox")->close();
+    staysAbove(shownWindow<QMessageBox>());
+    shownWindow<QMessageBox>()->close();
     staysAboveWhileModal([&] {
         controller.showMenu(clock.get(), {});
         QWidget *menu = QApplication::activePopupWidget();

@@ -15,8 +15,8 @@ import os
 import subprocess
 import sys
 
-from desktop import (check, clock_windows, ENV, eventually, finish, geometry, HOME, pixel, read_ppm,
-                     run, wait_for)
+from desktop import (check, clock_windows, ended, ENV, eventually, finish, geometry, HOME, pixel,
+                     read_ppm, run, wait_for)
 
 TOCKWISE, SCREEN_GRAB, ROOT_PICTURE = sys.argv[1:4]
 # The desktop: a check of these two colours, which no clock paints.
@@ -110,9 +110,7 @@ try:
     # Apart, so that neither covers the other's corners.
     places = [(200 + 300 * number, 200) for number in range(len(windows))]
     for window, (x, y) in zip(windows, places):
-        run("xdotool", "windowmove", str(window), str(x), str(y))
-    check(wait_for(lambda: [geometry(w)[:2] for w in windows] == places),
-          "the clocks move apart: %r" % [geometry(w)[:2] for w in windows])
+        move(window, x, y)
 
     # The X server tells Tockwise when a compositor comes or goes: each look is
     # taken again until the clocks have followed and the screen is right.
@@ -122,8 +120,7 @@ try:
     eventually(lambda: look("with a compositor", windows, cut=False))
     check(compositor.poll() is None, "xcompmgr runs")
 
-    compositor.terminate()
-    compositor.wait(timeout=30)
+    ended(compositor, stop=True)
     compositor = None
     eventually(lambda: look("after the compositor stopped", windows, cut=True))
     # A root background that no property names is not known: the face stays dark.
@@ -145,8 +142,7 @@ try:
     check(wait_for(lambda: not any(shaped(w) for w in windows)), "a compositor shows the clocks")
     eventually(lambda: blended("composited over a desktop picture", windows, under))
     move(windows[-1], 600, 450)
-    compositor.terminate()
-    compositor.wait(timeout=30)
+    ended(compositor, stop=True)
     compositor = None
     eventually(lambda: blended("moved while composited", windows, under))
     run("xprop", "-root", "-remove", "_XROOTPMAP_ID")
@@ -156,9 +152,6 @@ finally:
     if compositor:
         compositor.kill()
     run(TOCKWISE, "--quit")
-    try:
-        tockwise.wait(timeout=30)
-    except subprocess.TimeoutExpired:
-        tockwise.kill()
+    ended(tockwise)
 
 finish("compositing checks passed")

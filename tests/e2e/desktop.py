@@ -103,6 +103,18 @@ def pixel(screen, x, y):
     return tuple(rgb[offset:offset + 3])
 
 
+def ended(process, stop=False):
+    """Whether the process ends within 30 s, terminated first when stop; killed if not."""
+    if stop:
+        process.terminate()
+    try:
+        process.wait(timeout=30)
+        return True
+    except subprocess.TimeoutExpired:
+        process.kill()
+        return False
+
+
 def finish(passed_message):
     """Exits with the outcome of every check."""
     if failures:

@@ -13,8 +13,8 @@ import subprocess
 import sys
 import threading
 
-from desktop import (above, check, clock_windows, ENV, finish, geometry, HOME, move_pointer,
-                     run, wait_for)
+from desktop import (above, check, clock_windows, ended, ENV, finish, geometry, HOME,
+                     move_pointer, run, wait_for)
 
 TOCKWISE = sys.argv[1]
 
@@ -109,13 +109,11 @@ check(wait_for(click_reaches_beneath), "with click-through on a click reaches th
 check(run(TOCKWISE, "--click-through", "off").returncode == 0, "--click-through off is taken")
 check(wait_for(lambda: not click_reaches_beneath()),
       "with click-through off the clock takes the click again")
-beneath.terminate()
-beneath.wait(timeout=30)
+ended(beneath, stop=True)
 
 check(run(TOCKWISE, "--quit").returncode == 0, "--quit is taken")
-app.wait(timeout=30)
+check(ended(app), "--quit ends Tockwise")
 said.seek(0)
 check(not said.read(), "Tockwise says nothing on a desktop where nothing is wrong")
-panel.terminate()
-panel.wait(timeout=30)
+ended(panel, stop=True)
 finish("all checks passed")

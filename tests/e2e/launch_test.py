@@ -11,8 +11,8 @@ import signal
 import subprocess
 import sys
 
-from desktop import (above, check, clock_windows, ENV, finish, FOLDER, geometry, move_pointer,
-                     run, stacking, wait_for)
+from desktop import (above, check, clock_windows, ended, ENV, finish, FOLDER, geometry,
+                     move_pointer, run, stacking, wait_for)
 
 TOCKWISE = sys.argv[1]
 
@@ -41,8 +41,7 @@ cover_window = (wait_for(lambda: [int(w) for w in run(
 if check(wait_for(lambda: {clock, cover_window} <= set(stacking())),
          "both windows are managed: %r" % stacking()):
     check(above(clock, cover_window), "the clock stays above a window opened over it")
-cover.terminate()
-cover.wait(timeout=30)
+ended(cover, stop=True)
 
 # Dragging the face moves the window.
 x, y, width, height = geometry(clock)
@@ -104,10 +103,7 @@ def saved_place():
 check(wait_for(saved_place), "the clock's new place is saved")
 # SIGTERM ends Tockwise, saving the clock and where it is.
 first.send_signal(signal.SIGTERM)
-try:
-    first.wait(timeout=30)
-except subprocess.TimeoutExpired:
-    first.kill()
+ended(first)
 check(first.returncode == 0, "it ends normally, not with %r" % first.returncode)
 
 files = [f for f in os.listdir(FOLDER) if f.endswith(".tkw")] if os.path.isdir(FOLDER) else []
@@ -122,10 +118,6 @@ if windows:
           "it comes back where it was: %r, not %r" % (placed, geometry(windows[0])))
 quit_reply = run(TOCKWISE, "--quit")
 check(quit_reply.returncode == 0, "--quit is taken")
-try:
-    again.wait(timeout=30)
-except subprocess.TimeoutExpired:
-    again.kill()
-    check(False, "--quit ends the running instance")
+check(ended(again), "--quit ends the running instance")
 
 finish("all checks passed")

@@ -48,6 +48,4 @@ if ! poll xprop -root >/dev/null 2>&1 || ! poll wm_ready; then
   exit 1
 fi
 
-status=0
-"$@" || status=$?
-exit "$status"
+"$@" # under set -e, its failure is the script's status, the trap run first

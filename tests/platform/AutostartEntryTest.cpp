@@ -55,8 +55,7 @@ TEST(LoginItem, NeverReplacesOrTouchesOtherEntriesNorCountsDisabledOnes)
     // Every entry, even a dangling link, as it is.
     const auto entries = [&] {
         QList<std::pair<QString, FileState>> all;
-        for (const QString &name :
-             QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        for (const QString &name : entriesOf(folder)) {
             all.append({name, fileState(entry(name))});
         }
         return all;

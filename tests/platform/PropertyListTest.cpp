@@ -1,5 +1,5 @@
-// Settings files: kept whole through saves, refused with a reason
-// when damaged, and their colours read back bit for bit.
+// Settings files: kept whole through saves, binary ones read, and their colours
+// read back bit for bit (damaged ones meet the real program in LaunchTest).
 
 #include "Support.h"
 #include "graphics/Color.h"
@@ -52,36 +52,6 @@ TEST(PropertyListFile, ReadsBinaryPropertyLists)
                                         {"TKWLocal", PropertyList::boolean(true)},
                                         {"TKWOpacity", PropertyList::real(0.75)},
                                         {"TKWTimeZone", PropertyList::string("Asia/Tokyo")}}));
-}
-
-TEST(PropertyListFile, WhatIsNotASettingsDictionaryIsRefusedWithAReason)
-{
-    const QByteArray header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
-    const QByteArray bad[] = {
-        "random bytes \x01\x02\x03",
-        header + "<array><integer>1</integer></array></plist>",
-        header + "<dict><key>TKWClockSize</key><integer>128</integer><key>TKWOpa",
-        "bplist00garbage that claims to be binary",
-        // {"ok": 1, "uid": UID(1)} by plistlib: archiver UIDs are never settings.
-        QByteArray::fromHex("62706c6973743030d201020304526f6b5375696410018001080d101416000000"
-                            "0000000101000000000000000500000000000000000000000000000018"),
-    };
-    // Nor does anything block or flood: no file, a folder, a device, a pipe, a huge file.
-    Scratch dir;
-    QStringList paths = {dir.filePath("missing"), dir.path(), "/dev/zero", dir.filePath("fifo"),
-                         dir.filePath("huge")};
-    ASSERT_EQ(::mkfifo(QFile::encodeName(paths[3]).constData(), 0600), 0);
-    ASSERT_TRUE(writeFile(paths[4], {}) &&
-                QFile::resize(paths[4], PropertyListFile::maximumFileSize + 1));
-    for (const QByteArray &bytes : bad) {
-        paths.append(dir.filePath(QString::number(paths.size())));
-        ASSERT_TRUE(writeFile(paths.last(), bytes));
-    }
-    for (const QString &path : paths) {
-        QString error;
-        EXPECT_FALSE(PropertyListFile::read(path, &error)) << path.toStdString();
-        EXPECT_FALSE(error.isEmpty()) << path.toStdString();
-    }
 }
 
 TEST(Color, EncodingKeepsSpaceComponentsAndAlphaBitForBit)

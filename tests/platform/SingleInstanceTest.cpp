@@ -4,9 +4,6 @@
 
 #include "Support.h"
 
-#include <QThread>
-#include <QtEndian>
-
 #include <future>
 #include <poll.h>
 #include <set>
@@ -114,9 +111,7 @@ TEST(SingleInstance, MalformedSilentAndDeafClientsAreDroppedWhileServingGoesOn)
     const InstanceReply large{0, QString(600'000, u'x')};
     primary.setHandler([&](const QStringList &) { return large; });
     const auto framed = [](const QByteArray &payload) {
-        QByteArray prefix(4, Qt::Uninitialized);
-        qToBigEndian(quint32(payload.size()), prefix.data());
-        return prefix + payload;
+        return bigEndian(payload.size()) + payload;
     };
     const QByteArray good = encodeInstanceRequest({"--list"});
     for (const QByteArray &message :

@@ -16,13 +16,6 @@ using namespace tockwise;
 
 namespace {
 
-// Enough kills to land in every phase of a write on most runs; TOCKWISE_KILLS
-// asks for more (a seed is printed, and TOCKWISE_KILL_SEED repeats a run).
-int killCount()
-{
-    const int asked = qEnvironmentVariableIntValue("TOCKWISE_KILLS");
-    return asked > 0 ? asked : 15;
-}
 // How long after its launch a churn may run before it is killed.
 constexpr auto longestRun = 3200ms;
 // What a crash may cost at most: the changes of the last two seconds.
@@ -161,7 +154,10 @@ TEST(Kill, EveryFileParsesAndNothingOlderThanTwoSecondsIsLost)
                                                           {home.defaultsFile(), "defaults", false}};
     int changes = 0;
     qint64 oldestLost = 0;
-    const int kills = killCount();
+    // Enough kills to land in every phase of a write on most runs; TOCKWISE_KILLS
+    // asks for more (a seed is printed, and TOCKWISE_KILL_SEED repeats a run).
+    const int asked = qEnvironmentVariableIntValue("TOCKWISE_KILLS"),
+              kills = asked > 0 ? asked : 15;
     for (int round = 0; round < kills; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         QHash<QString, PropertyList::Dictionary> before;

@@ -58,7 +58,7 @@ TEST(Pictures, HostilePicturesShowNoPictureAndStayUnderTheMemoryLimit)
 
     RunningTockwise app(home);
     ASSERT_TRUE(app.serving()) << app.process().standardError().toStdString();
-    EXPECT_EQ(app.listedFiles().size(), 2);
+    EXPECT_EQ(app.listed().size(), 2);
     const Outcome ended = app.quit();
     EXPECT_TRUE(ended.cleanExit()) << ended.describe();
     // Far above what a clock needs (about 60 MB here), far below the bomb.

@@ -49,8 +49,7 @@ TEST(SimultaneousStarts, TenLeaveOneInstance)
 
     // All but one end on their own.
     const auto running = [&starts] {
-        return std::count_if(starts.begin(), starts.end(),
-                             [](auto &start) { return !start->poll(); });
+        return std::ranges::count_if(starts, [](auto &start) { return !start->poll(); });
     };
     waitFor([&] { return running() <= 1; }, 60s);
     // The one left serves (asked only once its socket is there: a --list that found

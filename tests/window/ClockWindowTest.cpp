@@ -9,7 +9,6 @@
 #include "settings/ClockDefaults.h"
 #include "settings/SettingsKeys.h"
 #include "store/AliasData.h"
-#include "store/PrivateFiles.h"
 #include "store/PropertyListFile.h"
 #include "store/UserDefaults.h"
 #include "time/TimeSource.h"
@@ -50,13 +49,7 @@ std::shared_ptr<TKWWindowController> newClock(const QString &zone = "UTC")
 ClockSettingsPanel *panelOf(TKWWindowController &clock)
 {
     clock.showSettingsPanel();
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        auto *panel = qobject_cast<ClockSettingsPanel *>(widget);
-        if (panel && panel->settings() == clock.clockSettings()) {
-            return panel;
-        }
-    }
-    return nullptr;
+    return shownWindow<ClockSettingsPanel>();
 }
 
 // The panel's controls by the setting each is bound to.
@@ -139,7 +132,7 @@ TEST(ClockFile, ANewClockIsOnDiskAtOnceAChangeWithinMomentsAndARemovalTakesOnlyI
 TEST(ClockFile, WithoutACompositorTheWindowIsCutToWhatItPaints)
 {
     using namespace std::chrono;
-    Instant instant = sys_days(year(2026) / 12 / 6) + hours(10) + minutes(59) + seconds(50);
+    Instant instant = utc(12, 6, 10, 59, 50);
     PinnedTime now([&] { return instant; });
     CompositingWatch::shared().setOverride(false);
     const auto clock = newClock();
@@ -358,27 +351,10 @@ TEST(ClockSettingsPanel, AColourCountsAsItIsPickedUntilCancelled)
     EXPECT_EQ(hands(), PropertyList::data(ColorWell::colorFromDialog(Qt::blue).encode()));
 }
 
-TEST(ClockSettingsPanel, ChoosingAFacePictureCentresTheDialAgain)
-{
-    const auto clock = newClock();
-    Scratch scratch;
-    const QString picture = writePicture(scratch.filePath("face.png"), {300, 200}, Qt::blue);
-    clock->clockSettings()->setValue(Keys::CenterFactor, PropertyList::string("{0.1, 0.9}"));
-    clock->clockSettings()->setValue(Keys::RadiusFactor, PropertyList::real(0.3));
-    whenUp<QFileDialog>([&picture](QFileDialog &chooser) {
-        chooser.selectFile(picture);
-        static_cast<QDialog &>(chooser).accept(); // as its Open button does
-    });
-    panelOf(*clock)->findChild<QPushButton *>("chooseFaceImageButton")->click();
-    const PropertyList::Dictionary settings = clock->clockSettings()->contents();
-    EXPECT_TRUE(settings.contains(Keys::FaceImage));
-    EXPECT_EQ(settings.value(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
-    EXPECT_FALSE(settings.contains(Keys::RadiusFactor));
-}
-
-// Where the hands turn on a picture: kept when a picture is dropped on the clock, and
-// set by a press, a drag and a release after the panel's Calibrate.
-TEST(DialOnAPicture, ADroppedPictureKeepsTheDialWhichADragDefines)
+// Where the hands turn on a picture: centred again when one is chosen in the panel,
+// kept when one is dropped on the clock, and set by a press, a drag and a release
+// after the panel's Calibrate.
+TEST(DialOnAPicture, AChosenPictureCentresTheDialADroppedOneKeepsItAndADragDefinesIt)
 {
     EXPECT_TRUE(TKWView::acceptsDroppedFiles({QUrl("file:///photos/IMG_0001.JPG")}));
     EXPECT_FALSE(TKWView::acceptsDroppedFiles({QUrl("file:///photos/notes.txt")}));
@@ -388,12 +364,25 @@ TEST(DialOnAPicture, ADroppedPictureKeepsTheDialWhichADragDefines)
     const auto setting = [&clock](const QString &key) {
         return clock->clockSettings()->contents()[key];
     };
+    const QString picture = writePicture(scratch.filePath("face.png"), {300, 200}, Qt::blue);
+    clock->clockSettings()->setValue(Keys::CenterFactor, PropertyList::string("{0.1, 0.9}"));
+    clock->clockSettings()->setValue(Keys::RadiusFactor, PropertyList::real(0.3));
+    whenUp<QFileDialog>([&picture](QFileDialog &chooser) {
+        chooser.selectFile(picture);
+        static_cast<QDialog &>(chooser).accept(); // as its Open button does
+    });
+    panelOf(*clock)->findChild<QPushButton *>("chooseFaceImageButton")->click();
+    EXPECT_FALSE(setting(Keys::FaceImage).isNone());
+    EXPECT_EQ(setting(Keys::CenterFactor), PropertyList::string("{0.5, 0.5}"));
+    EXPECT_TRUE(setting(Keys::RadiusFactor).isNone());
+
+    clock->clockSettings()->setValue(Keys::UseFaceImage, PropertyList::boolean(false));
     clock->clockSettings()->setValue(Keys::CenterFactor, PropertyList::string("{0.3, 0.7}"));
     clock->showWindow();
     TKWView &view = *clock->clockView();
     QMimeData dropped;
     dropped.setUrls({QUrl::fromLocalFile(
-        writePicture(scratch.filePath("face.png"), {400, 300}, Qt::darkCyan))});
+        writePicture(scratch.filePath("dropped.png"), {400, 300}, Qt::darkCyan))});
     // As a drag from a file manager comes: it enters, then drops.
     QDragEnterEvent enter({10, 10}, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &enter);
