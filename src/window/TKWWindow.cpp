@@ -326,7 +326,7 @@ void TKWWindow::mousePressEvent(QMouseEvent *event)
         return;
     }
     mDragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    mLayerDrag = {pos(), event->position().toPoint(), std::nullopt};
+    mLayerDrag = {pos(), event->position().toPoint()};
 }
 
 void TKWWindow::keyPressEvent(QKeyEvent *event)
@@ -347,27 +347,13 @@ void TKWWindow::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     if (mLayer) {
-        dragLayer(event->position().toPoint());
+        // While a button is held, sway and KWin give the pointer's positions from
+        // where the layer was when it went down, not from where it has moved since
+        // (Qt's global positions take the latter).
+        move(mLayerDrag.start + event->position().toPoint() - mLayerDrag.pressed);
         return;
     }
     move(event->globalPosition().toPoint() - *mDragOffset);
-}
-
-void TKWWindow::dragLayer(QPoint local)
-{
-    // A position sent before the compositor took the last move is from before it.
-    if (!mLayer->hasSettled()) {
-        return;
-    }
-    // Some compositors give a held pointer's positions from where the layer was
-    // when pressed, others from where it is now; the first position after the
-    // first move tells which: from the press it holds that move, else not.
-    const QPoint moved = local - mLayerDrag.pressed;
-    const QPoint done = pos() - mLayerDrag.start;
-    if (!mLayerDrag.fromPress && !done.isNull()) {
-        mLayerDrag.fromPress = 2 * moved.manhattanLength() >= done.manhattanLength();
-    }
-    move((mLayerDrag.fromPress.value_or(false) ? mLayerDrag.start : pos()) + moved);
 }
 
 void TKWWindow::mouseReleaseEvent(QMouseEvent *event)

@@ -77,7 +77,6 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    void dragLayer(QPoint local);
     void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -103,13 +102,11 @@ private:
     bool mOnAllWorkspaces = false;
     // Where the Wayland desktop offers layers, the clock is one; else null.
     LayerSurface *mLayer = nullptr;
-    // Where a layer was and the pointer on it when a drag began, and whether the
-    // compositor gives the pointer's positions from there.
+    // Where a layer was and the pointer on it when a drag began.
     struct LayerDrag
     {
         QPoint start;
         QPoint pressed;
-        std::optional<bool> fromPress;
     } mLayerDrag;
     // Set while the window follows the pointer itself, where the window manager
     // offers no move of its own.

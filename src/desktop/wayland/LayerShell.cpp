@@ -90,10 +90,12 @@ void bindGlobals(Globals &globals)
 
 Globals &processGlobals()
 {
-    static Globals globals;
-    static const bool bound = (bindGlobals(globals), true);
-    Q_UNUSED(bound);
-    return globals;
+    static Globals *const globals = [] {
+        auto *bound = new Globals;
+        bindGlobals(*bound);
+        return bound;
+    }();
+    return *globals;
 }
 
 } // namespace
@@ -174,7 +176,6 @@ bool LayerSurface::eventFilter(QObject *watched, QEvent *event)
         if (mLayerSurface) {
             place();
             commit();
-            followMove();
         }
         break;
     default:
@@ -221,31 +222,8 @@ void LayerSurface::giveRole()
     wl_proxy_set_queue(reinterpret_cast<wl_proxy *>(mLayerSurface), nullptr);
 }
 
-void LayerSurface::followMove()
-{
-    if (mMoveInFlight) {
-        wl_callback_destroy(mMoveInFlight);
-    }
-    // Answered after every event the compositor sent before it took the move, in
-    // the order Qt reads the pointer's.
-    mMoveInFlight = wl_display_sync(processGlobals().display);
-    static const wl_callback_listener listener{&LayerSurface::moveTaken};
-    wl_callback_add_listener(mMoveInFlight, &listener, this);
-    wl_display_flush(processGlobals().display);
-}
-
-void LayerSurface::moveTaken(void *data, wl_callback *callback, uint32_t)
-{
-    wl_callback_destroy(callback);
-    static_cast<LayerSurface *>(data)->mMoveInFlight = nullptr;
-}
-
 void LayerSurface::release()
 {
-    if (mMoveInFlight) {
-        wl_callback_destroy(mMoveInFlight);
-        mMoveInFlight = nullptr;
-    }
     if (mLayerSurface) {
         zwlr_layer_surface_v1_destroy(mLayerSurface);
     }

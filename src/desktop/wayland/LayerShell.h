@@ -7,7 +7,6 @@
 
 struct zwlr_layer_surface_v1;
 struct wl_surface;
-struct wl_callback;
 
 namespace tockwise {
 
@@ -58,10 +57,6 @@ public:
 
     ~LayerSurface() override;
 
-    // Whether the compositor has taken the window's last move: until then the
-    // pointer's positions it sends were taken before the move.
-    bool hasSettled() const { return !mMoveInFlight; }
-
     // A layer lies on one screen: one moved onto another is made anew there.
     void followScreen();
 
@@ -80,18 +75,15 @@ private:
     void place();
     void applyInputRegion();
     void commit();
-    void followMove();
 
     static void configured(void *data, zwlr_layer_surface_v1 *layer, uint32_t serial,
                            uint32_t width, uint32_t height);
     static void closed(void *data, zwlr_layer_surface_v1 *layer);
-    static void moveTaken(void *data, wl_callback *callback, uint32_t);
 
     QPointer<QWidget> mWindow;
     Layer mLayer;
     Keyboard mKeyboard;
     bool mClickThrough = false;
-    wl_callback *mMoveInFlight = nullptr;
     QPointer<QScreen> mScreen;
     wl_surface *mSurface = nullptr;
     zwlr_layer_surface_v1 *mLayerSurface = nullptr;
