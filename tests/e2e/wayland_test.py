@@ -13,7 +13,7 @@ import re
 import subprocess
 import sys
 
-from desktop import check, finish, pixel, wait_for
+from desktop import ENV, check, clock_windows, finish, geometry, pixel, stacking, wait_for
 from wayland import session
 
 KIND, TOCKWISE = sys.argv[1:3]
@@ -72,20 +72,6 @@ def above_cover(s, bare, boxes):
     return True
 
 
-def clock_windows(s):
-    found = s.run("xdotool", "search", "--onlyvisible", "--name", "^Tockwise clock$")
-    return [int(w) for w in found.stdout.split()]
-
-
-def x_places(s):
-    places = []
-    for window in clock_windows(s):
-        shell = s.run("xdotool", "getwindowgeometry", "--shell", str(window)).stdout
-        values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
-        places.append(tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")))
-    return sorted(places)
-
-
 def input_rectangles(s, window):
     """The rectangles of an X window's input shape (none: clicks go through)."""
     x11, xext = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXext.so.6")
@@ -125,11 +111,9 @@ def layers_or_x(s, places):
     if KIND == "mutter":
         check(wait_for(lambda: s.run("xdotool", "search", "--onlyvisible", "--class",
                                      "xmessage").stdout), "a window opens over the clocks")
-        stacked = lambda: [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", s.run(
-            "xprop", "-root", "_NET_CLIENT_LIST_STACKING").stdout)]
-        check(set(stacked()[-2:]) == set(clock_windows(s)),
-              "both clocks stay above a window opened over them: %r" % stacked())
-        for window in clock_windows(s):
+        check(set(stacking()[-2:]) == set(clock_windows()),
+              "both clocks stay above a window opened over them: %r" % stacking())
+        for window in clock_windows():
             state = s.run("xprop", "-id", str(window), "_NET_WM_STATE").stdout
             check("DEMANDS_ATTENTION" not in state, "a clock does not ask for attention: " + state)
     else:
@@ -145,7 +129,7 @@ def layers_or_x(s, places):
     check(wait_for(lambda: places() == two), "a new start keeps the places: %r" % places())
     check(s.run(TOCKWISE, "--click-through", "on").returncode == 0, "--click-through is taken")
     if KIND == "mutter":
-        check(wait_for(lambda: all(input_rectangles(s, w) == 0 for w in clock_windows(s))),
+        check(wait_for(lambda: all(input_rectangles(s, w) == 0 for w in clock_windows())),
               "with click-through the clocks take no input")
     said, trace = quit_and_read(s, again)
     check(said == [], "a second start prints nothing: %r" % said)
@@ -161,7 +145,9 @@ with session(KIND) as s:
     if KIND in ("sway", "kwin"):
         layers_or_x(s, lambda: faces(s))
     elif KIND == "mutter":
-        layers_or_x(s, lambda: x_places(s))
+        # desktop.py's X tools, on mutter's XWayland.
+        ENV.update({k: s.env[k] for k in ("DISPLAY", "XAUTHORITY")})
+        layers_or_x(s, lambda: sorted(map(geometry, clock_windows())))
     else:
         bare = s.screenshot()
         alone = start(s)
